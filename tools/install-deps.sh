@@ -1,0 +1,13 @@
+# Sourced by run.sh and test.sh: installs the Debian 12 packages the build needs, when any is missing.
+qor_packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev)
+qor_missing=()
+for qor_package in "${qor_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$qor_package" 2>/dev/null | grep -q "ok installed" || qor_missing+=("$qor_package")
+done
+if ((${#qor_missing[@]})); then
+  echo "Installing: ${qor_missing[*]}"
+  qor_sudo=()
+  [ "$(id -u)" -ne 0 ] && qor_sudo=(sudo)
+  "${qor_sudo[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${qor_sudo[@]}" apt-get install -y -q --no-install-recommends "${qor_missing[@]}"
+fi
