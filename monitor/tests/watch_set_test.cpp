@@ -1,0 +1,147 @@
+// The worker's wait set on a real inotify instance: what it watches, how its flags merge, and the
+// order in which it hands them out. Kernel events are queued by the time the changing call
+// returns, so each change here is read back at once.
+#include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <utility>
+
+#include "monitor/file_descriptor.h"
+#include "monitor/watch_set.h"
+#include "testsupport/temp_folder.h"
+
+namespace monitor {
+namespace {
+
+using testsupport::WriteFile;
+using Taken = std::vector<std::pair<std::string, short>>;
+
+class WatchSetTest : public ::testing::Test {
+ protected:
+  std::string MakeFolder(const std::string& name) {
+    std::string path = m_Temp / name;
+    ::mkdir(path.c_str(), 0755);
+    return path;
+  }
+
+  // Reads what the kernel queued, then takes every pending change in order.
+  Taken ReadAndTakeAll() {
+    EXPECT_TRUE(m_Set.ReadAvailable());
+    Taken taken;
+    while (std::optional<FolderChange> change = m_Set.TakeLowest()) taken.emplace_back(change->path, change->type);
+    return taken;
+  }
+
+  testsupport::TempFolder m_Temp;
+  FileDescriptor m_Inotify{::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)};
+  WatchSet m_Set{m_Inotify.Get()};
+};
+
+TEST_F(WatchSetTest, FoldersThatCannotBeWatchedAreLeftOut) {
+  std::string a = MakeFolder("a");
+  std::string b = MakeFolder("b");
+  WriteFile(m_Temp / "plain-file", "x");
+  std::string locked = MakeFolder("locked");
+  ::chmod(locked.c_str(), 0);
+  bool lockedIsReadable = ::access(locked.c_str(), R_OK) == 0;  // root reads anyway
+
+  int watched = m_Set.Build({m_Temp / "missing", a, "", m_Temp / "plain-file", locked, b});
+
+  EXPECT_EQ(lockedIsReadable ? 3 : 2, watched);
+  WriteFile(a + "/t.txt", "x");
+  WriteFile(b + "/t.txt", "x");
+  Taken taken = ReadAndTakeAll();
+  EXPECT_EQ((Taken{{a, 1}, {a, 2}, {b, 1}, {b, 2}}), taken);
+}
+
+TEST_F(WatchSetTest, FlagsMergeUntilTakenAndRiseAgainAfterwards) {
+  std::string a = MakeFolder("a");
+  m_Set.Build({a});
+  for (int number = 0; number < 50; ++number) WriteFile(a + "/t" + std::to_string(number) + ".txt", "x");
+  EXPECT_EQ((Taken{{a, 1}, {a, 2}}), ReadAndTakeAll());
+  EXPECT_FALSE(m_Set.HasPending());
+
+  ::mkdir((a + "/sub").c_str(), 0755);
+  ::unlink((a + "/t0.txt").c_str());
+  EXPECT_EQ((Taken{{a, 2}, {a, 3}}), ReadAndTakeAll());
+}
+
+TEST_F(WatchSetTest, LowestPositionComesFirst) {
+  std::string a = MakeFolder("a");
+  std::string b = MakeFolder("b");
+  m_Set.Build({a, b});
+  // Changes made in the reverse order of their positions.
+  WriteFile(b + "/t.txt", "x");
+  ::mkdir((a + "/sub").c_str(), 0755);
+  WriteFile(a + "/t.txt", "x");
+  EXPECT_EQ((Taken{{a, 1}, {a, 2}, {a, 3}, {b, 1}, {b, 2}}), ReadAndTakeAll());
+}
+
+TEST_F(WatchSetTest, OverflowRaisesEveryKindInEveryWatchedFolder) {
+  std::string a = MakeFolder("a");
+  std::string b = MakeFolder("b");
+  m_Set.Build({a, m_Temp / "missing", b});
+  m_Set.Apply(-1, IN_Q_OVERFLOW, 0);
+  EXPECT_EQ((Taken{{a, 1}, {a, 2}, {a, 3}, {b, 1}, {b, 2}, {b, 3}}), ReadAndTakeAll());
+}
+
+TEST_F(WatchSetTest, OneFolderUnderTwoSpellingsSharesOneWatchAndReportsBoth) {
+  std::string a = MakeFolder("a");
+  EXPECT_EQ(2, m_Set.Build({a, a + "/"}));
+  WriteFile(a + "/t.txt", "x");
+  EXPECT_EQ((Taken{{a, 1}, {a, 2}, {a + "/", 1}, {a + "/", 2}}), ReadAndTakeAll());
+}
+
+TEST_F(WatchSetTest, RebuildDiscardsChangesQueuedBeforeIt) {
+  std::string a = MakeFolder("a");
+  m_Set.Build({a});
+  WriteFile(a + "/before.txt", "x");
+  m_Set.Build({a});
+  EXPECT_EQ(Taken{}, ReadAndTakeAll());
+
+  WriteFile(a + "/after.txt", "x");
+  EXPECT_EQ((Taken{{a, 1}, {a, 2}}), ReadAndTakeAll());
+}
+
+TEST_F(WatchSetTest, FolderDeletedOrMovedAwayStopsReportingWhileOthersGoOn) {
+  struct Row {
+    const char* name;
+    void (*takeAway)(const std::string& folder, const std::string& elsewhere);
+  };
+  const Row kRows[] = {
+      {"deleted", [](const std::string& folder, const std::string&) { ::rmdir(folder.c_str()); }},
+      {"moved away", [](const std::string& folder, const std::string& elsewhere) {
+         std::rename(folder.c_str(), elsewhere.c_str());
+       }},
+  };
+  for (const Row& row : kRows) {
+    SCOPED_TRACE(row.name);
+    testsupport::TempFolder temp;
+    std::string gone = temp / "gone";
+    std::string kept = temp / "kept";
+    std::string elsewhere = temp / "elsewhere";
+    ::mkdir(gone.c_str(), 0755);
+    ::mkdir(kept.c_str(), 0755);
+    WatchSet set(m_Inotify.Get());
+    set.Build({gone, kept});
+
+    row.takeAway(gone, elsewhere);
+    ::mkdir(gone.c_str(), 0755);
+    WriteFile(gone + "/t.txt", "x");
+    // The moved folder, no longer under its listed path.
+    if (testsupport::FileExists(elsewhere)) WriteFile(elsewhere + "/t.txt", "x");
+    WriteFile(kept + "/t.txt", "x");
+
+    ASSERT_TRUE(set.ReadAvailable());
+    EXPECT_EQ(1, set.WatchedCount());
+    std::vector<std::string> paths;
+    while (std::optional<FolderChange> change = set.TakeLowest()) paths.push_back(change->path);
+    EXPECT_EQ((std::vector<std::string>{kept, kept}), paths);
+  }
+}
+
+}  // namespace
+}  // namespace monitor

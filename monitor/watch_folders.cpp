@@ -1,0 +1,66 @@
+#include "monitor/watch_folders.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+namespace monitor {
+namespace {
+
+enum class WaitOutcome { kStop, kRebuild };
+
+// Waits and reports until a stop, a rescan or a failed wait ends this wait set.
+WaitOutcome WaitAndReport(const WatcherLink& link, WatchSet& set) {
+  while (true) {
+    pollfd handles[3] = {{link.stopFd, POLLIN, 0}, {link.rescanFd, POLLIN, 0}, {link.inotifyFd, POLLIN, 0}};
+    // With a notification still pending the wait only looks, so stop and rescan keep their priority
+    // over the folders and new changes are merged in before the next one is taken.
+    int ready = ::poll(handles, 3, set.HasPending() ? 0 : -1);
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      return WaitOutcome::kRebuild;
+    }
+    if ((handles[0].revents & POLLIN) && ConsumeEvent(link.stopFd)) return WaitOutcome::kStop;
+    if ((handles[1].revents & POLLIN) && ConsumeEvent(link.rescanFd)) return WaitOutcome::kRebuild;
+    if (handles[2].revents & (POLLERR | POLLNVAL)) return WaitOutcome::kRebuild;
+    if ((handles[2].revents & POLLIN) && !set.ReadAvailable()) return WaitOutcome::kRebuild;
+    if (std::optional<FolderChange> change = set.TakeLowest()) link.post(*change);
+  }
+}
+
+}  // namespace
+
+void WatchFolders(const WatcherLink& link) {
+  WatchSet set(link.inotifyFd);
+  bool startPosted = false;
+  while (true) {
+    std::vector<std::string> folders = link.folders();
+    link.setBuilt(set.Build(folders));
+    // The start notification follows the first build, so a client that scans the folder on it
+    // cannot miss a file dropped right after its scan. With no folder listed there is nothing to
+    // scan, and none is sent: an empty path would have the client scan its current directory.
+    if (!startPosted && !folders.empty()) link.post(FolderChange{folders.front(), 0});
+    startPosted = true;
+    if (WaitAndReport(link, set) == WaitOutcome::kStop) break;
+  }
+  set.Clear();
+}
+
+void SignalEvent(int eventFd) {
+  std::uint64_t one = 1;
+  while (::write(eventFd, &one, sizeof one) < 0 && errno == EINTR) {
+  }
+}
+
+bool ConsumeEvent(int eventFd) {
+  std::uint64_t count = 0;
+  while (true) {
+    if (::read(eventFd, &count, sizeof count) == static_cast<ssize_t>(sizeof count)) return true;
+    if (errno != EINTR) return false;
+  }
+}
+
+}  // namespace monitor
