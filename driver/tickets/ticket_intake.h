@@ -3,10 +3,12 @@
 // and hands the document to a job. Failures before a job exists are answered with a reply file.
 // Runs on the window thread, one folder notification after another.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
 #include "driver/control/ecr_context.h"
+#include "driver/tickets/ticket_files.h"
 
 namespace driver {
 
@@ -54,17 +56,28 @@ class CTicketIntake {
   // Processes every "*.txt" (any letter case) of the folder; the type of the notification is not used.
   void ProcessTicketFile(int notificationType, const std::string& folderPath);
 
-  // Translates one ticket into its numbered command document; numberedName is set once the ticket opened.
-  int ParseInputFileTxt(const std::string& ticketPath, const CEcrContext& ecr, std::string& numberedName);
+  // Waits for the writer to let go of the ticket, then translates it into its numbered command document;
+  // numberedName is set once the ticket has been opened. Returns a ParseResult.
+  int ParseInputFileTxt(const CTicketNames& ticket, const CEcrContext& ecr, std::string& numberedName);
+
+  // ParseInputFileTxt without the wait for the writer.
+  int TranslateTicketFile(const CTicketNames& ticket, const CEcrContext& ecr, std::string& numberedName);
+
+  // How long ParseInputFileTxt waits for the writer before it gives up (10000 ms; tests shorten it).
+  void SetWriterWaitLimit(std::chrono::milliseconds limit) { m_WriterWaitLimit = limit; }
 
   // The ticket sequence number the next ticket gets (0..9999).
   int NextSequenceNumber() const { return m_SequenceNumber; }
   void SetSequenceNumber(int value) { m_SequenceNumber = value % 10000; }
 
  private:
+  bool WaitForWriter(const CTicketNames& ticket);
+  void AnswerTicket(const CTicketNames& ticket, int code, const char* failureFormat);
+
   ITicketHost& m_Host;
   std::string m_BaseDirectory;
   int m_SequenceNumber = 0;
+  std::chrono::milliseconds m_WriterWaitLimit{10000};
 };
 
 }  // namespace driver
