@@ -1,0 +1,44 @@
+#pragma once
+// CControlEvents: the driver's handlers of the seven control events, run on the window thread.
+// They turn the events into the state of one CEcrContext per register, answer the registers' data
+// questions from the queues the jobs filled, and post the follow-up messages.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "driver/control/driver_links.h"
+#include "driver/control/fiscal_control.h"
+#include "driver/control/report_display.h"
+
+namespace driver {
+
+class CControlEvents final : public IFiscalControlEvents {
+ public:
+  CControlEvents(IRegisterDirectory& registers, IFollowUpPoster& poster, CReportDisplay& display)
+      : m_Registers(registers), m_Poster(poster), m_Display(display) {}
+
+  void DirectIOEvent(std::int32_t ecr, const std::string& text) override;
+  void OutputCompleteEvent(std::int32_t ecr, std::int32_t job, std::int32_t result) override;
+  void StatusUpdateEvent(std::int32_t ecr, const std::string& status) override;
+  void RequestEvent(std::int32_t ecr, std::int32_t n, const std::string& text,
+                    std::optional<std::string>& reply) override;
+  void DataEvent(std::int32_t ecr, std::int32_t n, const std::string& text,
+                 std::optional<std::string>& reply) override;
+  void ReportSavedEvent(std::int32_t ecr, std::int32_t n, const std::string& path) override;
+  void HistorySavedEvent(std::int32_t ecr, const std::string& path) override;
+
+ private:
+  void AnswerHeaderQuestion(CEcrContext& ctx, std::optional<std::string>& reply);
+  void AnswerQueueQuestion(CEcrContext& ctx, std::deque<std::string>& queue, Flag& armed,
+                           std::optional<std::string>& reply);
+  void TakeLastPrice(CEcrContext& ctx, const std::string& text);
+  void WriteTicketStatus(std::int32_t ecr, const std::string& text) const;
+  void DisplayReport(CEcrContext& ctx, const std::string& path);
+
+  IRegisterDirectory& m_Registers;
+  IFollowUpPoster& m_Poster;
+  CReportDisplay& m_Display;
+};
+
+}  // namespace driver

@@ -1,0 +1,31 @@
+#pragma once
+// The narrow views of the driver that the control's event handlers need. The driver's main window
+// implements them; tests and the control rig give their own.
+
+#include <cstdint>
+#include <string>
+
+#include "driver/control/ecr_context.h"
+
+namespace driver {
+
+class IRegisterDirectory {
+ public:
+  virtual ~IRegisterDirectory() = default;
+  // The first register of the list with this number, or nullptr when it is not on the list.
+  virtual CEcrContext* FindEcr(std::int32_t ecr) = 0;
+  // Root of the per-register ticket folders ("<root>/<n>" is the folder of register n).
+  virtual std::string TicketRoot() const = 0;
+};
+
+// The three follow-up messages of the event handlers. Posted, never sent: the driver queues them to
+// its window thread and handles them with HandleExchangeDone / HandleStatusAlert / HandleQueueEmpty.
+class IFollowUpPoster {
+ public:
+  virtual ~IFollowUpPoster() = default;
+  virtual void PostExchangeDone(std::int32_t ecr) = 0;  // WM_EXCHANGEDONE
+  virtual void PostStatusAlert(std::int32_t ecr) = 0;   // WM_STATUSALERT
+  virtual void PostQueueEmpty(std::int32_t ecr) = 0;    // WM_QUEUEEMPTY
+};
+
+}  // namespace driver

@@ -1,0 +1,20 @@
+#pragma once
+// WaitIODirect: send one native command and wait for its DirectIOEvent.
+
+#include <cstdint>
+#include <string>
+
+#include "driver/control/ecr_context.h"
+#include "driver/control/fiscal_control.h"
+
+namespace driver {
+
+// Clears m_IoDirectComplete, sends the command and waits until it completes, paper out is reported or
+// ctx.m_Limits.m_Exchange (5000 ms) has passed. Returns the IODirect status when the command completed,
+// else logs "[QOR_E_FAILURE] in CQorDriverDlg::WaitIODirect" and returns 3.
+// Called on the window thread (the administration sheet), it keeps handling queued calls every 5 ms
+// while it waits, because the completion event itself arrives as a queued call on that thread.
+ControlStatus WaitIODirect(IFiscalControl& control, std::int32_t ecr, const std::string& command,
+                           std::int16_t argument, CEcrContext& ctx);
+
+}  // namespace driver
