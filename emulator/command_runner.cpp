@@ -1,0 +1,145 @@
+#include "emulator/command_runner.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "emulator/journal.h"
+#include "emulator/reports.h"
+#include "emulator/star_family.h"
+#include "emulator/ticket_elements.h"
+#include "emulator/zero_family.h"
+
+namespace emulator {
+
+void CCommandRunner::Run(const CPendingCommand& command) {
+  switch (command.m_Kind) {
+    case CommandKind::kWrite: RunWrite(command); break;
+    case CommandKind::kIODirect: RunIODirect(command); break;
+    case CommandKind::kReport: RunReport(command); break;
+    case CommandKind::kZeroSet: RunZeroSet(command); break;
+    case CommandKind::kHistory: RunHistory(); break;
+    case CommandKind::kRollback: RunRollback(); break;
+  }
+  m_Engine.AnnounceStatusChanges();
+}
+
+std::optional<std::string> CCommandRunner::Ask(const std::string& question) {
+  return m_Engine.AskDriver(m_StateLock, m_Ecr.m_Number, question);
+}
+
+void CCommandRunner::Checkpoint() { m_Engine.Announce(m_Ecr); }
+
+void CCommandRunner::Print(const std::string& line) { m_Printed.push_back(line); }
+
+// The journal gets the lines; with a line delay set the printer takes its time before the command ends.
+void CCommandRunner::FinishPrinting() {
+  if (m_Printed.empty()) return;
+  AppendToJournal(m_Engine.BaseDirectory(), m_Ecr.m_Number, m_Printed);
+  m_Engine.PrintingPause(m_StateLock, static_cast<int>(m_Printed.size()), m_Ecr.m_Faults.m_LineDelayMs);
+  m_Printed.clear();
+}
+
+void CCommandRunner::QueueEvent(std::string logEntry, std::function<void(driver::IFiscalControlEvents&)> deliver) {
+  m_Engine.m_Outbox.push_back({std::move(logEntry), std::move(deliver)});
+}
+
+void CCommandRunner::QueueDirectIOEvent(const std::string& text) {
+  const int number = m_Ecr.m_Number;
+  QueueEvent("event DirectIOEvent " + std::to_string(number),
+             [number, text](driver::IFiscalControlEvents& sink) { sink.DirectIOEvent(number, text); });
+}
+
+void CCommandRunner::RunWrite(const CPendingCommand& command) {
+  const int result = ExecuteElement(m_Ecr, command.m_Text, m_Printed);
+  if (result != 0) Print("REFUSED " + command.m_Text + " RESULT " + std::to_string(result));
+  m_Engine.AnnounceStatusChanges();
+  FinishPrinting();
+  const int number = m_Ecr.m_Number;
+  const std::int32_t job = command.m_Job;
+  QueueEvent("event OutputCompleteEvent " + std::to_string(number) + " " + std::to_string(job) + " " +
+                 std::to_string(result),
+             [number, job, result](driver::IFiscalControlEvents& sink) { sink.OutputCompleteEvent(number, job, result); });
+}
+
+void CCommandRunner::RunIODirect(const CPendingCommand& command) {
+  CCommandOutcome outcome = Refuse("unknown command");
+  if (!command.m_Unknown)
+    outcome = m_Ecr.IsZeroFamily() ? ExecuteZeroCommand(m_Ecr, command.m_Text, *this)
+                                   : ExecuteStarCommand(m_Ecr, command.m_Text, *this);
+  FinishPrinting();
+  QueueDirectIOEvent(outcome.m_Refused ? "ERR " + outcome.m_Reason + ": " + command.m_Text : "OK");
+}
+
+void CCommandRunner::RunReport(const CPendingCommand& command) {
+  const std::vector<std::string> lines = BuildReport(m_Ecr, command.m_Code);
+  if (command.m_Print) {
+    m_Printed = lines;
+    FinishPrinting();
+    QueueDirectIOEvent("OK");
+    return;
+  }
+  const std::string path = SaveReportFile(ReportName(command.m_Code), lines);
+  if (path.empty()) return;
+  const int number = m_Ecr.m_Number;
+  const std::int32_t code = 51 + command.m_Code;
+  QueueEvent("event ReportSavedEvent " + std::to_string(number) + " " + path,
+             [number, code, path](driver::IFiscalControlEvents& sink) { sink.ReportSavedEvent(number, code, path); });
+}
+
+// A zero-set always prints; without PRINT it is also saved as a report file.
+void CCommandRunner::RunZeroSet(const CPendingCommand& command) {
+  const std::vector<std::string> lines = ZeroSet(m_Ecr, command.m_Code);
+  m_Printed = lines;
+  FinishPrinting();
+  if (!command.m_Print) {
+    const std::string path = SaveReportFile(ZeroSetName(command.m_Code) + " ZEROSET", lines);
+    const int number = m_Ecr.m_Number;
+    const std::int32_t code = 80 + command.m_Code;
+    if (!path.empty())
+      QueueEvent("event ReportSavedEvent " + std::to_string(number) + " " + path,
+                 [number, code, path](driver::IFiscalControlEvents& sink) { sink.ReportSavedEvent(number, code, path); });
+  }
+  QueueDirectIOEvent("OK");
+}
+
+void CCommandRunner::RunHistory() {
+  std::vector<std::string> lines = {"ECR " + std::to_string(m_Ecr.m_Number) + " HISTORY"};
+  lines.insert(lines.end(), m_Ecr.m_History.begin(), m_Ecr.m_History.end());
+  lines.push_back("END OF HISTORY");
+  const std::string path = SaveReportFile("HISTORY", lines);
+  if (path.empty()) return;
+  const int number = m_Ecr.m_Number;
+  QueueEvent("event HistorySavedEvent " + std::to_string(number) + " " + path,
+             [number, path](driver::IFiscalControlEvents& sink) { sink.HistorySavedEvent(number, path); });
+}
+
+void CCommandRunner::RunRollback() {
+  m_Ecr.m_History.clear();
+  Print("HISTORY ROLLED BACK");
+  FinishPrinting();
+}
+
+// "<report folder>/ECR<n>_<NAME>_<sequence>.txt"; empty when it cannot be written.
+std::string CCommandRunner::SaveReportFile(const std::string& name, const std::vector<std::string>& lines) {
+  std::string fileName = name;
+  for (char& c : fileName)
+    if (c == ' ') c = '_';
+  char sequence[16];
+  std::snprintf(sequence, sizeof sequence, "%04d", ++m_Ecr.m_ReportSequence);
+  const std::string folder = m_Engine.m_ReportFolder;
+  const std::string path = folder + "/ECR" + std::to_string(m_Ecr.m_Number) + "_" + fileName + "_" + sequence + ".txt";
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  for (const std::string& line : lines) out << line << '\n';
+  out.close();
+  if (!out) {
+    Print("REPORT NOT SAVED: " + path);
+    FinishPrinting();
+    return {};
+  }
+  return path;
+}
+
+}  // namespace emulator

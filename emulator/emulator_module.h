@@ -1,0 +1,28 @@
+#pragma once
+// The emulator as a control module: registered under the control's class id, it serves
+// CEmulatorControl objects whose base directory is the module's own folder.
+
+#include <QObject>
+#include <atomic>
+
+#include "platform/component_module.h"
+
+namespace emulator {
+
+inline constexpr const char* kEmulatorDescription = "Qorctrl register emulator";
+
+class CEmulatorModule final : public QObject, public platform::IComponentModule {
+  Q_OBJECT
+  Q_PLUGIN_METADATA(IID QOR_COMPONENT_MODULE_IID)
+  Q_INTERFACES(platform::IComponentModule)
+ public:
+  long DllRegisterServer(platform::IRegistryWriter& store, const std::string& modulePath) override;
+  long DllUnregisterServer(platform::IRegistryWriter& store) override;
+  QObject* CreateInstance(std::string_view classId) override;
+  bool DllCanUnloadNow() const override;
+
+ private:
+  std::atomic<int> m_LiveObjects{0};
+};
+
+}  // namespace emulator

@@ -1,0 +1,32 @@
+#pragma once
+// What the emulated control answers. Control statuses are returned by the methods themselves;
+// job results travel in OutputCompleteEvent. All are above the driver's own reply codes (1-22),
+// so a code passed on unchanged into a reply file tells where it came from.
+
+#include <cstdint>
+
+namespace emulator {
+
+// Method statuses.
+inline constexpr std::int32_t kStatusOk = 0;
+inline constexpr std::int32_t kStatusNotOpen = 201;          // Open was not called, or Close was
+inline constexpr std::int32_t kStatusUnknownRegister = 202;  // register not on the list
+inline constexpr std::int32_t kStatusUnknownCommand = 203;   // IODirect text of no family the register speaks
+inline constexpr std::int32_t kStatusUnknownRequest = 204;   // Request code not served
+inline constexpr std::int32_t kStatusNoAnswer = 205;         // Request to a register that does not answer
+inline constexpr std::int32_t kStatusAlreadyOpen = 206;
+
+// Results of Write jobs (OutputCompleteEvent).
+inline constexpr std::int32_t kResultOk = 0;
+inline constexpr std::int32_t kResultNoTicketOpen = 101;
+inline constexpr std::int32_t kResultTicketAlreadyOpen = 102;
+inline constexpr std::int32_t kResultNotInSalesState = 103;
+inline constexpr std::int32_t kResultBadValue = 104;
+inline constexpr std::int32_t kResultNotProgrammed = 105;  // department or PLU unknown to the register
+inline constexpr std::int32_t kResultUnknownElement = 106;
+inline constexpr std::int32_t kResultPaymentShort = 107;
+inline constexpr std::int32_t kResultOutsideLimits = 108;  // sale outside the department's LALO/HALO
+inline constexpr std::int32_t kResultNothingToCopy = 109;
+inline constexpr std::int32_t kResultUnknownTable = 110;
+
+}  // namespace emulator
