@@ -1,0 +1,122 @@
+#include "driver/control/testing/control_rig.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QThread>
+#include <chrono>
+#include <filesystem>
+#include <stdexcept>
+
+#include "driver/control/follow_up.h"
+#include "driver/control/qor.h"
+#include "driver/control/register_list.h"
+
+namespace driver {
+namespace {
+
+// Queued calls need an application object; a test program without one gets it here, once.
+void EnsureApplication() {
+  if (QCoreApplication::instance() != nullptr) return;
+  static int argc = 1;
+  static char name[] = "qor-control-rig";
+  static char* argv[] = {name, nullptr};
+  static QCoreApplication* application = new QCoreApplication(argc, argv);
+  (void)application;
+}
+
+}  // namespace
+
+CControlRig::CControlRig(const std::string& baseDirectory)
+    : m_BaseDirectory(baseDirectory), m_TicketRoot(baseDirectory + "/Tickets") {
+  EnsureApplication();
+  m_Emulator = std::make_unique<emulator::CEmulatorControl>(baseDirectory);
+  m_Qor = std::make_unique<CQor>(*m_Emulator);
+  m_FollowUps = std::make_unique<CQueuedFollowUps>(*m_Qor, *this, m_Display);
+  m_FollowUps->SetStatusAlertText("ECR status alert");
+  m_Events = std::make_unique<CControlEvents>(*this, *m_FollowUps, m_Display);
+  m_WindowThread = std::make_unique<QThread>();
+  m_WindowThread->setObjectName("window thread");
+  m_Qor->moveToThread(m_WindowThread.get());
+  m_FollowUps->moveToThread(m_WindowThread.get());
+  m_WindowThread->start();
+  RunOnWindowThread([this] { StartUp(); });
+  WaitForFirstStatus();
+}
+
+CControlRig::~CControlRig() {
+  for (auto& ecr : m_Registers) ecr->Cancel();
+  m_Qor->Close();
+  m_WindowThread->quit();
+  m_WindowThread->wait();
+  m_Qor.reset();
+  m_FollowUps.reset();
+  m_Emulator.reset();
+}
+
+// What the driver's start-up does with the control, on the window thread: switch it on, open it,
+// build the register list, lay out the ticket folders.
+void CControlRig::StartUp() {
+  m_Qor->SetEventSink(m_Events.get());
+  for (int dispid : kControlStartupProperties) m_Qor->SetBooleanProperty(dispid, true);
+  m_OpenStatus = m_Qor->Open("");
+  std::string list;
+  if (m_Qor->Request(kRequestRegisterListEcr, kRequestRegisterList, list) != 0 || list.empty()) return;
+  std::error_code ignored;
+  std::filesystem::create_directories(m_TicketRoot, ignored);
+  for (const CRegisterEntry& entry : ScanRegisterList(list)) {
+    auto ecr = std::make_unique<CEcrContext>(entry.m_Number, entry.m_Type);
+    const std::string folder = m_TicketRoot + "/" + std::to_string(entry.m_Number);
+    std::filesystem::create_directory(folder, ignored);
+    ecr->m_TicketFolder.Set(folder);
+    m_Registers.push_back(std::move(ecr));
+  }
+}
+
+// Every answering register announces its status once the control is open.
+void CControlRig::WaitForFirstStatus() {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  for (auto& ecr : m_Registers) ecr->WaitUntil([&ecr] { return !ecr->m_StatusText.Empty(); }, deadline);
+}
+
+IFiscalControl& CControlRig::Control() { return *m_Qor; }
+emulator::CEmulatorControl& CControlRig::Emulator() { return *m_Emulator; }
+
+CEcrContext& CControlRig::Ecr(int number) {
+  CEcrContext* ecr = FindEcr(number);
+  if (ecr == nullptr) throw std::out_of_range("register " + std::to_string(number) + " is not on the list");
+  return *ecr;
+}
+
+CEcrContext* CControlRig::FindEcr(std::int32_t ecr) {
+  for (auto& entry : m_Registers)
+    if (entry->m_EcrId == ecr) return entry.get();
+  return nullptr;
+}
+
+void CControlRig::OpenSheet() {
+  RunOnWindowThread([this] {
+    m_Display.SetStatusLine([this](const std::string& text) {
+      std::lock_guard guard(m_SheetLock);
+      m_SheetLines.push_back(text);
+    });
+  });
+}
+
+void CControlRig::CloseSheet() {
+  RunOnWindowThread([this] { m_Display.SetStatusLine({}); });
+}
+
+std::vector<std::string> CControlRig::SheetStatusLines() const {
+  std::lock_guard guard(m_SheetLock);
+  return m_SheetLines;
+}
+
+void CControlRig::RunOnWindowThread(const std::function<void()>& function) {
+  if (QThread::currentThread() == m_WindowThread.get()) {
+    function();
+    return;
+  }
+  QMetaObject::invokeMethod(m_Qor.get(), function, Qt::BlockingQueuedConnection);
+}
+
+}  // namespace driver

@@ -1,0 +1,90 @@
+#pragma once
+// CControlRig: the control as the driver holds it, for tests of the parts that talk to registers.
+// It builds the register emulator in a base directory, wraps it in CQor with the event handlers and
+// the follow-up messages living on a "window thread" of its own (a QThread running an event loop),
+// opens it, builds one CEcrContext per register from the register list, lays out
+// "<base>/Tickets/<n>" and waits for each register's first status. Tests then call Control() from
+// their own thread, as job threads do, and wait on the CEcrContext flags.
+//
+//   testsupport::TempFolder base;
+//   driver::CControlRig rig(base.Path());
+//   rig.Control().IODirect(2, "0;*2;", 0);
+//   rig.Ecr(2).WaitUntil([&] { return rig.Ecr(2).m_KeyLocked.load() == 1; }, deadline);
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "driver/control/control_events.h"
+#include "driver/control/driver_links.h"
+#include "driver/control/ecr_context.h"
+#include "driver/control/fiscal_control.h"
+#include "driver/control/report_display.h"
+#include "emulator/emulator_control.h"
+
+class QThread;
+
+namespace driver {
+
+class CQor;
+class CQueuedFollowUps;
+
+// The driver's settings flags, as QorDriver.ini would give them.
+struct CRigSettings {
+  bool m_OnErrorContinue = true;
+  bool m_OnErrorVoidTicket = false;
+  bool m_DisplayLastTotal = false;
+  bool m_DescriptionCheck = false;
+};
+
+class CControlRig final : public IRegisterDirectory {
+ public:
+  // Write "QorEmulator.ini" into baseDirectory before constructing to choose registers or faults.
+  explicit CControlRig(const std::string& baseDirectory);
+  ~CControlRig() override;
+  CControlRig(const CControlRig&) = delete;
+  CControlRig& operator=(const CControlRig&) = delete;
+
+  IFiscalControl& Control();                // the CQor wrapper, as the driver calls it
+  emulator::CEmulatorControl& Emulator();   // faults, call log, journal
+  CEcrContext& Ecr(int number);             // throws std::out_of_range when not on the list
+  const std::vector<std::unique_ptr<CEcrContext>>& Registers() const { return m_Registers; }
+  CRigSettings& Settings() { return m_Settings; }
+  CReportDisplay& Display() { return m_Display; }
+
+  // Opens a stand-in administration sheet whose status line texts are kept; closing it empties the hook.
+  void OpenSheet();
+  void CloseSheet();
+  std::vector<std::string> SheetStatusLines() const;
+
+  // Runs the function on the window thread and returns when it has run.
+  void RunOnWindowThread(const std::function<void()>& function);
+
+  CEcrContext* FindEcr(std::int32_t ecr) override;
+  std::string TicketRoot() const override { return m_TicketRoot; }
+  const std::string& BaseDirectory() const { return m_BaseDirectory; }
+  // Open's status and the number of registers found; nonzero status means no registers.
+  ControlStatus OpenStatus() const { return m_OpenStatus; }
+
+ private:
+  void StartUp();
+  void WaitForFirstStatus();
+
+  std::string m_BaseDirectory;
+  std::string m_TicketRoot;
+  CRigSettings m_Settings;
+  CReportDisplay m_Display;
+  std::unique_ptr<emulator::CEmulatorControl> m_Emulator;
+  std::unique_ptr<QThread> m_WindowThread;
+  std::unique_ptr<CQor> m_Qor;
+  std::unique_ptr<CQueuedFollowUps> m_FollowUps;
+  std::unique_ptr<CControlEvents> m_Events;
+  std::vector<std::unique_ptr<CEcrContext>> m_Registers;
+  ControlStatus m_OpenStatus = 0;
+  mutable std::mutex m_SheetLock;
+  std::vector<std::string> m_SheetLines;
+};
+
+}  // namespace driver
