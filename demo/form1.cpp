@@ -24,10 +24,10 @@ struct Place {
 };
 
 constexpr Place kLines[] = {
-    {"Line1", 8, 8, 464, 1},    {"Line2", 8, 248, 464, 1},  {"Line3", 8, 8, 1, 240},
-    {"Line4", 472, 8, 1, 241},  {"Line5", 8, 124, 464, 1},  {"Line6", 8, 172, 464, 1},
-    {"Line7", 320, 180, 140, 1}, {"Line8", 320, 236, 140, 1}, {"Line9", 320, 180, 1, 56},
-    {"Line10", 460, 180, 1, 57},
+    {"Line1", 8, 8, 504, 1},     {"Line2", 8, 248, 504, 1},   {"Line3", 8, 8, 1, 240},
+    {"Line4", 512, 8, 1, 241},   {"Line5", 8, 124, 504, 1},   {"Line6", 8, 172, 504, 1},
+    {"Line7", 360, 180, 140, 1}, {"Line8", 360, 236, 140, 1}, {"Line9", 360, 180, 1, 56},
+    {"Line10", 500, 180, 1, 57},
 };
 
 template <typename Widget>
@@ -45,7 +45,7 @@ Form1::Form1(IMessageSink& messages, ITillJobItStarter& starter, QWidget* parent
     : QWidget(parent), m_Messages(messages), m_Starter(starter) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("TillDemo"));
-  setFixedSize(480, 256);
+  setFixedSize(520, 256);
   BuildControls();
   BuildLines();
   m_Timer1 = new QTimer(this);
@@ -60,21 +60,21 @@ Form1::Form1(IMessageSink& messages, ITillJobItStarter& starter, QWidget* parent
 }
 
 void Form1::BuildControls() {
-  Placed(new QLabel(QStringLiteral("CASH NUMBER :"), this), "Label1", 16, 16, 180, 24);
-  m_Text1 = Placed(new QLineEdit(this), "Text1", 200, 16, 80, 24);
-  Placed(new QLabel(QStringLiteral("FILE PATH :"), this), "Label2", 16, 52, 180, 24);
-  m_Text2 = Placed(new QLineEdit(this), "Text2", 200, 52, 220, 24);
-  m_Command3 = Placed(new QPushButton(QStringLiteral("..."), this), "Command3", 428, 52, 36, 24);
-  Placed(new QLabel(QStringLiteral("DESTINATION PATH (OPTIONAL) :"), this), "Label3", 16, 88, 184, 24);
-  m_Text3 = Placed(new QLineEdit(this), "Text3", 200, 88, 220, 24);
-  m_Command1 = Placed(new QPushButton(QStringLiteral("..."), this), "Command1", 428, 88, 36, 24);
+  Placed(new QLabel(QStringLiteral("CASH NUMBER :"), this), "Label1", 16, 16, 220, 24);
+  m_Text1 = Placed(new QLineEdit(this), "Text1", 240, 16, 80, 24);
+  Placed(new QLabel(QStringLiteral("FILE PATH :"), this), "Label2", 16, 52, 220, 24);
+  m_Text2 = Placed(new QLineEdit(this), "Text2", 240, 52, 220, 24);
+  m_Command3 = Placed(new QPushButton(QStringLiteral("..."), this), "Command3", 468, 52, 36, 24);
+  Placed(new QLabel(QStringLiteral("DESTINATION PATH (OPTIONAL) :"), this), "Label3", 16, 88, 220, 24);
+  m_Text3 = Placed(new QLineEdit(this), "Text3", 240, 88, 220, 24);
+  m_Command1 = Placed(new QPushButton(QStringLiteral("..."), this), "Command1", 468, 88, 36, 24);
   m_Check1 = Placed(new QCheckBox(QStringLiteral("abilita timer"), this), "Check1", 16, 136, 120, 24);
   Placed(new QLabel(QStringLiteral("ogni <"), this), "Label4", 140, 136, 50, 24);
   m_Text4 = Placed(new QLineEdit(QStringLiteral("0"), this), "Text4", 192, 136, 44, 24);
   Placed(new QLabel(QStringLiteral("> secondi"), this), "Label5", 240, 136, 80, 24);
   m_Command5 = Placed(new QPushButton(QStringLiteral("GO!"), this), "Command5", 16, 188, 120, 40);
   m_Command2 = Placed(new QPushButton(QStringLiteral("RESET"), this), "Command2", 148, 188, 120, 40);
-  m_Label6 = Placed(new QLabel(QStringLiteral("00000"), this), "Label6", 324, 184, 132, 48);
+  m_Label6 = Placed(new QLabel(QStringLiteral("00000"), this), "Label6", 364, 184, 132, 48);
   m_Label6->setAlignment(Qt::AlignCenter);
   QFont big = m_Label6->font();
   big.setPointSize(big.pointSize() * 2);
