@@ -1,5 +1,6 @@
 #include "demo/detached_starter.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -9,7 +10,7 @@
 namespace demo {
 
 int CDetachedStarter::Start(const std::string& argument) {
-  std::string program = FindTillJobIt();
+  std::string program = FindTillJobIt(QCoreApplication::applicationDirPath().toStdString());
   // The form does not tell the user about a program that cannot be started (the run is counted
   // already); the log line at least says why nothing happened.
   if (program.empty()) {

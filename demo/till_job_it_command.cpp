@@ -22,20 +22,22 @@ std::string TillJobItArgument(const RunFields& fields) {
   return argument;
 }
 
-std::string FindTillJobIt() {
+std::string FindTillJobIt(const std::string& ownFolder) {
   const char* chosen = std::getenv("QOR_TILLJOBIT");
   if (chosen != nullptr && *chosen != '\0') return chosen;
   const char* path = std::getenv("PATH");
-  if (path == nullptr) return {};
-  std::string_view folders(path);
-  while (true) {
+  std::string_view folders(path != nullptr ? path : "");
+  while (path != nullptr) {
     size_t colon = folders.find(':');
     std::string folder(folders.substr(0, colon));
     std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + kTillJobItName;
     if (IsExecutableFile(candidate)) return candidate;
-    if (colon == std::string_view::npos) return {};
+    if (colon == std::string_view::npos) break;
     folders.remove_prefix(colon + 1);
   }
+  std::string own = ownFolder + "/" + kTillJobItName;
+  if (!ownFolder.empty() && IsExecutableFile(own)) return own;
+  return {};
 }
 
 }  // namespace demo

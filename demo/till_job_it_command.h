@@ -15,9 +15,10 @@ inline constexpr const char* kTillJobItName = "TillJobIt";
 std::string TillJobItArgument(const RunFields& fields);
 
 // The program to start: the path in QOR_TILLJOBIT when that is set and not empty, else the first
-// executable file named TillJobIt in a folder of PATH (an empty PATH entry is the current folder);
-// empty when there is none.
-std::string FindTillJobIt();
+// executable file named TillJobIt in a folder of PATH (an empty PATH entry is the current folder),
+// else the one in ownFolder (TillDemo's own folder, where the build puts both programs); empty when
+// there is none.
+std::string FindTillJobIt(const std::string& ownFolder = "");
 
 // Starts TillJobIt with the argument without waiting for it.
 class ITillJobItStarter {

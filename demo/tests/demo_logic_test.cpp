@@ -121,6 +121,8 @@ TEST(FindTillJobIt, ChosenProgramFirstThenTheFirstExecutableOnThePath) {
   testsupport::ScopedEnvironment chosen("QOR_TILLJOBIT", "");
   testsupport::ScopedEnvironment nowhere("PATH", temp / "plain");
   EXPECT_EQ(FindTillJobIt(), "");
+  EXPECT_EQ(FindTillJobIt(temp / "exec"), temp / "exec/TillJobIt") << "the program's own folder comes last";
+  EXPECT_EQ(FindTillJobIt(temp / "plain"), "");
 }
 
 }  // namespace
