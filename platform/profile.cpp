@@ -97,12 +97,11 @@ std::string_view WithoutBom(std::string_view bytes) {
   return bytes;
 }
 
-std::optional<std::string> LookUp(std::string_view section, std::string_view key, const std::string& file) {
+std::optional<std::string> LookUpIn(const std::optional<std::string>& bytes, std::string_view section,
+                                    std::string_view key) {
   section = Trim(section);
   key = Trim(key);
-  if (section.empty()) return std::nullopt;
-  std::optional<std::string> bytes = ReadWholeFile(file);
-  if (!bytes) return std::nullopt;
+  if (section.empty() || !bytes) return std::nullopt;
   std::vector<RawLine> lines = SplitLines(WithoutBom(*bytes));
   KeyPlace place = FindKey(lines, section, key);
   if (!place.keyLine) return std::nullopt;
@@ -113,13 +112,11 @@ std::optional<std::string> LookUp(std::string_view section, std::string_view key
   return std::string(value);
 }
 
-}  // namespace
-
-std::string GetPrivateProfileString(std::string_view section, std::string_view key, const char* defaultValue,
-                                    std::size_t size, const std::string& file) {
+std::string ValueOrDefault(const std::optional<std::string>& bytes, std::string_view section, std::string_view key,
+                           const char* defaultValue, std::size_t size) {
   if (size == 0) return {};
   std::string result;
-  if (std::optional<std::string> found = LookUp(section, key, file)) {
+  if (std::optional<std::string> found = LookUpIn(bytes, section, key)) {
     result = std::move(*found);
   } else {
     result = defaultValue ? defaultValue : "";
@@ -127,6 +124,16 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
   }
   if (result.size() > size - 1) result.resize(size - 1);
   return result;
+}
+
+bool WriteInto(const std::string& bytes, std::string_view section, std::string_view key, std::string_view value,
+               const std::string& file);
+
+}  // namespace
+
+std::string GetPrivateProfileString(std::string_view section, std::string_view key, const char* defaultValue,
+                                    std::size_t size, const std::string& file) {
+  return ValueOrDefault(ReadWholeFile(file), section, key, defaultValue, size);
 }
 
 std::uint32_t GetPrivateProfileInt(std::string_view section, std::string_view key, int nDefault,
@@ -147,11 +154,25 @@ std::uint32_t GetPrivateProfileInt(std::string_view section, std::string_view ke
 
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                const std::string& file) {
+  return WriteInto(ReadWholeFile(file).value_or(std::string()), section, key, value, file);
+}
+
+bool UpdatePrivateProfileString(std::string_view section, std::string_view key, const char* defaultValue,
+                                std::size_t size, const std::string& file,
+                                std::string (*change)(const std::string& current)) {
+  std::optional<std::string> bytes = ReadWholeFile(file);
+  std::string current = ValueOrDefault(bytes, section, key, defaultValue, size);
+  return WriteInto(bytes.value_or(std::string()), section, key, change(current), file);
+}
+
+namespace {
+
+bool WriteInto(const std::string& bytes, std::string_view section, std::string_view key, std::string_view value,
+               const std::string& file) {
   section = Trim(section);
   key = Trim(key);
   while (!value.empty() && IsProfileSpace(value.front())) value.remove_prefix(1);
 
-  std::string bytes = ReadWholeFile(file).value_or(std::string());
   bool hasBom = std::string_view(bytes).substr(0, kUtf8Bom.size()) == kUtf8Bom;
   std::string_view body = WithoutBom(bytes);
   std::vector<RawLine> lines = SplitLines(body);
@@ -189,4 +210,5 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key, s
   return ReplaceWholeFile(file, out);
 }
 
+}  // namespace
 }  // namespace platform

@@ -25,4 +25,10 @@ std::uint32_t GetPrivateProfileInt(std::string_view section, std::string_view ke
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                const std::string& file);
 
+// Reads key of section (as GetPrivateProfileString with the given size) and writes back what change
+// makes of it, reading the file once; for counters kept in a profile file.
+bool UpdatePrivateProfileString(std::string_view section, std::string_view key, const char* defaultValue,
+                                std::size_t size, const std::string& file,
+                                std::string (*change)(const std::string& current));
+
 }  // namespace platform

@@ -53,8 +53,9 @@ bool WriteTicketReply(const CTicketNames& names, int code) {
 void RemoveFile(const std::string& path) { ::unlink(path.c_str()); }
 
 void IncrementTicketTotal(const std::string& totalsFile, const char* key) {
-  std::string count = platform::GetPrivateProfileString("TICKETS", key, "0", 9, totalsFile);
-  platform::WritePrivateProfileString("TICKETS", key, std::to_string(std::atoi(count.c_str()) + 1), totalsFile);
+  platform::UpdatePrivateProfileString("TICKETS", key, "0", 9, totalsFile, [](const std::string& count) {
+    return std::to_string(std::atoi(count.c_str()) + 1);
+  });
 }
 
 }  // namespace driver

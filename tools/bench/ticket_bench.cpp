@@ -1,0 +1,72 @@
+// Speed of the ticket intake: records through the translator, and whole tickets through the
+// translate-and-write step (the wait for the ticket's writer is left out; it is a fixed 20 ms pause).
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "driver/tickets/ticket_intake.h"
+#include "driver/tickets/translator.h"
+
+namespace {
+
+std::string Record(const std::string& code, std::initializer_list<std::pair<int, std::string>> parts,
+                   std::size_t length) {
+  std::string data(length, ' ');
+  for (const auto& [offset, text] : parts) data.replace(offset, text.size(), text);
+  return (code.size() == 1 ? code + " " : code) + data;
+}
+
+const std::string kSaleData =
+    Record("1", {{0, "8001234567890"}, {25, "12,50"}, {35, "3"}, {38, "Espresso & cornetto"}, {80, "2"}}, 81).substr(2);
+
+void TranslateSale(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(driver::TranslateRecord("1", kSaleData, 1, true));
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(TranslateSale);
+
+class QuietHost : public driver::ITicketHost {
+ public:
+  driver::CEcrContext* FindEcr(std::int32_t) override { return &m_Ecr; }
+  bool IsServiceSuspended() const override { return false; }
+  bool DescriptionCheck() const override { return false; }
+  driver::JobStartResult StartTicketJob(const driver::CTicketJob&) override { return driver::JobStartResult::Started; }
+  driver::CEcrContext m_Ecr{2, 2};
+};
+
+// A four-record ticket (open, two sales, close) translated and written, then its document removed.
+void TranslateAndWriteTicket(benchmark::State& state) {
+  char pattern[] = "/var/tmp/qor-bench-XXXXXX";
+  std::string base = ::mkdtemp(pattern);
+  std::string folder = base + "/Tickets/2";
+  std::filesystem::create_directories(folder);
+  const std::string ticket = "0 1\n" + Record("1", {{0, "1"}, {25, "1,00"}, {35, "1"}, {38, "Water"}, {80, "1"}}, 81) +
+                             "\n" + Record("1", {{0, "2"}, {25, "2,00"}, {35, "1"}, {38, "Bread"}, {80, "1"}}, 81) +
+                             "\n" + Record("6", {{0, "3,00"}, {10, "CASH"}, {46, "1"}}, 47) + "\n";
+  QuietHost host;
+  driver::CTicketIntake intake(host, base + "/");
+  driver::CTicketNames names = driver::MakeTicketNames(folder, "t.txt");
+  std::string numbered;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::ofstream(names.m_Real, std::ios::trunc) << ticket;
+    state.ResumeTiming();
+    int result = intake.TranslateTicketFile(names, host.m_Ecr, numbered);
+    state.PauseTiming();
+    if (result != driver::kParseTranslated) state.SkipWithError("ticket not translated");
+    ::unlink(driver::WithExtension(numbered, ".xmm").c_str());
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations());
+  std::filesystem::remove_all(base);
+}
+BENCHMARK(TranslateAndWriteTicket)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
