@@ -1,0 +1,58 @@
+#include "driver/driver_settings.h"
+
+#include "driver/control/ecr_context.h"
+#include "platform/profile.h"
+
+namespace driver {
+namespace {
+
+constexpr std::size_t kBooleanSize = 9;
+
+struct BooleanSetting {
+  const char* section;
+  const char* key;
+  const char* defaultValue;
+  bool CDriverSettings::*field;
+};
+
+constexpr BooleanSetting kBooleanSettings[] = {
+    {"TillJob", "OnErrorContinue", "1", &CDriverSettings::m_OnErrorContinue},
+    {"TillJob", "OnErrorVoidTicket", "0", &CDriverSettings::m_OnErrorVoidTicket},
+    {"TillJob", "DisplayLastTotal", "0", &CDriverSettings::m_DisplayLastTotal},
+    {"TillJob", "DescriptionCheck", "0", &CDriverSettings::m_DescriptionCheck},
+    {"OCXManager", "SingleClient", "1", &CDriverSettings::m_SingleClient},
+};
+
+constexpr const char* kCustomerDigitsSection = "ZELCustomerDisplayDigits";
+constexpr const char* kOperatorDigitsSection = "ZELOperatorDisplayDigits";
+constexpr int kDefaultDisplayDigits = 20;
+
+}  // namespace
+
+bool ReadBooleanSetting(const std::string& iniPath, const char* section, const char* key, const char* defaultValue) {
+  std::string value = platform::GetPrivateProfileString(section, key, defaultValue, kBooleanSize, iniPath);
+  return !value.empty() && value.front() == '1';
+}
+
+bool ReadSetPriorityHigh(const std::string& iniPath) {
+  return ReadBooleanSetting(iniPath, "TillJob", "SetPriorityHigh", "0");
+}
+
+CDriverSettings ReadDriverSettings(const std::string& iniPath) {
+  CDriverSettings settings;
+  settings.m_SetPriorityHigh = ReadSetPriorityHigh(iniPath);
+  for (const BooleanSetting& setting : kBooleanSettings)
+    settings.*setting.field = ReadBooleanSetting(iniPath, setting.section, setting.key, setting.defaultValue);
+  return settings;
+}
+
+void ReadDisplayDigits(const std::string& iniPath, CEcrContext& ecr) {
+  if (!ecr.IsZeroFamily()) return;
+  const std::string key = "ECR" + std::to_string(ecr.m_EcrId);
+  ecr.m_CustomerDigits = static_cast<std::int32_t>(
+      platform::GetPrivateProfileInt(kCustomerDigitsSection, key, kDefaultDisplayDigits, iniPath));
+  ecr.m_OperatorDigits = static_cast<std::int32_t>(
+      platform::GetPrivateProfileInt(kOperatorDigitsSection, key, kDefaultDisplayDigits, iniPath));
+}
+
+}  // namespace driver

@@ -1,0 +1,34 @@
+#pragma once
+// The driver's settings from "QorDriver.ini" in the base directory, read once at start-up.
+
+#include <cstdint>
+#include <string>
+
+namespace driver {
+
+class CEcrContext;
+
+inline constexpr const char* kDriverSettingsFile = "QorDriver.ini";
+
+struct CDriverSettings {
+  bool m_SetPriorityHigh = false;
+  bool m_OnErrorContinue = true;
+  bool m_OnErrorVoidTicket = false;
+  bool m_DisplayLastTotal = false;
+  bool m_DescriptionCheck = false;
+  bool m_SingleClient = true;
+};
+
+// A boolean setting: on exactly when its value (read with room for 8 characters) begins with "1".
+bool ReadBooleanSetting(const std::string& iniPath, const char* section, const char* key, const char* defaultValue);
+
+// "SetPriorityHigh" alone: the priority step runs before the other settings are read.
+bool ReadSetPriorityHigh(const std::string& iniPath);
+
+// The five switches of the driver.
+CDriverSettings ReadDriverSettings(const std::string& iniPath);
+
+// Display widths of a register; read only for types 1 and 2, the others keep theirs.
+void ReadDisplayDigits(const std::string& iniPath, CEcrContext& ecr);
+
+}  // namespace driver

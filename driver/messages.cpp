@@ -1,0 +1,85 @@
+#include "driver/messages.h"
+
+#include <mutex>
+
+#include "platform/profile.h"
+#include "platform/store.h"
+
+namespace driver {
+namespace {
+
+constexpr const char* kCatalogueSection = "testi";
+constexpr std::size_t kMessageSize = 256;
+constexpr std::size_t kLanguageSize = 260;
+
+// The current catalogue: set at start-up and on every language change, read by every lookup.
+struct CatalogueState {
+  std::mutex lock;
+  std::string baseDirectory;
+  std::string path = std::string(kDefaultLanguage) + "Messages.txt";
+};
+
+CatalogueState& State() {
+  static CatalogueState state;
+  return state;
+}
+
+void UseCatalogue(const std::string& language) {
+  CatalogueState& state = State();
+  std::lock_guard guard(state.lock);
+  state.path = state.baseDirectory + PlainLanguageName(language) + "Messages.txt";
+}
+
+// The stored language; a missing key is created holding the default.
+std::string ReadLanguage(platform::Store& store) {
+  if (!store.KeyExists(kLanguageKey)) {
+    store.SetValue(kLanguageKey, kLanguageValue, kDefaultLanguage);
+    return kDefaultLanguage;
+  }
+  std::optional<std::string> value = store.GetValue(kLanguageKey, kLanguageValue);
+  if (!value) return kDefaultLanguage;
+  if (value->size() > kLanguageSize - 1) value->resize(kLanguageSize - 1);
+  return PlainLanguageName(*value);
+}
+
+}  // namespace
+
+std::string PlainLanguageName(std::string_view language) {
+  bool unsafe = language.empty() || language.find_first_of(std::string_view("/\\\0", 3)) != std::string_view::npos ||
+                language.find("..") != std::string_view::npos;
+  return unsafe ? std::string(kDefaultLanguage) : std::string(language);
+}
+
+std::string InitMessageLanguage(const std::string& baseDirectory, platform::Store& store) {
+  {
+    CatalogueState& state = State();
+    std::lock_guard guard(state.lock);
+    state.baseDirectory = baseDirectory;
+  }
+  return StoredLanguage(store);
+}
+
+std::string StoredLanguage(platform::Store& store) {
+  std::string language = ReadLanguage(store);
+  UseCatalogue(language);
+  return language;
+}
+
+void ChangeLanguage(const std::string& language, platform::Store& store) {
+  std::string plain = PlainLanguageName(language);
+  store.SetValue(kLanguageKey, kLanguageValue, plain);
+  UseCatalogue(plain);
+}
+
+std::string LoadMessage(std::string_view number) {
+  return platform::GetPrivateProfileString(kCatalogueSection, number, kMissingMessage, kMessageSize,
+                                           CurrentCatalogue());
+}
+
+std::string CurrentCatalogue() {
+  CatalogueState& state = State();
+  std::lock_guard guard(state.lock);
+  return state.path;
+}
+
+}  // namespace driver
