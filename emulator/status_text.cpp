@@ -25,7 +25,7 @@ std::string FlagText(bool on) { return on ? "1" : "0"; }
 
 std::string HelloCode(const CRegister& ecr) {
   char code[16];
-  std::snprintf(code, sizeof code, "QC%04dEM", (ecr.m_Number * 7919 + 1234) % 10000);
+  std::snprintf(code, sizeof code, "QCM%05d", (ecr.m_Number * 7919 + 1234) % 100000);
   return code;
 }
 
