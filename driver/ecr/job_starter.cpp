@@ -1,0 +1,47 @@
+#include "driver/ecr/job_starter.h"
+
+#include <new>
+
+namespace driver {
+namespace {
+
+struct CJobSetup {
+  const CTicketJob* m_Ticket = nullptr;  // null for jobs of the administration sheet
+  CEcrContext* m_current = nullptr;
+  std::int32_t m_JobCode = 0;
+  ThreadPriority m_Priority = ThreadPriority::Normal;
+};
+
+JobStartResult StartJob(IJobHost& host, const CJobSetup& setup, const BeforeResume& beforeResume) {
+  CQorThread* thread = new (std::nothrow) CQorThread(host);
+  if (thread == nullptr) return JobStartResult::NoWorker;
+  if (!thread->CreateSuspended()) {
+    delete thread;
+    return JobStartResult::NoThread;
+  }
+  if (setup.m_Ticket != nullptr) {
+    thread->m_DocumentPath = setup.m_Ticket->m_DocumentPath;
+    thread->m_ReplyWorkPath = setup.m_Ticket->m_ReplyWorkPath;
+    thread->m_WarningPath = setup.m_Ticket->m_WarningPath;
+    thread->m_ReplyPath = setup.m_Ticket->m_ReplyPath;
+  }
+  thread->m_current = setup.m_current;
+  thread->m_JobCode = setup.m_JobCode;
+  thread->SetPriority(setup.m_Priority);
+  if (beforeResume) beforeResume(*thread);
+  thread->Resume();
+  return JobStartResult::Started;
+}
+
+}  // namespace
+
+JobStartResult StartTicketJob(IJobHost& host, const CTicketJob& job, const BeforeResume& beforeResume) {
+  return StartJob(host, {&job, job.m_current, job.m_JobCode, ThreadPriority::Highest}, beforeResume);
+}
+
+JobStartResult StartAdminJob(IJobHost& host, CEcrContext& ecr, std::int32_t jobCode,
+                             const BeforeResume& beforeResume) {
+  return StartJob(host, {nullptr, &ecr, jobCode, ThreadPriority::Normal}, beforeResume);
+}
+
+}  // namespace driver

@@ -1,0 +1,103 @@
+#include <new>
+
+#include "driver/ecr/command_strings.h"
+#include "driver/ecr/qor_thread.h"
+#include "driver/ecr/result_codes.h"
+#include "platform/debug_log.h"
+
+// Keyboard lock and unlock confirm themselves through the keyboard-locked flag of the register's
+// status; a register that does not confirm costs at most three attempts. GetEcrError turns the
+// register's state into a code after a wait for an event flag ran out.
+
+namespace driver {
+namespace {
+constexpr int kLockAttempts = 3;
+}  // namespace
+
+std::int32_t CQorThread::BloccaTastiera() {
+  CEcrContext& ecr = *m_current;
+  if (ecr.m_KeyLocked) return kCodeSuccess;
+  try {
+    int attempts = kLockAttempts;
+    for (;;) {
+      platform::DebugLog("[ZEDO] BloccaTastiera --> Tentative [%d]", attempts);
+      ecr.m_IoDirectComplete = 0;
+      SendIODirect(IsZeroFamily() ? kZeroLock : kStarLock);
+      if (!WaitFor([&] { return ecr.m_IoDirectComplete != 0; }, ecr.m_Limits.m_Exchange)) {
+        --attempts;
+      } else {
+        platform::DebugLog("[ZEDO] BloccaTastiera --> m_current->m_IoDirectComplete OK!");
+        if (IsZeroFamily()) SendIODirect(kZeroLockConfirm);
+        if (!WaitFor([&] { return ecr.m_KeyLocked != 0; }, ecr.m_Limits.m_Exchange)) {
+          --attempts;
+          platform::DebugLog("[ZEDO] BloccaTastiera --> m_current->m_KeyLocked ERROR!");
+        }
+      }
+      if (Cancelled()) return kCodeShutdown;
+      if (ecr.m_KeyLocked) {
+        platform::DebugLog("[ZEDO] BloccaTastiera --> RETURN OK!");
+        return kCodeSuccess;
+      }
+      if (attempts <= 0) break;
+    }
+  } catch (const std::bad_alloc&) {
+    // Out of memory the keyboard state is unknown: report the lock as failed, never as done.
+    platform::DebugLog("BloccaTastiera CMemoryException");
+    return kCodeKeyboard;
+  }
+  platform::DebugLog("[ZEDO] BloccaTastiera --> RETURN ERROR!");
+  return kCodeKeyboard;
+}
+
+std::int32_t CQorThread::SbloccaTastiera() {
+  CEcrContext& ecr = *m_current;
+  if (!ecr.m_KeyLocked) return kCodeSuccess;
+  // A register in trouble is not going to confirm: one attempt is enough.
+  int attempts = (ecr.m_GenericError || ecr.m_PaperOut || NotOperating()) ? 1 : kLockAttempts;
+  for (;;) {
+    platform::DebugLog("[ZEDO] SbloccaTastiera --> Tentative [%d]", attempts);
+    ecr.m_IoDirectComplete = 0;
+    SendIODirect(IsZeroFamily() ? kZeroUnlock : kStarUnlock);
+    if (!WaitFor([&] { return ecr.m_IoDirectComplete != 0; }, ecr.m_Limits.m_Exchange)) {
+      --attempts;
+    } else {
+      platform::DebugLog("[ZEDO] SbloccaTastiera --> m_current->m_IoDirectComplete OK!");
+      if (!WaitFor([&] { return ecr.m_KeyLocked != 1; }, ecr.m_Limits.m_Exchange)) {
+        --attempts;
+        platform::DebugLog("[ZEDO] SbloccaTastiera --> m_current->m_KeyLocked ERROR!");
+      }
+    }
+    if (Cancelled()) return kCodeShutdown;
+    if (ecr.m_KeyLocked != 1 || attempts <= 0) break;
+  }
+  if (ecr.m_KeyLocked == 1) {
+    platform::DebugLog("[ZEDO] SbloccaTastiera --> RETURN ERROR!");
+    return kCodeKeyboard;
+  }
+  platform::DebugLog("[ZEDO] SbloccaTastiera --> RETURN OK!");
+  return kCodeSuccess;
+}
+
+std::int32_t CQorThread::GetEcrError(Flag& flag, std::int32_t expected) {
+  CEcrContext& ecr = *m_current;
+  if (flag == expected) return kCodeSuccess;
+  std::int32_t code = kCodeFailure;
+  if (ecr.m_PaperOut) code = kCodePaperOut;
+  else if (NotOperating()) code = kCodeNotOperating;
+  else if (ecr.m_GenericError) code = kCodeGenericError;
+  WriteWarning(code);
+  if (m_pDriver.Options().m_OnErrorContinue && !ecr.m_GenericError) {
+    // Waits for the event as long as it takes (the operator replacing the paper), or until shutdown.
+    m_current->WaitUntil([&] { return flag == expected; });
+    if (flag == expected) return kCodeSuccess;
+    if (Cancelled()) return kCodeShutdown;
+    platform::DebugLog("[QOR_E_FAILURE] in CQorThread::GetEcrError");
+    return kCodeFailure;
+  }
+  SendClearOutput();
+  SbloccaTastiera();
+  if (code == kCodeFailure) platform::DebugLog("[QOR_E_FAILURE] in CQorThread::GetEcrError");
+  return code;
+}
+
+}  // namespace driver

@@ -1,0 +1,97 @@
+#include "driver/ecr/qor_thread.h"
+
+#include <array>
+
+#include "driver/ecr/result_codes.h"
+#include "platform/debug_log.h"
+#include "platform/named_mutex.h"
+
+namespace driver {
+
+CQorThread::CQorThread(IJobHost& driver) : m_pDriver(driver) {}
+
+int CQorThread::Run() {
+  if (m_current == nullptr || !m_current->m_hJobMutex || !m_current->m_hStopMutex) return 0;
+  std::array<platform::NamedMutex*, 2> mutexes{m_current->m_hJobMutex.get(), m_current->m_hStopMutex.get()};
+  std::uint32_t waited = platform::WaitForAnyMutex(mutexes, std::nullopt);
+  if (waited == platform::kWaitObject0) {
+    IFiscalControl& control = m_pDriver.Control();
+    control.BeginJob(m_current->m_EcrId);
+    RunJob();
+    control.EndJob(m_current->m_EcrId);
+    m_current->m_hJobMutex->Release();
+    m_pDriver.JobThreadEnded(Identity());
+  } else if (waited == platform::kWaitObject0 + 1) {
+    platform::DebugLog("CQorThread::WAIT_OBJECT_0+1");
+    m_current->m_hStopMutex->Release();
+  }
+  // Any other outcome (an abandoned mutex among them) ends without running; a mutex taken abandoned
+  // stays owned and is abandoned again when this thread ends.
+  return 0;
+}
+
+void CQorThread::RunJob() {
+  switch (m_JobCode) {
+    case kJobTicketDocument: DoTillJob(); break;
+    case kJobReport: Report(); break;
+    case kJobHistoryRollback: HistoryRollback(); break;
+    case kJobHistoryRequest: HistoryRequest(); break;
+    case kJobTicketHeader: SetHeader(); break;
+    case kJobPlu:
+      if (PluBatchStart() == kCodeSuccess) {
+        PluRecord();
+        PluBatchEnd();
+      }
+      break;
+    case kJobDepartment:
+      if (DepartmentBatchStart() == kCodeSuccess) {
+        DepartmentRecord();
+        DepartmentBatchEnd();
+      }
+      break;
+    case kJobZeroSet: ZeroSet(); break;
+    case kJobOffer:
+      if (OfferBatchStart() == kCodeSuccess) {
+        OfferRecord();
+        OfferBatchEnd();
+      }
+      break;
+    default: break;
+  }
+}
+
+ControlStatus CQorThread::SendIODirect(const std::string& command) {
+  if (Cancelled()) return kCodeShutdown;
+  return m_pDriver.Control().IODirect(m_current->m_EcrId, command, 0);
+}
+
+ControlStatus CQorThread::SendWrite(const std::string& element, std::int32_t& job) {
+  if (Cancelled()) return kCodeShutdown;
+  return m_pDriver.Control().Write(m_current->m_EcrId, 2, element, job);
+}
+
+ControlStatus CQorThread::SendRequest(std::int32_t code, std::string& text) {
+  if (Cancelled()) return kCodeShutdown;
+  return m_pDriver.Control().Request(m_current->m_EcrId, code, text);
+}
+
+void CQorThread::SendClearOutput() {
+  if (!Cancelled()) m_pDriver.Control().ClearOutput(m_current->m_EcrId);
+}
+
+std::int32_t CQorThread::SendAndAwait(const std::string& command) {
+  m_current->m_IoDirectComplete = 0;
+  SendIODirect(command);
+  return WaitIoDirectComplete();
+}
+
+void CQorThread::DriverAwait(const std::string& command) {
+  if (!Cancelled()) m_pDriver.WaitIODirect(*m_current, command, 0);
+}
+
+char CQorThread::HelloCharacter(std::size_t index) const {
+  std::string hello = m_current->m_Hello.Get();
+  return index < hello.size() ? hello[index] : '\0';
+}
+
+}  // namespace driver

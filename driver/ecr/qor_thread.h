@@ -1,0 +1,141 @@
+#pragma once
+// CQorThread: one job on one register. Created suspended, given its register and job code, resumed;
+// it waits for the register's job mutex (or the stop mutex at shutdown), runs its job between
+// BeginJob and EndJob, tells the driver it ended, and deletes itself.
+//
+// The operations are spread over files by job: the thread entry and job table (qor_thread.cpp), the
+// document executor (till_job.cpp, till_elements.cpp), the completion waits (completion_waits.cpp),
+// keyboard lock and error query (keyboard_lock.cpp), native command operations (native_commands.cpp,
+// header_commands.cpp) and the reply writers (qor_thread_replies.cpp).
+//
+// Every wait wakes on the register's change signal and ends when the register's context is
+// cancelled at shutdown; from then on the job sends nothing and writes nothing more.
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "driver/control/ecr_context.h"
+#include "driver/ecr/job_host.h"
+#include "driver/ecr/worker_thread.h"
+
+namespace driver {
+
+// Job codes; callers set these values directly.
+inline constexpr std::int32_t kJobTicketDocument = 1234;
+inline constexpr std::int32_t kJobReport = 1243;
+inline constexpr std::int32_t kJobHistoryRollback = 1342;
+inline constexpr std::int32_t kJobHistoryRequest = 2143;
+inline constexpr std::int32_t kJobTicketHeader = 2341;
+inline constexpr std::int32_t kJobPlu = 2413;
+inline constexpr std::int32_t kJobDepartment = 3412;
+inline constexpr std::int32_t kJobZeroSet = 4123;
+inline constexpr std::int32_t kJobOffer = 4321;
+
+class CQorThread : public CWorkerThread {
+ public:
+  explicit CQorThread(IJobHost& driver);
+
+  static constexpr const char* kRuntimeClassName = "CQorThread";
+
+  CJobThreadIdentity Identity() const { return {this, Serial()}; }
+
+  // The thread's entry: wait for the register, run the job, notify the driver. Public so that a job
+  // can also be run on the calling thread.
+  int Run() override;
+  // The job of m_JobCode, without the mutexes and the BeginJob/EndJob bracket.
+  void RunJob();
+
+  // Command executor.
+  void DoTillJob();
+  std::int32_t WaitWorkComplete();
+  std::int32_t WaitIoDirectComplete();
+
+  // Keyboard lock and error query.
+  std::int32_t BloccaTastiera();
+  std::int32_t SbloccaTastiera();
+  std::int32_t GetEcrError(Flag& flag, std::int32_t expected);
+
+  // Reply and warning files.
+  void WriteWarning(std::int32_t code);
+  void WriteReplyString(const std::string& text);
+  void WriteReply(std::int32_t code);
+
+  // Native command operations; each picks the command family of the register's type.
+  std::int32_t KeySwitch(char letter);
+  void ClearDisplay();
+  std::int32_t DepartmentBatchStart();
+  std::int32_t DepartmentRecord();
+  std::int32_t DepartmentBatchEnd();
+  std::int32_t PluBatchStart();
+  std::int32_t PluRecord();
+  std::int32_t PluBatchEnd();
+  std::int32_t OfferBatchStart();
+  std::int32_t OfferRecord();
+  std::int32_t OfferBatchEnd();
+  std::int32_t SetHeader();
+  std::int32_t ZeroSet();  // the fiscal closure when m_ZeroSetType is -1
+  std::int32_t Report();
+  std::int32_t HistoryRequest();
+  std::int32_t HistoryRollback();
+  // Ends the open offer, PLU and department batches, in this order.
+  void EndBatches();
+  void EndOfferBatch();
+  void EndPluBatch();
+  void EndDepartmentBatch();
+
+  // Fields, in the order of the job's record.
+  std::string m_DocumentPath;   // ".xmm", ticket jobs only
+  std::string m_ReplyWorkPath;  // ".mag"
+  std::string m_WarningPath;    // ".inf"
+  std::string m_ReplyPath;      // ".rep"
+  CEcrContext* m_current = nullptr;
+  IJobHost& m_pDriver;
+  std::int32_t m_JobCode = 0;
+  std::int32_t m_ElementCount = 0;
+  std::int32_t m_OfferBatch = 0;
+  std::int32_t m_PluBatch = 0;
+  std::int32_t m_DepartmentBatch = 0;
+  char m_SavedKey = 0;
+
+ private:
+  // Control calls; once the register's context is cancelled they send nothing and give kCodeShutdown.
+  ControlStatus SendIODirect(const std::string& command);
+  ControlStatus SendWrite(const std::string& element, std::int32_t& job);
+  ControlStatus SendRequest(std::int32_t code, std::string& text);
+  void SendClearOutput();
+  // Send and await: clear m_IoDirectComplete, send, take WaitIoDirectComplete.
+  std::int32_t SendAndAwait(const std::string& command);
+  std::int32_t ArmUpload(Flag& armed, const char* command);
+  // The driver's WaitIODirect, result ignored by its callers.
+  void DriverAwait(const std::string& command);
+
+  bool Cancelled() const { return m_current->IsCancelled(); }
+  bool IsZeroFamily() const { return m_current->IsZeroFamily(); }
+  bool NotOperating() const { return m_current->m_Operating.Equals("0"); }
+  char HelloCharacter(std::size_t index) const;
+
+  // Waits until done() holds, at most limit; returns done().
+  template <class Predicate>
+  bool WaitFor(Predicate done, std::chrono::milliseconds limit) {
+    return m_current->WaitUntil(done, std::chrono::steady_clock::now() + limit);
+  }
+
+  void ShowLastTotal();
+
+  // Shared body of the two completion waits.
+  enum class CompletionKind { Write, IoDirect };
+  std::int32_t WaitComplete(CompletionKind kind);
+  std::int32_t RecoverCompletion(CompletionKind kind, std::int32_t code);
+  bool InProgress(const Flag& done) const;
+
+  // Steps of the star-family header.
+  std::int32_t StarHeader();
+  std::int32_t StarHeaderTransfer();
+  std::int32_t StarFiscalClosure();
+
+  // Elements of the command document; each returns the element's code.
+  friend class CTillJobElements;
+};
+
+}  // namespace driver

@@ -1,0 +1,24 @@
+#pragma once
+// The files that tell the point-of-sale software how a ticket went: one warning line per executed
+// element in ".inf", and the reply in ".mag", renamed to ".rep" once complete, so that a ".rep" file
+// always holds the whole reply. Failures are logged and never change the job's outcome.
+
+#include <cstdint>
+#include <string>
+
+namespace driver {
+
+// Appends "%3d%5d\n" (element index, code) to the warning file.
+void AppendWarningLine(const std::string& warningPath, std::int32_t elementIndex, std::int32_t code);
+
+// Appends "%s\n" to the reply work file.
+void AppendReplyText(const std::string& replyWorkPath, const std::string& text);
+
+// Appends "%d\n" to the reply work file, then renames it to the reply file. The rename never
+// replaces a reply file that already exists: the reply then stays in the work file.
+void FinishReply(const std::string& replyWorkPath, const std::string& replyPath, std::int32_t code);
+
+// Removes a file; a missing file or a failure is ignored.
+void RemoveFile(const std::string& path);
+
+}  // namespace driver

@@ -1,0 +1,57 @@
+#pragma once
+// The elements of a command document as the executor runs them: each line is matched against the
+// element table (first tag of the table found anywhere in the line) and runs that element's steps.
+// Programming, report and utility elements become native commands or requests; ticket elements go to
+// the control's Write unchanged. Each returns the element's code: 0 goes on with the next line.
+
+#include <cstdint>
+#include <string>
+
+#include "driver/ecr/qor_thread.h"
+
+namespace driver {
+
+class CTillJobElements {
+ public:
+  explicit CTillJobElements(CQorThread& job) : m_Job(job), m_Ecr(*job.m_current) {}
+
+  // Runs the element of one line; a line with no known tag does nothing and gives 0.
+  std::int32_t Run(const std::string& line);
+
+  // Set by a zero-family <CLOSE_TICKET>: show the last total once the reply is written.
+  bool LastTotalWanted() const { return m_LastTotal; }
+
+  // Each element's steps, in the order of the element table.
+  std::int32_t FiscalClosure(const std::string& line);
+  std::int32_t ReportRequest(const std::string& line);
+  std::int32_t ZeroSetRequest(const std::string& line);
+  std::int32_t HistoryRequest(const std::string& line);
+  std::int32_t HistoryRollback(const std::string& line);
+  std::int32_t TableSummary(const std::string& line);
+  std::int32_t SetHeader(const std::string& line);
+  std::int32_t SetDepartment(const std::string& line);
+  std::int32_t SetPlu(const std::string& line);
+  std::int32_t SetOffer(const std::string& line);
+  std::int32_t ReadStatus(const std::string& line);
+  std::int32_t OpenTicket(const std::string& line);
+  std::int32_t TicketItem(const std::string& line);
+  std::int32_t CloseTable(const std::string& line);
+  std::int32_t CloseTicket(const std::string& line);
+  std::int32_t ProtocolCommand(const std::string& line);
+
+ private:
+  // Asks the register for its status text and parses it; 0, the Request's status, or 13 when empty.
+  std::int32_t ReadRegisterStatus(std::int32_t& requestStatus);
+  std::int32_t EnterTicketMode();
+  // A Write of the line and its completion; the keyboard is unlocked when either fails.
+  std::int32_t WriteAndAwait(const std::string& element);
+
+  CQorThread& m_Job;
+  CEcrContext& m_Ecr;
+  bool m_LastTotal = false;
+};
+
+// A child value of an element line: the text between <name> and </name>.
+std::string ChildValue(const std::string& line, const char* name);
+
+}  // namespace driver

@@ -1,0 +1,79 @@
+#include "driver/ecr/command_strings.h"
+#include "driver/ecr/document_reader.h"
+#include "driver/ecr/qor_thread.h"
+#include "driver/ecr/reply_files.h"
+#include "driver/ecr/result_codes.h"
+#include "driver/ecr/till_elements.h"
+#include "platform/debug_log.h"
+
+// DoTillJob: runs a ticket's command document on its register, element by element, writing a warning
+// line per element and the reply at the end. The first element that fails ends the run. After the
+// reply exists, a zero-family register may show the ticket's total on its displays.
+
+namespace driver {
+namespace {
+
+bool AnyUploadArmed(const CEcrContext& ecr) {
+  return ecr.m_QueueB80Armed || ecr.m_QueueB81Armed || ecr.m_QueueB84Armed;
+}
+
+}  // namespace
+
+void CQorThread::DoTillJob() {
+  CEcrContext& ecr = *m_current;
+  platform::DebugLog("DoTillJob: Here we go with ecr %d [%s]", ecr.m_EcrId, m_DocumentPath.c_str());
+  m_ElementCount = 0;
+  m_OfferBatch = m_PluBatch = m_DepartmentBatch = 0;
+  RemoveFile(m_ReplyWorkPath);
+  RemoveFile(m_WarningPath);
+  RemoveFile(m_ReplyPath);
+
+  CDocumentReader document;
+  if (!document.Open(m_DocumentPath)) {
+    platform::DebugLog("DoTillJob [QOR_E_FAILURE] No file [%s]", m_DocumentPath.c_str());
+    RemoveFile(m_ReplyWorkPath);
+    RemoveFile(m_DocumentPath);
+    RemoveFile(m_WarningPath);
+    RemoveFile(m_ReplyPath);
+    WriteReply(kCodeFailure);
+    return;
+  }
+
+  CTillJobElements elements(*this);
+  std::int32_t code = kCodeSuccess;
+  std::string line;
+  while (code == kCodeSuccess && document.NextLine(line)) {
+    if (line.empty()) continue;
+    // A zero-family register fetches an upload before it takes the next element.
+    if (IsZeroFamily()) ecr.WaitUntil([&] { return !AnyUploadArmed(ecr); });
+    if (Cancelled()) break;
+    ++m_ElementCount;
+    code = elements.Run(line);
+  }
+  // At shutdown the job leaves as it is: nothing more is sent or written, the document stays.
+  if (Cancelled()) return;
+
+  EndBatches();
+  document.Close();
+  RemoveFile(m_DocumentPath);
+  WriteReply(code);
+  ecr.m_ReportPath.Set("");
+  ecr.m_HistoryPath.Set("");
+  if (elements.LastTotalWanted() && m_pDriver.Options().m_DisplayLastTotal) ShowLastTotal();
+  platform::DebugLog("FILE PARSING FINISHED!");
+}
+
+// Asks the register for the last ticket total and shows it on the customer and operator displays,
+// unless the register is in remote mode. Nothing here is awaited beyond its own time limits.
+void CQorThread::ShowLastTotal() {
+  CEcrContext& ecr = *m_current;
+  ecr.m_LastPriceReady = 0;
+  SendIODirect(kLastTotalQuery);
+  if (!WaitFor([&] { return ecr.m_LastPriceReady != 0; }, ecr.m_Limits.m_Exchange)) return;
+  if (!WaitFor([&] { return ecr.m_Remote == 0; }, ecr.m_Limits.m_Exchange)) return;
+  std::string price = ecr.m_LastPrice.Get();
+  SendIODirect(CustomerDisplayCommand(ecr.m_CustomerDigits, price));
+  SendIODirect(OperatorDisplayCommand(ecr.m_OperatorDigits, price));
+}
+
+}  // namespace driver

@@ -1,0 +1,188 @@
+#include <iterator>
+
+#include "driver/ecr/command_strings.h"
+#include "driver/ecr/result_codes.h"
+#include "driver/ecr/till_elements.h"
+#include "platform/debug_log.h"
+
+// Ticket elements of a command document and the element table. A ticket starts with the keyboard
+// locked and the register in ticket mode; its elements go to the control's Write unchanged; the
+// keyboard is unlocked when the ticket closes or a step fails after the lock.
+
+namespace driver {
+namespace {
+
+struct CElementRow {
+  const char* m_Tag;
+  std::int32_t (CTillJobElements::*m_Steps)(const std::string&);
+};
+
+// The first row whose tag occurs anywhere in the line wins.
+const CElementRow kElementTable[] = {
+    {"<FISCAL_CLOSURE>", &CTillJobElements::FiscalClosure},
+    {"<REPORT_REQUEST>", &CTillJobElements::ReportRequest},
+    {"<ZEROSET_REQUEST>", &CTillJobElements::ZeroSetRequest},
+    {"<HISTORY_REQUEST>", &CTillJobElements::HistoryRequest},
+    {"<HISTORY_ROLLBACK>", &CTillJobElements::HistoryRollback},
+    {"<TABLE_SUMMARY>", &CTillJobElements::TableSummary},
+    {"<SET_HEADER>", &CTillJobElements::SetHeader},
+    {"<SET_DEPARTMENT>", &CTillJobElements::SetDepartment},
+    {"<SET_PLU>", &CTillJobElements::SetPlu},
+    {"<SET_OFF>", &CTillJobElements::SetOffer},
+    {"<READ_STATUS>", &CTillJobElements::ReadStatus},
+    {"<OPEN_TICKET>", &CTillJobElements::OpenTicket},
+    {"<OPEN_TABLE>", &CTillJobElements::OpenTicket},
+    {"<SELLITEM>", &CTillJobElements::TicketItem},
+    {"<PASTVOID>", &CTillJobElements::TicketItem},
+    {"<REFUND>", &CTillJobElements::TicketItem},
+    {"<DISCOUNT>", &CTillJobElements::TicketItem},
+    {"<PRINTLINE>", &CTillJobElements::TicketItem},
+    {"<CHANGE_TABLE>", &CTillJobElements::TicketItem},
+    {"<TICKETVOID>", &CTillJobElements::TicketItem},
+    {"<OPEN_DRAWER>", &CTillJobElements::TicketItem},
+    {"<TICKETCOPY>", &CTillJobElements::TicketItem},
+    {"<CLOSE_TABLE>", &CTillJobElements::CloseTable},
+    {"<CLOSE_TICKET>", &CTillJobElements::CloseTicket},
+    {"<PROTOCOL_CMD>", &CTillJobElements::ProtocolCommand},
+};
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::int32_t CTillJobElements::Run(const std::string& line) {
+  for (const CElementRow& row : kElementTable) {
+    if (line.find(row.m_Tag) != std::string::npos) return (this->*row.m_Steps)(line);
+  }
+  return kCodeSuccess;
+}
+
+std::int32_t CTillJobElements::OpenTicket(const std::string& line) {
+  m_Job.EndBatches();
+  if (m_Ecr.IsZeroFamily()) {
+    m_Ecr.m_IoDirectComplete = 0;
+    if (std::int32_t code = m_Job.SendIODirect(kZeroWake); code != kCodeSuccess) return code;
+    if (std::int32_t code = m_Job.WaitIoDirectComplete(); code != kCodeSuccess) return code;
+  }
+  if (std::int32_t code = m_Job.BloccaTastiera(); code != kCodeSuccess) return code;
+  m_Job.ClearDisplay();
+  std::int32_t requestStatus = 0;
+  if (ReadRegisterStatus(requestStatus) != kCodeSuccess) {
+    // A failed request leaves the keyboard locked; an empty status text is answered by unlocking.
+    if (requestStatus == kCodeSuccess) m_Job.SbloccaTastiera();
+    return kCodeNoStatus;
+  }
+  if (m_Ecr.m_PaperOut) {
+    m_Job.SbloccaTastiera();
+    return kCodePaperOut;
+  }
+  if (std::int32_t code = EnterTicketMode(); code != kCodeSuccess) return code;
+  if (m_Ecr.m_TicketOpen) {
+    m_Job.SbloccaTastiera();
+    return kCodeTicketOpen;
+  }
+  if (std::int32_t code = WriteAndAwait(line); code != kCodeSuccess) return code;
+  m_Job.WriteWarning(kCodeSuccess);
+  return kCodeSuccess;
+}
+
+// Operating state "2" takes a ticket without a mode switch; any other needs the ticket mode first.
+std::int32_t CTillJobElements::EnterTicketMode() {
+  if (m_Ecr.m_Operating.Equals("2")) return kCodeSuccess;
+  m_Ecr.m_IoDirectComplete = 0;
+  std::int32_t code = m_Ecr.IsZeroFamily() ? m_Job.SendIODirect(kZeroTicketMode) : m_Job.KeySwitch('R');
+  if (code != kCodeSuccess) return code;  // the keyboard stays locked
+  if (m_Job.WaitIoDirectComplete() != kCodeSuccess && !m_Ecr.m_Operating.Equals("2")) {
+    m_Job.SbloccaTastiera();
+    return kCodeNoProgramming;
+  }
+  return kCodeSuccess;
+}
+
+std::int32_t CTillJobElements::WriteAndAwait(const std::string& element) {
+  m_Ecr.m_WorkComplete = 0;
+  std::int32_t job = 0;
+  std::int32_t code = m_Job.SendWrite(element, job);
+  if (code == kCodeSuccess) code = m_Job.WaitWorkComplete();
+  if (code != kCodeSuccess) m_Job.SbloccaTastiera();
+  return code;
+}
+
+std::int32_t CTillJobElements::TicketItem(const std::string& line) {
+  m_Job.EndBatches();
+  const std::int32_t ecr = m_Ecr.m_EcrId;
+  platform::DebugLog("DoTillJob idECR [%d] [%s]", ecr, line.c_str());
+  m_Ecr.m_WorkComplete = 0;
+  std::int32_t job = 0;
+  std::int32_t code = m_Job.SendWrite(line, job);
+  platform::DebugLog("DoTillJob SELLITEM Write id[%d] job[%d] cmd[%s]", ecr, job, line.c_str());
+  if (code != kCodeSuccess) {
+    platform::DebugLog("DoTillJob: SELLITEM Write failure");
+    m_Job.SbloccaTastiera();
+    return code;
+  }
+  code = m_Job.WaitWorkComplete();
+  platform::DebugLog("DoTillJob: post WaitWorkComplete id[%d]", ecr);
+  if (code != kCodeSuccess) {
+    platform::DebugLog("DoTillJob: WaitWorkComplete failure");
+    m_Job.SbloccaTastiera();
+    return code;
+  }
+  m_Job.WriteWarning(kCodeSuccess);
+  return kCodeSuccess;
+}
+
+std::int32_t CTillJobElements::CloseTable(const std::string& line) {
+  m_Job.EndBatches();
+  // The control closes a table through its open-table element.
+  m_Ecr.m_WorkComplete = 0;
+  std::int32_t job = 0;
+  if (std::int32_t code = m_Job.SendWrite(ReplaceAll(line, "CLOSE_", "OPEN_"), job); code != kCodeSuccess) {
+    m_Job.SbloccaTastiera();
+    return code;
+  }
+  m_Job.WaitFor([&] { return m_Ecr.m_WorkComplete || m_Ecr.m_GenericError; }, m_Ecr.m_Limits.m_Completion);
+  if (m_Ecr.m_WorkComplete && m_Ecr.m_JobResult != 0) {
+    // The register refused to close the table: a failure, never a success.
+    m_Job.SbloccaTastiera();
+    return kCodeFailure;
+  }
+  std::int32_t code = m_Job.GetEcrError(m_Ecr.m_WorkComplete, 1);
+  m_Job.SbloccaTastiera();
+  if (code != kCodeSuccess) return code;
+  m_Job.WriteWarning(kCodeSuccess);
+  return kCodeSuccess;
+}
+
+std::int32_t CTillJobElements::CloseTicket(const std::string& line) {
+  if (m_Ecr.IsZeroFamily()) m_LastTotal = true;
+  m_Job.EndBatches();
+  m_Ecr.m_WorkComplete = 0;
+  std::int32_t job = 0;
+  if (std::int32_t code = m_Job.SendWrite(line, job); code != kCodeSuccess) {
+    m_Job.SbloccaTastiera();
+    return code;
+  }
+  std::int32_t code = m_Job.WaitWorkComplete();
+  m_Job.SbloccaTastiera();
+  if (code != kCodeSuccess) return code;
+  m_Job.WriteWarning(kCodeSuccess);
+  return kCodeSuccess;
+}
+
+std::int32_t CTillJobElements::ProtocolCommand(const std::string& line) {
+  m_Job.EndBatches();
+  std::string command = ChildValue(line, "CMD");
+  m_Ecr.m_IoDirectComplete = 0;
+  if (std::int32_t code = m_Job.SendIODirect(command); code != kCodeSuccess) return code;
+  if (std::int32_t code = m_Job.WaitIoDirectComplete(); code != kCodeSuccess) return code;
+  m_Job.WriteWarning(kCodeSuccess);
+  return kCodeSuccess;
+}
+
+}  // namespace driver
