@@ -105,13 +105,6 @@ TEST_F(WatchSetTest, QueueOverflowRaisesEveryKindInEveryWatchedFolder) {
             ReadAndTakeAll());
 }
 
-TEST_F(WatchSetTest, OneFolderUnderTwoSpellingsSharesOneWatchAndReportsBoth) {
-  std::string a = MakeFolder("a");
-  EXPECT_EQ(2, m_Set.Build({a, a + "/"}));
-  WriteFile(a + "/t.txt", "x");
-  EXPECT_EQ((Taken{{a, 1}, {a, 2}, {a + "/", 1}, {a + "/", 2}}), ReadAndTakeAll());
-}
-
 TEST_F(WatchSetTest, RebuildDiscardsChangesQueuedBeforeIt) {
   std::string a = MakeFolder("a");
   m_Set.Build({a});
