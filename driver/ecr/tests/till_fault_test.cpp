@@ -1,0 +1,207 @@
+// Registers in trouble while a ticket runs: paper out, errors, refused elements, a register that never
+// answers, and a driver that shuts down while a job waits.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <future>
+#include <new>
+
+#include "driver/ecr/tests/job_rig.h"
+#include "testsupport/log_capture.h"
+
+namespace driver::ecrtest {
+namespace {
+
+const std::string kOpen = "<OPEN_TICKET><INVOICE>0</INVOICE></OPEN_TICKET>";
+const std::string kSale =
+    "<SELLITEM><PLUCODE></PLUCODE><PRICE>1,50</PRICE><DEPARTMENT>1</DEPARTMENT><DESCRIPTION>BREAD</DESCRIPTION>"
+    "<QUANTITY></QUANTITY></SELLITEM>";
+const std::string kSaleUnknownDepartment =
+    "<SELLITEM><PLUCODE></PLUCODE><PRICE>1,50</PRICE><DEPARTMENT>99</DEPARTMENT><DESCRIPTION>X</DESCRIPTION>"
+    "<QUANTITY></QUANTITY></SELLITEM>";
+const std::string kClose =
+    "<CLOSE_TICKET><AMOUNT>5,00</AMOUNT><PAYMENTDESCRIPTION>CASH</PAYMENTDESCRIPTION>"
+    "<PAYMENTTYPE>1</PAYMENTTYPE></CLOSE_TICKET>";
+
+class TillFault : public ::testing::Test {
+ protected:
+  TillFault() : m_Rig(m_Base.Path()), m_Host(m_Rig) {}
+
+  std::future<void> StartTicket(int ecr, const CTicketFiles& files) {
+    return std::async(std::launch::async, [this, ecr, &files] {
+      CQorThread job(m_Host);
+      files.Give(job, m_Rig.Ecr(ecr));
+      job.RunJob();
+    });
+  }
+  CTicketFiles Ticket(int ecr, const std::string& name) {
+    return CTicketFiles(m_Rig.Ecr(ecr).m_TicketFolder.Get(), name);
+  }
+  bool Called(const std::string& call) {
+    std::vector<std::string> log = m_Rig.Emulator().CallLog();
+    return std::find(log.begin(), log.end(), call) != log.end();
+  }
+
+  testsupport::TempFolder m_Base;
+  CControlRig m_Rig;
+  CTestJobHost m_Host;
+};
+
+enum class Fault { PaperOut, GenericError, NotOperating };
+
+void Cause(emulator::CEmulatorControl& emulator, Fault fault, int ecr, bool on) {
+  switch (fault) {
+    case Fault::PaperOut: emulator.SetPaperOut(ecr, on); break;
+    case Fault::GenericError: emulator.SetGenericError(ecr, on); break;
+    case Fault::NotOperating: emulator.SetNotOperating(ecr, on); break;
+  }
+}
+
+TEST_F(TillFault, AFaultDuringASaleIsReportedGivenUpOrWaitedOut) {
+  struct Case {
+    const char* name;
+    Fault fault;
+    bool onErrorContinue;
+    bool onErrorVoidTicket;
+    bool repairedWhileWaiting;
+    std::vector<std::pair<int, int>> warnings;
+    const char* reply;
+  } cases[] = {
+      {"paper out, given up", Fault::PaperOut, false, false, false, {{0, 0}, {1, 16}}, "16\n"},
+      {"paper out, waited out", Fault::PaperOut, true, false, true, {{0, 0}, {1, 16}, {1, 0}, {2, 0}}, "0\n"},
+      {"paper out, ticket voided", Fault::PaperOut, true, true, true, {{0, 0}, {1, 16}, {1, 21}}, "21\n"},
+      {"generic error, never waited", Fault::GenericError, true, false, false, {{0, 0}, {1, 19}}, "19\n"},
+      {"not operating, given up", Fault::NotOperating, false, false, false, {{0, 0}, {1, 18}}, "18\n"},
+  };
+  // A register with paper out does not confirm the unlock: do not wait 5 s for it in every case.
+  m_Rig.Ecr(2).m_Limits.m_Exchange = std::chrono::milliseconds(500);
+  int number = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    m_Host.SetOptions({c.onErrorContinue, c.onErrorVoidTicket, false});
+    CTicketFiles files = Ticket(2, "fault" + std::to_string(number++));
+    files.WriteDocument({kOpen, kSale, kClose});
+    std::atomic<bool> caused{false};
+    m_Host.Spy().SetHook([&](const std::string& method, std::int32_t ecr, const std::string& text) {
+      if (method == "Write" && text == kSale && !caused.exchange(true)) Cause(m_Rig.Emulator(), c.fault, ecr, true);
+    });
+    m_Rig.Emulator().ClearCallLog();
+    std::future<void> job = StartTicket(2, files);
+    if (c.repairedWhileWaiting) {
+      ASSERT_TRUE(Eventually([&] { return files.Warnings() == WarningLines({{0, 0}, {1, 16}}); }));
+      Cause(m_Rig.Emulator(), c.fault, 2, false);
+    }
+    ASSERT_EQ(job.wait_for(kGenerous), std::future_status::ready);
+    m_Host.Spy().SetHook({});
+    Cause(m_Rig.Emulator(), c.fault, 2, false);
+    EXPECT_EQ(files.Warnings(), WarningLines(c.warnings));
+    EXPECT_EQ(files.Reply(), c.reply);
+    EXPECT_EQ(Called("ClearOutput 2"), !c.repairedWhileWaiting);
+    EXPECT_EQ(Called("Write 2 <TICKETVOID></TICKETVOID>"), c.onErrorVoidTicket);
+    EXPECT_TRUE(Called("IODirect 2 0;*3;")) << "the keyboard is unlocked";
+    // Leave no receipt open for the next case.
+    CTicketFiles cleanup = Ticket(2, "cleanup" + std::to_string(number));
+    cleanup.WriteDocument({"<TICKETVOID></TICKETVOID>"});
+    StartTicket(2, cleanup).wait();
+  }
+}
+
+TEST_F(TillFault, RefusedElementsStopWithTheirCodes) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> document;
+    std::vector<std::pair<int, int>> warnings;
+    const char* reply;
+  } cases[] = {
+      {"sale refused by the register", {kOpen, kSaleUnknownDepartment, kSale, kClose}, {{0, 0}, {1, 3}}, "3\n"},
+      {"unknown native command", {"<PROTOCOL_CMD><CMD>0;nonsense</CMD></PROTOCOL_CMD>", kOpen}, {}, nullptr},
+  };
+  int number = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CTicketFiles files = Ticket(2, "refused" + std::to_string(number++));
+    files.WriteDocument(c.document);
+    m_Rig.Emulator().ClearCallLog();
+    StartTicket(2, files).wait();
+    EXPECT_EQ(testsupport::FileExists(files.m_Warnings), !c.warnings.empty());
+    if (!c.warnings.empty()) {
+      EXPECT_EQ(files.Warnings(), WarningLines(c.warnings));
+    }
+    if (c.reply != nullptr) {
+      EXPECT_EQ(files.Reply(), c.reply);
+    } else {
+      EXPECT_NE(files.Reply(), "0\n") << "a control status is passed on";
+      EXPECT_FALSE(Called("Write 2 " + kOpen));
+    }
+    CTicketFiles cleanup = Ticket(2, "cleanup" + std::to_string(number));
+    cleanup.WriteDocument({"<TICKETVOID></TICKETVOID>"});
+    StartTicket(2, cleanup).wait();
+  }
+}
+
+TEST_F(TillFault, CloseTableReachesTheControlAsOpenTable) {
+  CTicketFiles files = Ticket(2, "table");
+  files.WriteDocument({"<CLOSE_TABLE><WAITER>0</WAITER><TABLE>9</TABLE></CLOSE_TABLE>"});
+  m_Rig.Emulator().ClearCallLog();
+  StartTicket(2, files).wait();
+  EXPECT_TRUE(Called("Write 2 <OPEN_TABLE><WAITER>0</WAITER><TABLE>9</TABLE></OPEN_TABLE>"));
+  EXPECT_EQ(files.Reply(), "3\n") << "a refused table close is a failure, never a success";
+}
+
+TEST_F(TillFault, ARegisterThatNeverAnswersTimesOut) {
+  struct Case {
+    int ecr;
+    std::vector<std::pair<int, int>> warnings;
+    const char* reply;
+  } cases[] = {{2, {{0, 3}}, "3\n"}, {3, {}, "17\n"}};
+  m_Host.SetOptions({false, false, false});
+  for (const Case& c : cases) {
+    SCOPED_TRACE("register " + std::to_string(c.ecr));
+    ShortenLimits(m_Rig.Ecr(c.ecr));
+    m_Rig.Emulator().SetNoAnswer(c.ecr, true);
+    CTicketFiles files = Ticket(c.ecr, "silent");
+    files.WriteDocument({kOpen, kSale, kClose});
+    StartTicket(c.ecr, files).wait();
+    EXPECT_EQ(files.Reply(), c.reply);
+    EXPECT_EQ(testsupport::FileExists(files.m_Warnings), !c.warnings.empty());
+    if (!c.warnings.empty()) {
+      EXPECT_EQ(files.Warnings(), WarningLines(c.warnings));
+    }
+  }
+}
+
+TEST_F(TillFault, ALockAttemptThatRunsOutOfMemoryFailsWithSeventeen) {
+  testsupport::LogCapture log;
+  m_Host.Spy().SetHook([](const std::string& method, std::int32_t, const std::string& text) {
+    if (method == "IODirect" && text == "0;*2;") throw std::bad_alloc();
+  });
+  CTicketFiles files = Ticket(2, "memory");
+  files.WriteDocument({kOpen, kSale, kClose});
+  StartTicket(2, files).wait();
+  EXPECT_EQ(files.Reply(), "17\n");
+  EXPECT_TRUE(log.Contains("BloccaTastiera CMemoryException"));
+  EXPECT_FALSE(Called("Write 2 " + kOpen));
+}
+
+TEST_F(TillFault, AtShutdownAWaitingJobLeavesWithoutWritingAnythingMore) {
+  m_Host.SetOptions({true, false, false});
+  CEcrContext& ecr = m_Rig.Ecr(2);
+  ShortenLimits(ecr);
+  m_Rig.Emulator().SetNoAnswer(2, true);
+  CTicketFiles files = Ticket(2, "shutdown");
+  files.WriteDocument({kOpen, kSale, kClose});
+  std::future<void> job = StartTicket(2, files);
+  // The recovery wait writes one warning line per period while the register stays silent.
+  ASSERT_TRUE(Eventually([&] { return files.Warnings() == WarningLines({{0, 3}, {0, 3}}); }));
+  ecr.Cancel();
+  ASSERT_EQ(job.wait_for(kGenerous), std::future_status::ready);
+  std::string warnings = files.Warnings();
+  EXPECT_EQ(warnings.rfind(WarningLines({{0, 3}, {0, 3}}), 0), 0u) << warnings;
+  EXPECT_FALSE(testsupport::FileExists(files.m_Reply));
+  EXPECT_FALSE(testsupport::FileExists(files.m_ReplyWork));
+  EXPECT_TRUE(testsupport::FileExists(files.m_Document)) << "an interrupted ticket keeps its document";
+}
+
+}  // namespace
+}  // namespace driver::ecrtest
