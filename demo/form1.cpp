@@ -77,7 +77,8 @@ void Form1::BuildControls() {
   m_Label6 = Placed(new QLabel(QStringLiteral("00000"), this), "Label6", 364, 184, 132, 48);
   m_Label6->setAlignment(Qt::AlignCenter);
   QFont big = m_Label6->font();
-  big.setPointSize(big.pointSize() * 2);
+  if (big.pointSize() > 0) big.setPointSize(big.pointSize() * 2);
+  else big.setPixelSize(big.pixelSize() * 2);
   big.setBold(true);
   m_Label6->setFont(big);
 }
