@@ -38,6 +38,21 @@ class TillFault : public ::testing::Test {
   CTicketFiles Ticket(int ecr, const std::string& name) {
     return CTicketFiles(m_Rig.Ecr(ecr).m_TicketFolder.Get(), name);
   }
+  // Waits until the register reports itself in order again, then voids a receipt left open, so that
+  // the next case starts from an idle register.
+  void Settle(int ecr, int number) {
+    CEcrContext& context = m_Rig.Ecr(ecr);
+    auto deadline = std::chrono::steady_clock::now() + kGenerous;
+    ASSERT_TRUE(context.WaitUntil(
+        [&] { return !context.m_PaperOut && !context.m_GenericError && !context.m_Operating.Equals("0"); },
+        deadline));
+    if (context.m_TicketOpen) {
+      CTicketFiles cleanup = Ticket(ecr, "cleanup" + std::to_string(number));
+      cleanup.WriteDocument({"<TICKETVOID></TICKETVOID>"});
+      StartTicket(ecr, cleanup).wait();
+    }
+    ASSERT_TRUE(context.WaitUntil([&] { return context.m_TicketOpen == 0; }, deadline));
+  }
   bool Called(const std::string& call) {
     std::vector<std::string> log = m_Rig.Emulator().CallLog();
     return std::find(log.begin(), log.end(), call) != log.end();
@@ -100,10 +115,7 @@ TEST_F(TillFault, AFaultDuringASaleIsReportedGivenUpOrWaitedOut) {
     EXPECT_EQ(Called("ClearOutput 2"), !c.repairedWhileWaiting);
     EXPECT_EQ(Called("Write 2 <TICKETVOID></TICKETVOID>"), c.onErrorVoidTicket);
     EXPECT_TRUE(Called("IODirect 2 0;*3;")) << "the keyboard is unlocked";
-    // Leave no receipt open for the next case.
-    CTicketFiles cleanup = Ticket(2, "cleanup" + std::to_string(number));
-    cleanup.WriteDocument({"<TICKETVOID></TICKETVOID>"});
-    StartTicket(2, cleanup).wait();
+    Settle(2, number);
   }
 }
 
@@ -134,9 +146,7 @@ TEST_F(TillFault, RefusedElementsStopWithTheirCodes) {
       EXPECT_NE(files.Reply(), "0\n") << "a control status is passed on";
       EXPECT_FALSE(Called("Write 2 " + kOpen));
     }
-    CTicketFiles cleanup = Ticket(2, "cleanup" + std::to_string(number));
-    cleanup.WriteDocument({"<TICKETVOID></TICKETVOID>"});
-    StartTicket(2, cleanup).wait();
+    Settle(2, number);
   }
 }
 
