@@ -1,0 +1,178 @@
+// Job threads on the emulated registers: one job at a time per register, registers side by side, jobs
+// of the administration sheet, and jobs that leave at shutdown.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "driver/ecr/job_starter.h"
+#include "driver/ecr/tests/job_rig.h"
+#include "testsupport/log_capture.h"
+
+namespace driver::ecrtest {
+namespace {
+
+const std::vector<std::string> kReceipt = {
+    "<OPEN_TICKET><INVOICE>0</INVOICE></OPEN_TICKET>",
+    "<SELLITEM><PLUCODE></PLUCODE><PRICE>2,00</PRICE><DEPARTMENT>1</DEPARTMENT><DESCRIPTION>TEA</DESCRIPTION>"
+    "<QUANTITY></QUANTITY></SELLITEM>",
+    "<CLOSE_TICKET><AMOUNT>2,00</AMOUNT><PAYMENTDESCRIPTION>CASH</PAYMENTDESCRIPTION>"
+    "<PAYMENTTYPE>1</PAYMENTTYPE></CLOSE_TICKET>"};
+
+class JobThread : public ::testing::Test {
+ protected:
+  JobThread() : m_Rig(m_Base.Path()), m_Host(m_Rig) {
+    for (int ecr : {1, 2, 3, 4}) GiveMutexes(m_Rig.Ecr(ecr), "thread");
+  }
+  ~JobThread() override {
+    // Threads still waiting leave through the stop mutexes, as at the driver's shutdown.
+    for (int ecr : {1, 2, 3, 4}) m_Rig.Ecr(ecr).m_hStopMutex->Release();
+    EXPECT_TRUE(CWorkerThread::WaitAllEnded(kGenerous));
+  }
+
+  CTicketFiles StartTicket(int ecr, const std::string& name, std::vector<CJobThreadIdentity>* listed = nullptr) {
+    CEcrContext& context = m_Rig.Ecr(ecr);
+    CTicketFiles files(context.m_TicketFolder.Get(), name);
+    files.WriteDocument(kReceipt);
+    CTicketJob job{files.m_Document, files.m_ReplyWork, files.m_Warnings, files.m_Reply, &context};
+    JobStartResult started = StartTicketJob(m_Host, job, [&](CQorThread& thread) {
+      EXPECT_EQ(thread.m_JobCode, kJobTicketDocument);
+      EXPECT_EQ(thread.m_ReplyPath, files.m_Reply);
+      if (listed != nullptr) listed->push_back(thread.Identity());
+    });
+    EXPECT_EQ(started, JobStartResult::Started);
+    return files;
+  }
+  std::vector<std::string> Calls(int ecr) {
+    // The register number is the second word of every call.
+    std::vector<std::string> kept;
+    std::string number = std::to_string(ecr);
+    for (const std::string& call : CallsOnly(m_Rig.Emulator().CallLog())) {
+      std::size_t space = call.find(' ');
+      if (space != std::string::npos && call.compare(space + 1, number.size() + 1, number + " ") == 0) {
+        kept.push_back(call);
+      } else if (space != std::string::npos && call.substr(space + 1) == number) {
+        kept.push_back(call);
+      }
+    }
+    return kept;
+  }
+
+  testsupport::TempFolder m_Base;
+  CControlRig m_Rig;
+  CTestJobHost m_Host;
+};
+
+TEST_F(JobThread, TwoTicketsForOneRegisterRunOneAfterTheOtherAndBothAreReplied) {
+  m_Rig.Emulator().ClearCallLog();
+  std::vector<CJobThreadIdentity> listed;
+  CTicketFiles first = StartTicket(2, "first", &listed);
+  CTicketFiles second = StartTicket(2, "second", &listed);
+  ASSERT_TRUE(m_Host.WaitForEnded(2));
+  EXPECT_EQ(first.Reply(), "0\n");
+  EXPECT_EQ(second.Reply(), "0\n");
+  std::vector<std::string> brackets;
+  for (const std::string& call : Calls(2)) {
+    if (call == "BeginJob 2" || call == "EndJob 2") brackets.push_back(call);
+  }
+  EXPECT_EQ(brackets, (std::vector<std::string>{"BeginJob 2", "EndJob 2", "BeginJob 2", "EndJob 2"}));
+  std::vector<CJobThreadIdentity> ended = m_Host.Ended();
+  ASSERT_EQ(listed.size(), 2u);
+  EXPECT_TRUE(std::is_permutation(ended.begin(), ended.end(), listed.begin()))
+      << "each end names the thread that was listed";
+  EXPECT_NE(listed[0].m_Serial, listed[1].m_Serial);
+}
+
+TEST_F(JobThread, RegistersRunTheirJobsSideBySide) {
+  // Register 1 is busy: its job waits, while register 3's job runs to the end.
+  ASSERT_EQ(m_Rig.Ecr(1).m_hJobMutex->Wait(std::chrono::milliseconds(0)), platform::kWaitObject0);
+  CTicketFiles busy = StartTicket(1, "busy");
+  CTicketFiles free = StartTicket(3, "free");
+  ASSERT_TRUE(m_Host.WaitForEnded(1));
+  EXPECT_EQ(free.Reply(), "0\n");
+  EXPECT_FALSE(testsupport::FileExists(busy.m_Reply));
+  ASSERT_TRUE(m_Rig.Ecr(1).m_hJobMutex->Release());
+  ASSERT_TRUE(m_Host.WaitForEnded(2));
+  EXPECT_EQ(busy.Reply(), "0\n");
+}
+
+TEST_F(JobThread, AtShutdownJobsWaitingForABusyRegisterLeaveThroughTheStopMutexWithoutAReply) {
+  testsupport::LogCapture log;
+  ASSERT_EQ(m_Rig.Ecr(2).m_hJobMutex->Wait(std::chrono::milliseconds(0)), platform::kWaitObject0);
+  m_Rig.Emulator().ClearCallLog();
+  std::vector<CTicketFiles> tickets;
+  for (int i = 0; i < 3; ++i) tickets.push_back(StartTicket(2, "waiting" + std::to_string(i)));
+  EXPECT_EQ(CWorkerThread::LiveCount(), 3);
+
+  ASSERT_TRUE(m_Rig.Ecr(2).m_hStopMutex->Release());
+  ASSERT_TRUE(CWorkerThread::WaitAllEnded(kGenerous));
+  EXPECT_EQ(log.Count("CQorThread::WAIT_OBJECT_0+1"), 3);
+  for (const CTicketFiles& files : tickets) {
+    EXPECT_FALSE(testsupport::FileExists(files.m_Reply));
+    EXPECT_TRUE(testsupport::FileExists(files.m_Document));
+  }
+  EXPECT_TRUE(m_Host.Ended().empty()) << "a job that did not run does not report its end";
+  EXPECT_TRUE(Calls(2).empty());
+  EXPECT_TRUE(m_Rig.Ecr(2).m_hJobMutex->Release());
+}
+
+TEST_F(JobThread, AJobMutexAbandonedByAJobThatDiedEndsTheNextJobWithoutRunning) {
+  std::thread([&] { m_Rig.Ecr(2).m_hJobMutex->Wait(); }).join();
+  m_Rig.Emulator().ClearCallLog();
+  CTicketFiles files = StartTicket(2, "abandoned");
+  ASSERT_TRUE(CWorkerThread::WaitAllEnded(kGenerous));
+  EXPECT_FALSE(testsupport::FileExists(files.m_Reply));
+  EXPECT_TRUE(Calls(2).empty());
+}
+
+TEST_F(JobThread, AdministrationJobsRunTheirOperationsAndWriteNoFiles) {
+  struct Case {
+    int ecr;
+    std::int32_t jobCode;
+    std::vector<std::string> calls;  // between BeginJob and EndJob, in order; "" = any call
+  } cases[] = {
+      {3, kJobDepartment, {"IODirect 3 *LI", "IODirect 3 *Sl", "IODirect 3 *S01Q5B$ADMIN$QK"}},
+      {2, kJobPlu, {"IODirect 2 0;*2;+4;*G;*3;"}},
+      {4, kJobOffer, {}},
+      {1, kJobReport, {"Request 1 53"}},
+      {2, kJobZeroSet, {"IODirect 2 0;*2;+3;#Z;*3;+1;"}},
+      {3, kJobHistoryRollback, {"Request 3 14"}},
+      {1, 9999, {}},
+  };
+  CEcrContext& department = m_Rig.Ecr(3);
+  department.m_DepNumber = 5;
+  department.m_DepDescription = "ADMIN";
+  department.m_DepTax = 1;
+  m_Rig.Ecr(2).m_PluCode = "55";
+  m_Rig.Ecr(2).m_PluPrice = "1,00";
+  m_Rig.Ecr(2).m_PluDepartment = 1;
+  m_Rig.Ecr(1).m_ReportType = 2;
+  m_Rig.Ecr(2).m_ZeroSetType = -1;
+  std::size_t ended = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE("job " + std::to_string(c.jobCode));
+    m_Rig.Emulator().ClearCallLog();
+    ASSERT_EQ(StartAdminJob(m_Host, m_Rig.Ecr(c.ecr), c.jobCode), JobStartResult::Started);
+    ASSERT_TRUE(m_Host.WaitForEnded(++ended));
+    std::vector<std::string> calls = Calls(c.ecr);
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls.front(), "BeginJob " + std::to_string(c.ecr));
+    EXPECT_EQ(calls.back(), "EndJob " + std::to_string(c.ecr));
+    std::vector<std::string> inner(calls.begin() + 1, calls.end() - 1);
+    if (c.calls.empty()) {
+      EXPECT_TRUE(inner.empty());
+    } else {
+      EXPECT_TRUE(std::search(inner.begin(), inner.end(), c.calls.begin(), c.calls.end()) != inner.end());
+    }
+  }
+  EXPECT_TRUE(m_Rig.Ecr(2).WaitUntil([&] { return m_Rig.Ecr(2).m_QueueB81Armed == 0; },
+                                    std::chrono::steady_clock::now() + kGenerous))
+      << "the register fetched the PLU upload";
+  for (const auto& entry : std::filesystem::directory_iterator(m_Rig.Ecr(3).m_TicketFolder.Get())) {
+    ADD_FAILURE() << "an administration job wrote " << entry.path();
+  }
+}
+
+}  // namespace
+}  // namespace driver::ecrtest
