@@ -60,18 +60,23 @@ TEST(ReceiptCallOrder, FourElementReceiptOnTypeTwoGivesTheExecutorsCallsAndEvent
   for (const char* element : kReceipt) EXPECT_EQ(0, WriteAndAwait(control, ecr, element)) << element;
   EXPECT_EQ(0, SendAndAwait(control, ecr, "0;*3;", &completed));
   ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.m_KeyLocked.load() == 0; }));
+  testing::Settle(rig, ecr);
 
   const std::vector<std::string> log = rig.Emulator().CallLog();
-  const std::vector<std::string> expectedCalls = {
+  std::vector<std::string> expectedCalls = {
       "IODirect 2 0;",       "IODirect 2 0;*2;",  "IODirect 2 0;", "IODirect 2 0;#S3:3;",
       "Request 2 5",         "IODirect 2 0;+1;",  std::string("Write 2 ") + kReceipt[0],
       std::string("Write 2 ") + kReceipt[1], std::string("Write 2 ") + kReceipt[2],
       std::string("Write 2 ") + kReceipt[3], "IODirect 2 0;*3;",
   };
-  EXPECT_EQ(expectedCalls, Matching(log, false));
+  // Settle may have sent a few "0;" of its own to make sure every completion is in.
+  const std::vector<std::string> calls = Matching(log, false);
+  ASSERT_GE(calls.size(), expectedCalls.size());
+  EXPECT_EQ(expectedCalls, std::vector<std::string>(calls.begin(), calls.begin() + static_cast<long>(expectedCalls.size())));
+  for (std::size_t extra = expectedCalls.size(); extra < calls.size(); ++extra) EXPECT_EQ("IODirect 2 0;", calls[extra]);
   // Every IODirect ends with one DirectIOEvent; the unawaited ones may come after later calls.
   const std::vector<std::string> events = Matching(log, true);
-  EXPECT_EQ(6, std::count(events.begin(), events.end(), "event DirectIOEvent 2"));
+  EXPECT_EQ(static_cast<long>(calls.size()) - 5, std::count(events.begin(), events.end(), "event DirectIOEvent 2"));
   // Each Write completes, job numbers rising, before the next Write is made.
   for (int job = 1; job <= 4; ++job) {
     const std::size_t write = IndexOf(log, std::string("Write 2 ") + kReceipt[job - 1]);

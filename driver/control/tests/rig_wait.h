@@ -3,7 +3,12 @@
 
 #include <chrono>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "driver/control/ecr_context.h"
+#include "driver/control/testing/control_rig.h"
 
 namespace driver::testing {
 
@@ -32,6 +37,25 @@ std::int32_t WriteAndAwait(Control& control, CEcrContext& ecr, const std::string
   if (control.Write(ecr.m_EcrId, 2, element, job) != 0) return -2;
   if (!WaitFor(ecr, [&] { return ecr.m_WorkComplete.load() != 0; })) return -1;
   return ecr.m_JobResult.load();
+}
+
+inline int CountPrefix(const std::vector<std::string>& log, const std::string& prefix) {
+  return static_cast<int>(
+      std::count_if(log.begin(), log.end(), [&](const std::string& entry) { return entry.rfind(prefix, 0) == 0; }));
+}
+
+// Returns once every command sent to the register, the follow-up commands the window thread sends
+// included, has completed and its completion has been handled. Completions of unawaited commands may
+// wake a wait meant for a later one, so it goes round until the counts agree.
+inline void Settle(CControlRig& rig, CEcrContext& ecr) {
+  const std::string number = std::to_string(ecr.m_EcrId);
+  for (int round = 0; round < 50; ++round) {
+    rig.RunOnWindowThread([] {});
+    const std::vector<std::string> log = rig.Emulator().CallLog();
+    if (CountPrefix(log, "IODirect " + number + " ") == CountPrefix(log, "event DirectIOEvent " + number)) break;
+    SendAndAwait(rig.Control(), ecr, ecr.IsZeroFamily() ? "0;" : "*SZ");
+  }
+  rig.RunOnWindowThread([] {});
 }
 
 }  // namespace driver::testing
