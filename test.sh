@@ -9,3 +9,7 @@ preset="${QOR_PRESET:-default}"
 cmake --preset "$preset"
 cmake --build --preset "$preset"
 ctest --preset "$preset"
+# The parser fuzzers, a few seconds each, when clang is there to build them.
+if command -v clang++ >/dev/null 2>&1; then
+  tools/run-fuzzers.sh 3
+fi

@@ -1,5 +1,7 @@
 # Sourced by run.sh and test.sh: installs the Debian 12 packages the build needs, when any is missing.
 qor_packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev)
+# clang and its fuzzer runtime build the parser fuzzers (tools/run-fuzzers.sh).
+qor_packages+=(clang libclang-rt-14-dev)
 qor_missing=()
 for qor_package in "${qor_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$qor_package" 2>/dev/null | grep -q "ok installed" || qor_missing+=("$qor_package")
