@@ -35,7 +35,7 @@ std::optional<CDepartmentField> ParseDepartmentField(const std::string& text) {
   if (!StartsWith(text, "*S0") || text.size() < 9 || text[4] != 'Q' || !EndsWith(text, "QK")) return std::nullopt;
   if (std::string("12456").find(text[3]) == std::string::npos) return std::nullopt;
   const std::size_t separator = text.find('B', 5);
-  if (separator == std::string::npos || separator + 2 > text.size() - 2) return std::nullopt;
+  if (separator == std::string::npos || separator + 1 > text.size() - 2) return std::nullopt;
   const auto number = ParseNumber(text.substr(5, separator - 5));
   if (!number) return std::nullopt;
   return CDepartmentField{text[3], *number, text.substr(separator + 1, text.size() - 2 - separator - 1)};
@@ -97,7 +97,8 @@ CCommandOutcome SetDepartmentField(CRegister& ecr, const std::string& text, Host
     department.m_Tax = *tax;
     host.Print("PROGRAM DEPARTMENT " + number + " TAX " + std::to_string(*tax));
   } else {
-    const auto amount = ParseAmount(field->m_Body);
+    // An empty LALO or HALO is no limit.
+    const auto amount = field->m_Body.empty() ? std::optional<Cents>(0) : ParseAmount(field->m_Body);
     if (!amount) return Refuse("department amount");
     Cents& target = field->m_Field == '2' ? department.m_Price
                     : field->m_Field == '5' ? department.m_Lalo : department.m_Halo;

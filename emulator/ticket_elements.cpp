@@ -57,8 +57,9 @@ int ResolveSale(const CRegister& ecr, const std::string& line, CTicketLine& sale
   const std::string departmentText = ChildValue(line, "DEPARTMENT");
   if (priceText.empty() && !knownPlu) return sale.m_PluCode.empty() ? kResultBadValue : kResultNotProgrammed;
   const auto price = priceText.empty() ? std::optional<Cents>(plu->second.m_Price) : ParseAmount(priceText);
-  const auto department = departmentText.empty() ? std::optional<int>(knownPlu ? plu->second.m_Department : 1)
-                                                 : ParseNumber(departmentText);
+  // Department 0 or none: the PLU's department, else the first.
+  std::optional<int> department = departmentText.empty() ? std::optional<int>(0) : ParseNumber(departmentText);
+  if (department && *department == 0) department = knownPlu ? plu->second.m_Department : 1;
   sale.m_Quantity = ChildValue(line, "QUANTITY");
   const auto quantity = sale.m_Quantity.empty() ? std::optional<std::int64_t>(1000) : ParseQuantity(sale.m_Quantity);
   if (!price || !department || !quantity || *quantity == 0) return kResultBadValue;
@@ -96,13 +97,14 @@ int Discount(CRegister& ecr, const std::string& line, Printed& printed) {
   const std::string quantityText = ChildValue(line, "QTY");
   const auto quantity = quantityText.empty() ? std::optional<std::int64_t>(1000) : ParseQuantity(quantityText);
   const auto amount = ParseAmount(ChildValue(line, "AMOUNT"));
-  if (!type || *type > 3 || !quantity || !amount) return kResultBadValue;
+  if (!type || !quantity || !amount) return kResultBadValue;
   const bool onSubtotal = ChildValue(line, "SBT") == "1";
   if (!onSubtotal && ecr.m_TicketLines.empty()) return kResultBadValue;
   const Cents base = onSubtotal ? ecr.m_TicketTotal : ecr.m_TicketLines.back().m_Amount;
   const bool percent = *type == 1 || *type == 3;
   Cents value = percent ? (base * *amount + 5000) / 10000 : (*amount * *quantity + 500) / 1000;
-  if (*type <= 1) value = -value;
+  // Types 2 and 3 add; every other type takes off.
+  if (*type != 2 && *type != 3) value = -value;
   if (ecr.m_TicketTotal + value < 0) return kResultBadValue;
   CTicketLine adjustment{ChildValue(line, "DESCRIPTION"), value, 0, {}, {}};
   if (!onSubtotal) adjustment.m_Department = ecr.m_TicketLines.back().m_Department;

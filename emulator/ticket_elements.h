@@ -7,8 +7,8 @@
 // no receipt open; sales, voids, refunds, discounts and CLOSE_TICKET need an open receipt; a sale's
 // department must be programmed and its amount within the department's LALO/HALO; a sale by PLU code
 // alone takes the PLU's price and department. The keyboard lock keeps the operator out and is not
-// required: the host may always print. DISCOUNT TYPE: 0 amount off, 1 percent off, 2 amount added,
-// 3 percent added; SBT "1" applies it to the subtotal, else to the last line. OPEN_TABLE with WAITER
+// required: the host may always print. DISCOUNT TYPE: 1 percent off, 2 amount added, 3 percent added,
+// any other amount off; SBT "1" applies it to the subtotal, else to the last line. OPEN_TABLE with WAITER
 // "0" (how the driver closes a table) parks the open table's balance; CLOSE_TICKET on a table pays it.
 
 #include <string>

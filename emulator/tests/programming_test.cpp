@@ -29,6 +29,10 @@ TEST_P(StarProgramming, DepartmentCommandsNeedKeyPAndShapeLaterSales) {
   for (const char* command : {"*S01Q3B$FRUIT$QK", "*S04Q3B2QK", "*S02Q3B2,40QK", "*S05Q3B0,50QK", "*S06Q3B20,00QK"})
     EXPECT_EQ("OK", emulator.Send(ecr, command)) << command;
   EXPECT_EQ('C', HelloTextOf(emulator.Status(ecr))[1]);
+  // An empty limit is no limit.
+  EXPECT_EQ("OK", emulator.Send(ecr, "*S05Q4BQK"));
+  EXPECT_EQ("OK", emulator.Send(ecr, "*S06Q4BQK"));
+  EXPECT_EQ("ERR department amount: *S06Q4B1,2,3QK", emulator.Send(ecr, "*S06Q4B1,2,3QK"));
   EXPECT_EQ("ERR department number: *S01Q13B$TOO FAR$QK", emulator.Send(ecr, "*S01Q13B$TOO FAR$QK"));
   EXPECT_EQ("OK", emulator.Send(ecr, "*U"));
   EXPECT_EQ("OK", emulator.Send(ecr, "*Si"));
@@ -50,7 +54,7 @@ TEST_P(StarProgramming, PluRecordsNeedTheirSessionAndSellByCode) {
   EXPECT_EQ("OK", emulator.Send(ecr, "*WH1      COFFEE BEANSB1"));
   EXPECT_EQ("OK", emulator.Send(ecr, "*SK"));
   EXPECT_EQ("OK", emulator.Send(ecr, "*Si"));
-  SellOnce(emulator, ecr, Sale("", "", "", "2", "4711"));
+  SellOnce(emulator, ecr, Sale("", "0", "", "2", "4711"));
   const std::string journal = emulator.Journal(ecr);
   EXPECT_NE(std::string::npos, journal.find("PROGRAM PLU 4711 COFFEE BEANS 12.50 DEPARTMENT 2")) << journal;
   EXPECT_TRUE(HasLine(journal, "COFFEE BEANS", "25.00"));
