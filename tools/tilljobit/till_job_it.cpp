@@ -43,7 +43,12 @@ int RunTillJobIt(const TillJobItOptions& options, std::ostream& out, std::ostrea
   if (!IsFolder(folder)) return Refuse(err, "no ticket folder " + folder + " (is the driver running with register " +
                                             std::to_string(parts.m_Cash) + "?)");
   DroppedTicket ticket;
-  if (DropTicket(parts.m_TicketPath, folder, ticket, reason) != 0) return Refuse(err, reason);
+  if (DropTicket(parts.m_TicketPath, folder, ticket, reason) != 0) {
+    // A last part that is no existing folder stays part of the ticket path; say so, it is easy to miss.
+    if (parts.m_TicketPath.find(',') != std::string::npos)
+      reason += " (a destination after the last comma must be an existing folder)";
+    return Refuse(err, reason);
+  }
   out << "ticket: " << ticket.m_TicketPath << "\n" << std::flush;
 
   if (!WaitForReplyFile(folder, ticket.m_ReplyPath, options.m_Timeout)) {

@@ -139,6 +139,7 @@ TEST_F(SubmissionTest, TicketPathWithCommasAndBlanksIsTakenWhole) {
 
 TEST_F(SubmissionTest, NothingIsSubmittedWithoutARegisterFolderOrATicket) {
   Folder("root/3");
+  Folder("Tickets/3");
   struct Case {
     std::string m_Argument;
     const char* m_Says;
@@ -146,13 +147,15 @@ TEST_F(SubmissionTest, NothingIsSubmittedWithoutARegisterFolderOrATicket) {
       {"9," + (m_Temp / "sale.txt") + "," + (m_Temp / "root"), "no ticket folder"},
       {"3," + (m_Temp / "absent.txt") + "," + (m_Temp / "root"), "cannot read the ticket"},
       {"three," + (m_Temp / "sale.txt"), "cash number"},
+      {"3," + (m_Temp / "sale.txt") + "," + (m_Temp / "nowhere"), "must be an existing folder"},
   };
   for (const Case& c : cases) {
-    ChildResult result = Submit({c.m_Argument});
+    ChildResult result = Submit({c.m_Argument}, m_Temp.Path());
     EXPECT_EQ(result.m_ExitCode, 2) << c.m_Argument;
     EXPECT_NE(result.m_Err.find(c.m_Says), std::string::npos) << result.m_Err;
   }
   EXPECT_TRUE(FilesIn(m_Temp / "root/3").empty());
+  EXPECT_TRUE(FilesIn(m_Temp / "Tickets/3").empty());
 }
 
 }  // namespace
