@@ -13,7 +13,12 @@ namespace fuzz {
 void Expect(bool condition, const char* what, std::string_view detail) {
   if (condition) return;
   std::fprintf(stderr, "invariant broken: %s\n", what);
-  if (!detail.empty()) std::fprintf(stderr, "  detail: [%.*s]\n", static_cast<int>(detail.size()), detail.data());
+  if (!detail.empty()) {
+    // Written whole: a detail may hold line ends and zero bytes.
+    std::fputs("  detail: [", stderr);
+    std::fwrite(detail.data(), 1, detail.size(), stderr);
+    std::fputs("]\n", stderr);
+  }
   std::abort();
 }
 
