@@ -1,0 +1,63 @@
+#include "driver/admin/departments_page.h"
+
+#include <QFormLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "driver/admin/admin_rules.h"
+#include "driver/ecr/qor_thread.h"
+
+namespace driver {
+
+inline constexpr int kLastDepartmentTax = 4;
+
+CDepartments::CDepartments(ISheetHost& host, StatusLine statusLine, QWidget* parent)
+    : CAdminPage(host, std::move(statusLine), parent) {
+  FillNumberSelector(m_Department, 1, kLastDepartment);
+  FillNumberSelector(m_Tax, 0, kLastDepartmentTax);
+  m_Department.setObjectName("department");
+  m_Description.setObjectName("description");
+  m_Price.setObjectName("price");
+  m_Tax.setObjectName("tax");
+  m_Lalo.setObjectName("lalo");
+  m_Halo.setObjectName("halo");
+  auto* send = new QPushButton(Message("62"));
+  send->setObjectName("send");
+  connect(send, &QPushButton::clicked, this, [this] { Send(); });
+
+  auto* fields = new QFormLayout;
+  fields->addRow(Message("8"), &m_Department);
+  fields->addRow(Message("9"), &m_Description);
+  fields->addRow(Message("63"), &m_Price);
+  fields->addRow(Message("12"), &m_Tax);
+  fields->addRow(Message("25"), &m_Lalo);
+  fields->addRow(Message("26"), &m_Halo);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(MakeEcrFrame("Select an Ecr"));
+  layout->addLayout(fields);
+  layout->addWidget(send, 0, Qt::AlignRight);
+  layout->addStretch();
+}
+
+void CDepartments::LoadInitial(CEcrContext& ecr) {
+  SelectNumber(m_Department, ecr.m_DepNumber);
+  SelectNumber(m_Tax, ecr.m_DepTax);
+  m_Description.setText(FromBytes(ecr.m_DepDescription));
+  m_Price.setText(FromBytes(ecr.m_DepPrice));
+  m_Lalo.setText(FromBytes(ecr.m_DepLalo));
+  m_Halo.setText(FromBytes(ecr.m_DepHalo));
+}
+
+void CDepartments::Send() {
+  CEcrContext* ecr = ChosenEcr();
+  if (ecr == nullptr || !DepartmentAllowed(m_Department, *ecr)) return;
+  ecr->m_DepDescription = TextOf(m_Description);
+  ecr->m_DepNumber = SelectedNumber(m_Department);
+  ecr->m_DepPrice = RegisterDecimal(TextOf(m_Price), ecr->m_EcrType);
+  ecr->m_DepHalo = RegisterDecimal(TextOf(m_Halo), ecr->m_EcrType);
+  ecr->m_DepLalo = RegisterDecimal(TextOf(m_Lalo), ecr->m_EcrType);
+  ecr->m_DepTax = SelectedNumber(m_Tax);
+  StartJob(*ecr, kJobDepartment);
+}
+
+}  // namespace driver

@@ -1,0 +1,84 @@
+#include "driver/admin/plus_page.h"
+
+#include <QFormLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "driver/admin/admin_rules.h"
+#include "driver/ecr/qor_thread.h"
+
+namespace driver {
+namespace {
+
+// A PLU's tax codes; 9 is the register's tax-free code.
+constexpr int kPluTaxes[] = {0, 1, 2, 3, 4, 9};
+
+}  // namespace
+
+CPlus::CPlus(ISheetHost& host, StatusLine statusLine, QWidget* parent)
+    : CAdminPage(host, std::move(statusLine), parent) {
+  FillNumberSelector(m_Department, 1, kLastDepartment);
+  for (int tax : kPluTaxes) m_Tax.addItem(QString::number(tax), tax);
+  const std::pair<QWidget*, const char*> names[] = {
+      {&m_Code, "code"},   {&m_Description, "description"}, {&m_Price, "price"}, {&m_Department, "department"},
+      {&m_Tax, "tax"},     {&m_Discount, "discount"},       {&m_Offer, "offer"}, {&m_Price1, "price1"},
+      {&m_Fmult, "fmult"},
+  };
+  for (auto [widget, name] : names) widget->setObjectName(name);
+  auto* send = new QPushButton(Message("62"));
+  send->setObjectName("send");
+  connect(send, &QPushButton::clicked, this, [this] { Send(); });
+
+  auto* fields = new QFormLayout;
+  fields->addRow(Message("65"), &m_Code);
+  fields->addRow(Message("9"), &m_Description);
+  fields->addRow(Message("63"), &m_Price);
+  fields->addRow(Message("8"), &m_Department);
+  fields->addRow(Message("12"), &m_Tax);
+  fields->addRow("Discount", &m_Discount);
+  fields->addRow("Offer", &m_Offer);
+  fields->addRow("Price 1", &m_Price1);
+  fields->addRow("Mul. Funct.", &m_Fmult);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(MakeEcrFrame("Select an Ecr"));
+  layout->addLayout(fields);
+  layout->addWidget(send, 0, Qt::AlignRight);
+  layout->addStretch();
+}
+
+// The first load shows the department and tax position of the Departments page's values.
+void CPlus::LoadInitial(CEcrContext& ecr) {
+  SelectNumber(m_Department, ecr.m_DepNumber);
+  m_Tax.setCurrentIndex(ecr.m_DepTax >= 0 && ecr.m_DepTax < m_Tax.count() ? ecr.m_DepTax : 0);
+  LoadPlu(ecr);
+}
+
+// After another register is chosen the page shows that register's last PLU, tax code included.
+void CPlus::LoadAfterChange(CEcrContext& ecr) {
+  SelectNumber(m_Department, ecr.m_PluDepartment);
+  SelectNumber(m_Tax, ecr.m_PluTax);
+  LoadPlu(ecr);
+}
+
+void CPlus::LoadPlu(const CEcrContext& ecr) {
+  m_Code.setText(FromBytes(ecr.m_PluCode));
+  m_Description.setText(FromBytes(ecr.m_PluDescription));
+  m_Price.setText(FromBytes(ecr.m_PluPrice));
+}
+
+void CPlus::Send() {
+  CEcrContext* ecr = ChosenEcr();
+  if (ecr == nullptr || !DepartmentAllowed(m_Department, *ecr)) return;
+  ecr->m_PluDescription = TextOf(m_Description);
+  ecr->m_PluCode = TextOf(m_Code);
+  ecr->m_PluDepartment = SelectedNumber(m_Department);
+  ecr->m_PluPrice = RegisterDecimal(TextOf(m_Price), ecr->m_EcrType);
+  ecr->m_PluTax = SelectedNumber(m_Tax);
+  ecr->m_PluDiscount = TextOf(m_Discount);
+  ecr->m_PluOffer = TextOf(m_Offer);
+  ecr->m_PluPrice1 = TextOf(m_Price1);
+  ecr->m_PluFmult = TextOf(m_Fmult);
+  StartJob(*ecr, kJobPlu);
+}
+
+}  // namespace driver

@@ -1,0 +1,60 @@
+#include "driver/admin/reports_page.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "driver/ecr/qor_thread.h"
+
+namespace driver {
+namespace {
+
+// Message numbers of the reports 0 to 7: Financial, Plu Daily, Department Daily, Cashdrawer,
+// Operator, Time Slots, Stamps, Open Tables.
+constexpr const char* kReportTexts[kReportChoices] = {"28", "29", "30", "31", "32", "33", "34", "49"};
+
+}  // namespace
+
+CReports::CReports(ISheetHost& host, StatusLine statusLine, QWidget* parent)
+    : CAdminPage(host, std::move(statusLine), parent) {
+  auto* choices = new QGroupBox(Message("27"));
+  auto* choiceLayout = new QVBoxLayout(choices);
+  for (int report = 0; report < kReportChoices; ++report) {
+    auto* button = new QRadioButton(Message(kReportTexts[report]));
+    button->setObjectName(QString("report%1").arg(report));
+    m_Choice.addButton(button, report);
+    choiceLayout->addWidget(button);
+  }
+  auto* send = new QPushButton(Message("1"));
+  send->setObjectName("send");
+  auto* print = new QPushButton(Message("52"));
+  print->setObjectName("print");
+  connect(send, &QPushButton::clicked, this, [this] { Send(0); });
+  connect(print, &QPushButton::clicked, this, [this] { Send(1); });
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(send);
+  buttons->addWidget(print);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(MakeEcrFrame("Select an Ecr"));
+  layout->addWidget(choices);
+  layout->addLayout(buttons);
+  layout->addStretch();
+}
+
+void CReports::LoadInitial(CEcrContext& ecr) { CheckChoice(m_Choice, ecr.m_ReportType.load()); }
+
+void CReports::Send(std::int32_t printFlag) {
+  CEcrContext* ecr = ChosenEcr();
+  const int report = m_Choice.checkedId();
+  if (ecr == nullptr || report < 0) return;
+  ecr->m_ReportType = report;
+  ecr->m_PrintFlag = printFlag;
+  ecr->m_QuietReport = 0;
+  ecr->m_ReportReady = 0;
+  StartJob(*ecr, kJobReport);
+}
+
+}  // namespace driver

@@ -1,0 +1,200 @@
+// The programming pages against the emulated registers: the department limit of the star family,
+// the decimal comma, the header's sixth line and width, and what a page shows after another register
+// was chosen.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "driver/admin/tests/sheet_rig.h"
+
+namespace driver::admintest {
+namespace {
+
+struct CDepartmentCase {
+  const char* m_Name;
+  int m_Page;
+  int m_Ecr;
+  bool m_Sent;
+};
+
+class DepartmentLimit : public ::testing::TestWithParam<CDepartmentCase> {};
+
+// Fills the page's programming fields with values every register accepts.
+void FillProgramming(CAdminPage& page, int pageIndex) {
+  Child<QLineEdit>(page, "description").setText("FRUIT");
+  Child<QLineEdit>(page, "price").setText("2.40");
+  if (pageIndex == kDepartmentsPage) {
+    Child<QLineEdit>(page, "lalo").setText("0.50");
+    Child<QLineEdit>(page, "halo").setText("20.00");
+  } else {
+    Child<QLineEdit>(page, "code").setText("4711");
+  }
+  if (pageIndex == kOffersPage) Child<QLineEdit>(page, "offer").setText("3");
+}
+
+TEST_P(DepartmentLimit, StarRegistersStopAtTwelveOthersTakeDepartment13) {
+  const CDepartmentCase& test = GetParam();
+  CSheetRig rig;
+  CPropDialog sheet(rig.m_Host);
+  CAdminPage& page = PageOn(sheet, test.m_Page, test.m_Ecr - 1);
+  FillProgramming(page, test.m_Page);
+  QComboBox& department = Child<QComboBox>(page, "department");
+  department.setCurrentText("13");
+  Click(page, "send");
+
+  if (test.m_Sent) {
+    EXPECT_EQ("", sheet.StatusText());
+    ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
+    EXPECT_EQ(1, rig.CountCalls(test.m_Ecr, "BeginJob " + std::to_string(test.m_Ecr)));
+    return;
+  }
+  EXPECT_EQ(MessageOf("3"), sheet.StatusText());
+  EXPECT_EQ("12", department.currentText().toStdString());
+  EXPECT_EQ(0, rig.Ecr(test.m_Ecr).m_DepNumber);
+  EXPECT_EQ("", rig.Ecr(test.m_Ecr).m_PluCode);
+  EXPECT_EQ("", rig.Ecr(test.m_Ecr).m_OffCode);
+  // The refused send started nothing: the next one, now on 12, is the register's only job.
+  Click(page, "send");
+  ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
+  EXPECT_EQ(1, rig.CountCalls(test.m_Ecr, "BeginJob " + std::to_string(test.m_Ecr)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, DepartmentLimit,
+    ::testing::Values(CDepartmentCase{"DepartmentsType3", kDepartmentsPage, 4, false},
+                      CDepartmentCase{"DepartmentsType0", kDepartmentsPage, 3, false},
+                      CDepartmentCase{"DepartmentsType1", kDepartmentsPage, 1, true},
+                      CDepartmentCase{"DepartmentsType2", kDepartmentsPage, 2, true},
+                      CDepartmentCase{"PlusType3", kPlusPage, 4, false},
+                      CDepartmentCase{"PlusType1", kPlusPage, 1, true},
+                      CDepartmentCase{"OffersType0", kOffersPage, 3, false},
+                      CDepartmentCase{"OffersType2", kOffersPage, 2, true}),
+    [](const auto& info) { return std::string(info.param.m_Name); });
+
+TEST(DepartmentsPage, Department13ReachesTheType1RegistersTable) {
+  CSheetRig rig;
+  CPropDialog sheet(rig.m_Host);
+  CAdminPage& page = PageOn(sheet, kDepartmentsPage, 0);
+  FillProgramming(page, kDepartmentsPage);
+  Child<QComboBox>(page, "department").setCurrentText("13");
+  Click(page, "send");
+  ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
+  // The register asks for the department lines after the job has armed them.
+  EXPECT_TRUE(Eventually([&] { return rig.Journal(1).find("UPLOAD B80 LINES 1 REJECTED 0") != std::string::npos; }))
+      << rig.Journal(1);
+  EXPECT_NE(std::string::npos, rig.Journal(1).find("UPLOAD B80 LINE 13")) << rig.Journal(1);
+  EXPECT_EQ(13, rig.Ecr(1).m_DepNumber);
+}
+
+struct CDecimalCase {
+  int m_Ecr;
+  const char* m_Stored;
+};
+
+class DecimalComma : public ::testing::TestWithParam<CDecimalCase> {};
+
+// Only the first point of each amount becomes a comma, and only on the star family.
+TEST_P(DecimalComma, AmountsAreStoredInTheRegistersNotation) {
+  const CDecimalCase& test = GetParam();
+  CSheetRig rig;
+  CPropDialog sheet(rig.m_Host);
+  CAdminPage& departments = PageOn(sheet, kDepartmentsPage, test.m_Ecr - 1);
+  FillProgramming(departments, kDepartmentsPage);
+  Child<QLineEdit>(departments, "price").setText("12.50");
+  Child<QLineEdit>(departments, "halo").setText("1.000.00");
+  Click(departments, "send");
+  CAdminPage& plus = PageOn(sheet, kPlusPage, test.m_Ecr - 1);
+  FillProgramming(plus, kPlusPage);
+  Child<QLineEdit>(plus, "price").setText("12.50");
+  Child<QLineEdit>(plus, "price1").setText("12.50");
+  Click(plus, "send");
+  CAdminPage& offers = PageOn(sheet, kOffersPage, test.m_Ecr - 1);
+  FillProgramming(offers, kOffersPage);
+  Child<QLineEdit>(offers, "price").setText("12.50");
+  Click(offers, "send");
+  ASSERT_TRUE(rig.m_Host.WaitForJobs(3));
+
+  const CEcrContext& ecr = rig.Ecr(test.m_Ecr);
+  EXPECT_EQ(test.m_Stored, ecr.m_DepPrice);
+  EXPECT_EQ(test.m_Stored, ecr.m_PluPrice);
+  EXPECT_EQ(test.m_Stored, ecr.m_OffPrice);
+  EXPECT_EQ(std::string(test.m_Stored) == "12,50" ? "1,000.00" : "1.000.00", ecr.m_DepHalo);
+  EXPECT_EQ("12.50", ecr.m_PluPrice1);  // not an amount the rule touches
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, DecimalComma,
+                         ::testing::Values(CDecimalCase{3, "12,50"}, CDecimalCase{4, "12,50"}, CDecimalCase{1, "12.50"},
+                                           CDecimalCase{2, "12.50"}));
+
+struct CHeaderCase {
+  int m_Ecr;
+  const char* m_Line6;
+  bool m_Sent;
+  std::size_t m_Width;
+};
+
+class HeaderLines : public ::testing::TestWithParam<CHeaderCase> {};
+
+TEST_P(HeaderLines, SixthLineNeedsTenCharactersAndLinesAreCutToTheRegistersWidth) {
+  const CHeaderCase& test = GetParam();
+  const std::string longLine = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123";
+  CSheetRig rig;
+  CEcrContext& ecr = rig.Ecr(test.m_Ecr);
+  ecr.m_AnswerA = {"OLD 1", "OLD 2", "OLD 3"};
+  CPropDialog sheet(rig.m_Host);
+  CAdminPage& page = PageOn(sheet, kHeadersPage, test.m_Ecr - 1);
+  EXPECT_EQ("OLD 2", Child<QLineEdit>(page, "line2").text().toStdString());
+  for (const char* name : {"line1", "line2", "line3", "line4", "line5"}) Child<QLineEdit>(page, name).setText(longLine.c_str());
+  Child<QLineEdit>(page, "line6").setText(test.m_Line6);
+  Click(page, "send");
+
+  if (!test.m_Sent) {
+    EXPECT_EQ(MessageOf("13"), sheet.StatusText());
+    EXPECT_EQ("OLD 1", ecr.m_AnswerA[0]);
+    return;
+  }
+  ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
+  const std::string cut = longLine.substr(0, test.m_Width);
+  EXPECT_EQ(cut, ecr.m_AnswerA[0]);
+  EXPECT_EQ(cut, ecr.m_AnswerB[1]);
+  EXPECT_EQ(std::string(test.m_Line6).substr(0, test.m_Width), ecr.m_AnswerB[2]);
+  EXPECT_TRUE(Eventually([&] { return rig.Journal(test.m_Ecr).find("PROGRAM HEADER LINE 1 " + cut + "\n") != std::string::npos; }))
+      << rig.Journal(test.m_Ecr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, HeaderLines,
+                         ::testing::Values(CHeaderCase{3, "123456789", false, 0}, CHeaderCase{2, "123456789", false, 0},
+                                           CHeaderCase{3, "1234567890", true, 18}, CHeaderCase{4, "1234567890", true, 18},
+                                           CHeaderCase{2, "1234567890", true, 21},
+                                           CHeaderCase{1, "THANK YOU FOR SHOPPING HERE", true, 21}));
+
+// The PLU page starts with the Departments page's values and, after another register was chosen,
+// shows each register's own last PLU: tax code 9 comes back.
+TEST(PlusPage, TaxCode9IsKeptAcrossARegisterChange) {
+  CSheetRig rig;
+  rig.Ecr(1).m_DepTax = 3;
+  rig.Ecr(1).m_DepNumber = 7;
+  CPropDialog sheet(rig.m_Host);
+  CAdminPage& page = PageOn(sheet, kPlusPage, 0);
+  QComboBox& tax = Child<QComboBox>(page, "tax");
+  EXPECT_EQ("3", tax.currentText().toStdString());
+  EXPECT_EQ("7", Child<QComboBox>(page, "department").currentText().toStdString());
+
+  FillProgramming(page, kPlusPage);
+  tax.setCurrentText("9");
+  Click(page, "send");
+  ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
+  EXPECT_EQ(9, rig.Ecr(1).m_PluTax);
+
+  page.EcrSelector().setCurrentIndex(1);
+  EXPECT_EQ("0", tax.currentText().toStdString());
+  EXPECT_EQ("", Child<QLineEdit>(page, "code").text().toStdString());
+  page.EcrSelector().setCurrentIndex(0);
+  EXPECT_EQ("9", tax.currentText().toStdString());
+  EXPECT_EQ("4711", Child<QLineEdit>(page, "code").text().toStdString());
+}
+
+}  // namespace
+}  // namespace driver::admintest

@@ -1,0 +1,105 @@
+#include "driver/admin/utilities_page.h"
+
+#include <QGridLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "driver/admin/admin_rules.h"
+#include "driver/ecr/qor_thread.h"
+#include "platform/named_mutex.h"
+
+namespace driver {
+namespace {
+
+constexpr const char* kStarUnlock = "*U";
+constexpr const char* kZeroUnlock = "0;*3;";
+constexpr const char* kStarClearError = "*SZ";
+constexpr const char* kZeroClearError = "0;#S3:3";
+
+QPushButton* MakeButton(const QString& text, const char* name) {
+  auto* button = new QPushButton(text);
+  button->setObjectName(name);
+  return button;
+}
+
+}  // namespace
+
+CUtilities::CUtilities(ISheetHost& host, StatusLine statusLine, QWidget* parent)
+    : CAdminPage(host, std::move(statusLine), parent) {
+  m_Command.setObjectName("command");
+  QPushButton* unlock = MakeButton(Message("35"), "unlockKeyboard");
+  QPushButton* clear = MakeButton(Message("36"), "clearError");
+  QPushButton* history = MakeButton(Message("16"), "readHistory");
+  QPushButton* rollBack = MakeButton(Message("17"), "rollBackHistory");
+  QPushButton* direct = MakeButton(Message("45"), "ioDirect");
+  connect(unlock, &QPushButton::clicked, this, [this] { UnlockKeyboard(); });
+  connect(clear, &QPushButton::clicked, this, [this] { ClearError(); });
+  connect(history, &QPushButton::clicked, this, [this] { ReadHistory(); });
+  connect(rollBack, &QPushButton::clicked, this, [this] { RollBackHistory(); });
+  connect(direct, &QPushButton::clicked, this, [this] { SendCommand(); });
+
+  auto* grid = new QGridLayout;
+  grid->addWidget(unlock, 0, 0);
+  grid->addWidget(clear, 0, 1);
+  grid->addWidget(history, 1, 0);
+  grid->addWidget(rollBack, 1, 1);
+  grid->addWidget(direct, 2, 0);
+  grid->addWidget(&m_Command, 2, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(MakeEcrFrame(Message("7")));
+  layout->addLayout(grid);
+  layout->addStretch();
+}
+
+void CUtilities::UnderJobMutex(const std::function<void(CEcrContext&)>& send) {
+  CEcrContext* ecr = ChosenEcr();
+  if (ecr == nullptr || !ecr->m_hJobMutex) return;
+  Host().SetSelectedRegister(EcrSelector().currentIndex());
+  const std::uint32_t waited = ecr->m_hJobMutex->Wait(ecr->m_Limits.m_Utility);
+  // A mutex left behind by a job thread that died is still ours once taken.
+  if (waited != platform::kWaitObject0 && waited != platform::kWaitAbandoned0) return;
+  send(*ecr);
+  ecr->m_hJobMutex->Release();
+}
+
+void CUtilities::UnlockKeyboard() {
+  UnderJobMutex([this](CEcrContext& ecr) {
+    if (UsesStarRules(ecr.m_EcrType))
+      Host().JobHost().WaitIODirect(ecr, kStarUnlock, 0);
+    else if (ecr.IsZeroFamily())
+      Host().JobHost().Control().IODirect(ecr.m_EcrId, kZeroUnlock, 0);
+  });
+}
+
+void CUtilities::ClearError() {
+  UnderJobMutex([this](CEcrContext& ecr) {
+    if (UsesStarRules(ecr.m_EcrType)) {
+      Host().JobHost().WaitIODirect(ecr, kStarClearError, 0);
+      Host().JobHost().WaitIODirect(ecr, kStarClearError, 0);
+    } else if (ecr.IsZeroFamily()) {
+      Host().JobHost().Control().IODirect(ecr.m_EcrId, kZeroClearError, 0);
+    }
+  });
+}
+
+// The field's text goes out unchanged, whatever the register's family; an empty field sends
+// nothing and does not wait for the register.
+void CUtilities::SendCommand() {
+  const std::string command = TextOf(m_Command);
+  if (command.empty()) return;
+  UnderJobMutex([this, &command](CEcrContext& ecr) { Host().JobHost().Control().IODirect(ecr.m_EcrId, command, 0); });
+}
+
+void CUtilities::ReadHistory() {
+  CEcrContext* ecr = ChosenEcr();
+  if (ecr == nullptr) return;
+  ecr->m_QuietReport = 0;
+  ecr->m_HistoryReady = 0;
+  StartJob(*ecr, kJobHistoryRequest);
+}
+
+void CUtilities::RollBackHistory() {
+  if (CEcrContext* ecr = ChosenEcr()) StartJob(*ecr, kJobHistoryRollback);
+}
+
+}  // namespace driver

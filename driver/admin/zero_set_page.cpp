@@ -1,0 +1,75 @@
+#include "driver/admin/zero_set_page.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "driver/ecr/qor_thread.h"
+
+namespace driver {
+namespace {
+
+// Message numbers of the zero-sets 0 to 5: Department, Plu, VAT, Payments, Time Slots, Waiters.
+constexpr const char* kZeroSetTexts[kZeroSetChoices] = {"55", "56", "57", "58", "59", "60"};
+
+QPushButton* MakeButton(const QString& text, const char* name) {
+  auto* button = new QPushButton(text);
+  button->setObjectName(name);
+  return button;
+}
+
+}  // namespace
+
+CZeroSet::CZeroSet(ISheetHost& host, StatusLine statusLine, QWidget* parent)
+    : CAdminPage(host, std::move(statusLine), parent) {
+  auto* choices = new QGroupBox(Message("61"));
+  auto* choiceLayout = new QVBoxLayout(choices);
+  for (int zeroSet = 0; zeroSet < kZeroSetChoices; ++zeroSet) {
+    auto* button = new QRadioButton(Message(kZeroSetTexts[zeroSet]));
+    button->setObjectName(QString("zeroSet%1").arg(zeroSet));
+    m_Choice.addButton(button, zeroSet);
+    choiceLayout->addWidget(button);
+  }
+  QPushButton* daily = MakeButton(Message("53"), "daily");
+  QPushButton* send = MakeButton(Message("54"), "send");
+  QPushButton* print = MakeButton(Message("52"), "print");
+  connect(daily, &QPushButton::clicked, this, [this] { SendDaily(); });
+  connect(send, &QPushButton::clicked, this, [this] { Send(0); });
+  connect(print, &QPushButton::clicked, this, [this] { Send(1); });
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(daily);
+  buttons->addStretch();
+  buttons->addWidget(send);
+  buttons->addWidget(print);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(MakeEcrFrame("Select an Ecr"));
+  layout->addWidget(choices);
+  layout->addLayout(buttons);
+  layout->addStretch();
+}
+
+// The daily closure leaves no choice checked.
+void CZeroSet::LoadInitial(CEcrContext& ecr) { CheckChoice(m_Choice, ecr.m_ZeroSetType.load()); }
+
+// The fiscal closure reads nothing of the page: neither the choice nor the print flag.
+void CZeroSet::SendDaily() {
+  CEcrContext* ecr = ChosenEcr();
+  if (ecr == nullptr) return;
+  ecr->m_ZeroSetType = kDailyZeroSet;
+  StartJob(*ecr, kJobZeroSet);
+}
+
+// With no partial zero-set chosen nothing is sent: the empty choice would otherwise read as the
+// daily closure, which cannot be undone.
+void CZeroSet::Send(std::int32_t printFlag) {
+  CEcrContext* ecr = ChosenEcr();
+  const int zeroSet = m_Choice.checkedId();
+  if (ecr == nullptr || zeroSet < 0) return;
+  ecr->m_ZeroSetType = zeroSet;
+  ecr->m_PrintFlag = printFlag;
+  StartJob(*ecr, kJobZeroSet);
+}
+
+}  // namespace driver
