@@ -68,10 +68,24 @@ void CheckWrite(std::string_view section, std::string_view key, std::string_view
   const std::string expected = ValueAsRead(value);
   fuzz::Expect(platform::GetPrivateProfileString(section, key, "-", 4096, file) == expected,
                "a written value reads back", expected);
+  if (!expected.empty() && expected.size() <= 9 && expected.find_first_not_of("0123456789") == std::string::npos)
+    fuzz::Expect(platform::GetPrivateProfileInt(section, key, -1, file) == std::stoul(expected),
+                 "a written number reads back as that number", expected);
   fuzz::Expect(platform::GetPrivateProfileString(section, otherKey, "-", 4096, file) == otherBefore,
                "a write leaves the other keys of its section alone", otherBefore);
   fuzz::Expect(platform::GetPrivateProfileString(otherSection, key, "-", 4096, file) == elsewhereBefore,
                "a write leaves the same key of other sections alone", elsewhereBefore);
+}
+
+std::string AppendOne(const std::string& current) { return current + "1"; }
+
+// The counter update of "Totals.txt": read with room for 8 characters, changed, written back.
+void CheckUpdate(std::string_view section, std::string_view key, const std::string& file) {
+  const std::string before = platform::GetPrivateProfileString(section, key, "0", 9, file);
+  fuzz::Expect(platform::UpdatePrivateProfileString(section, key, "0", 9, file, AppendOne),
+               "an update of the scratch file works");
+  fuzz::Expect(platform::GetPrivateProfileString(section, key, "-", 4096, file) == before + "1",
+               "an update writes what the change made of the value read", before);
 }
 
 }  // namespace
@@ -96,6 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool plainValue = value.find_first_of("\r\n") == std::string_view::npos;
   if (IsPlainName(section) && IsPlainName(key) && plainValue) {
     CheckWrite(section, key, value, file);
+    CheckUpdate(section, key, file);
   } else {
     platform::WritePrivateProfileString(section, key, value, file);
   }
