@@ -1,0 +1,61 @@
+// Shutdown of the driver on WM_CLOSE, steps 1 to 8 in this order: folders out of the monitor, stop
+// mutexes released, job threads ended, control closed, registers freed, tray icon removed, monitor
+// disconnected, window closed.
+//
+// Threads cannot be killed safely, so step 3 cancels every register's context (each wait of a job
+// returns and the job sends and writes nothing more) and waits a few seconds for the job threads to
+// end. A job that still runs after that is given up: its register and the control stay alive until
+// the process ends, so it never touches freed memory.
+
+#include "driver/ecr/worker_thread.h"
+#include "driver/qor_driver_dlg.h"
+#include "platform/debug_log.h"
+#include "platform/named_mutex.h"
+
+namespace driver {
+
+void CQorDriverDlg::OnClose() {
+  m_Closed = true;  // a message box below may run a nested event loop: nothing else is handled now
+  emit Closing();
+  for (const auto& ecr : m_EcrList)
+    if (!ecr->m_TicketFolder.Empty()) MonitorRemoveFolder(ecr->m_TicketFolder.Get());
+  ReleaseStopMutexes();
+  EndJobThreads();
+  CloseControl();
+  FreeRegisters();
+  // Step 6, removing the tray icon, belongs to the tray menu, which removes it when the window closes.
+  DisconnectFolderMonitor();
+  emit Closed();
+}
+
+// Step 2: job threads still waiting for a register take the stop mutex one after another and leave.
+void CQorDriverDlg::ReleaseStopMutexes() {
+  for (const auto& ecr : m_EcrList)
+    if (ecr->m_hStopMutex) ecr->m_hStopMutex->Release();
+}
+
+// Step 3.
+void CQorDriverDlg::EndJobThreads() {
+  for (const auto& ecr : m_EcrList) ecr->Cancel();
+  if (!CWorkerThread::WaitAllEnded(m_ShutdownJobWait)) {
+    m_JobsAbandoned = true;
+    platform::DebugLog("[ZEDO] Shutdown: [%d] job threads did not end in [%d] ms, given up",
+                       CWorkerThread::LiveCount(), static_cast<int>(m_ShutdownJobWait.count()));
+  }
+  m_JobThreads.clear();
+}
+
+// Step 4.
+void CQorDriverDlg::CloseControl() {
+  if (m_Qor->Close() != 0) ShowMessage("5");
+}
+
+// Step 5: the last reference of each mutex closes it.
+void CQorDriverDlg::FreeRegisters() {
+  if (m_JobsAbandoned) {
+    m_RetiredRegisters.insert(m_RetiredRegisters.end(), m_EcrList.begin(), m_EcrList.end());
+  }
+  m_EcrList.clear();
+}
+
+}  // namespace driver

@@ -1,0 +1,159 @@
+// Start-up of the driver, steps 1 to 12 in this order: base directory and control, message catalogue,
+// priority, settings, competing program, About font and modal flags, tray icon, control properties
+// and Open, register list, ticket folders, selected register, folder monitor.
+
+#include <cstdio>
+
+#include "driver/control/register_list.h"
+#include "driver/messages.h"
+#include "driver/process_housekeeping.h"
+#include "driver/qor_driver_dlg.h"
+#include "driver/ticket_folders.h"
+#include "platform/debug_log.h"
+#include "platform/named_mutex.h"
+#include "platform/process_list.h"
+
+namespace driver {
+namespace {
+
+std::string MutexName(const char* format, std::int32_t ecrId) {
+  char name[64];
+  std::snprintf(name, sizeof name, format, ecrId);
+  return name;
+}
+
+}  // namespace
+
+void CQorDriverDlg::OnInitDialog() {
+  DetermineBaseDirectory();
+  InitMessageLanguage(m_BaseDirectory, *m_Environment.m_Store);
+  ApplyPriorityStep();
+  ReadSettings();
+  EndCompetingProgram();
+  m_FontFace = "Times New Roman";
+  m_FontHeight = 10;
+  m_ServiceSuspended = m_SheetConfirming = m_AboutOpen = false;
+  SetOpenSheet(nullptr);
+  // Step 7, the tray icon, belongs to the tray menu and is added by it.
+  OpenControl();
+  BuildRegisterList();
+  LayOutTicketFolders();
+  m_SelectedRegister = 0;
+  StartFolderMonitor();
+}
+
+// Step 1. The control is hosted before anything talks to it; its events are handled on this thread.
+void CQorDriverDlg::DetermineBaseDirectory() {
+  m_ControlChoice = m_Environment.m_ChooseControl(*m_Environment.m_Store);
+  m_BaseDirectory = m_ControlChoice.m_BaseDirectory;
+  m_Qor = std::make_unique<CQor>(*m_ControlChoice.m_Control);
+  m_Events = std::make_unique<CControlEvents>(*this, *this, m_ReportDisplay);
+  m_Qor->SetEventSink(m_Events.get());
+  m_TicketIntake = std::make_unique<CTicketIntake>(*this, m_BaseDirectory);
+}
+
+// Step 3.
+void CQorDriverDlg::ApplyPriorityStep() {
+  PriorityStep(ReadSetPriorityHigh(m_BaseDirectory + kDriverSettingsFile));
+}
+
+// Step 4.
+void CQorDriverDlg::ReadSettings() { m_Settings = ReadDriverSettings(m_BaseDirectory + kDriverSettingsFile); }
+
+// Step 5.
+void CQorDriverDlg::EndCompetingProgram() {
+  if (!m_Settings.m_SingleClient) return;
+  int ended = platform::TerminatePendingApplication(kCompetingProgram);
+  platform::DebugLog("[ZEDO] TerminatePendingApplication APP=[QorServer], KILLED=[%d]", ended);
+}
+
+// Step 8. A control that does not open still lets the start-up finish; the window then closes.
+void CQorDriverDlg::OpenControl() {
+  for (int dispid : kControlStartupProperties) m_Qor->SetBooleanProperty(dispid, true);
+  if (m_Qor->Open("") != 0) {
+    ShowMessage("4");
+    PostClose();
+  }
+}
+
+// Step 9.
+void CQorDriverDlg::BuildRegisterList() {
+  std::string list;
+  if (m_Qor->Request(kRequestRegisterListEcr, kRequestRegisterList, list) != 0 || list.empty()) return;
+  for (const CRegisterEntry& entry : ScanRegisterList(list)) AddRegister(entry.m_Number, entry.m_Type);
+}
+
+// The job mutex is shared with other driver processes on this machine; the stop mutex stays in this
+// process, owned by the window thread until the shutdown releases it.
+void CQorDriverDlg::AddRegister(std::int32_t ecrId, std::int32_t ecrType) {
+  auto ecr = std::make_shared<CEcrContext>(ecrId, ecrType);
+  ecr->m_hJobMutex = platform::NamedMutex::Create(MutexName(kJobMutexName, ecrId), false,
+                                                  platform::MutexSharing::AcrossProcesses).m_Mutex;
+  ecr->m_hStopMutex = platform::NamedMutex::Create(MutexName(kStopMutexName, ecrId), true,
+                                                   platform::MutexSharing::ProcessLocal).m_Mutex;
+  ReadDisplayDigits(m_BaseDirectory + kDriverSettingsFile, *ecr);
+  m_EcrList.push_back(std::move(ecr));
+}
+
+// Step 10. A folder that cannot be created is left for the ticket writer to find missing.
+void CQorDriverDlg::LayOutTicketFolders() {
+  CTicketRootChoice root = ChooseTicketRoot(m_BaseDirectory);
+  m_TicketRoot = root.m_Root;
+  CreateFolder(m_TicketRoot);
+  platform::DebugLog("%s", root.m_Note.c_str());
+  for (const auto& ecr : m_EcrList) {
+    std::string folder = RegisterFolder(m_TicketRoot, ecr->m_EcrId);
+    CreateFolder(folder);
+    ecr->m_TicketFolder.Set(folder);
+  }
+}
+
+// Step 12. Without a monitor the driver runs on, visible, and tickets are not picked up by themselves.
+void CQorDriverDlg::StartFolderMonitor() {
+  if (!ConnectFolderMonitor()) {
+    ShowMessage("15");
+    if (m_Environment.m_Window) m_Environment.m_Window->Show();
+    return;
+  }
+  for (const auto& ecr : m_EcrList) MonitorAddFolder(ecr->m_TicketFolder.Get());
+  PostMessage(WindowMessage::WM_HIDEMAIN);
+}
+
+// The one place where the folder monitor joins the driver. It comes with the monitor sink; until then
+// no monitor can be created, which the start-up reports like a monitor that does not connect.
+bool CQorDriverDlg::ConnectFolderMonitor() { return m_FolderMonitor != nullptr && m_MonitorSink != nullptr; }
+
+void CQorDriverDlg::MonitorAddFolder(const std::string& folder) { (void)folder; }
+
+void CQorDriverDlg::MonitorRemoveFolder(const std::string& folder) { (void)folder; }
+
+void CQorDriverDlg::DisconnectFolderMonitor() {
+  m_MonitorSink = nullptr;
+  m_FolderMonitor = nullptr;
+}
+
+// The About dialog's folder change: the report folder first, then the ticket root and every register's
+// folder inside it, each moved in the folder monitor as it goes.
+void CQorDriverDlg::ChangeFolders(const std::string& reportFolder, const std::string& ticketFolder) {
+  if (reportFolder != m_ReportFolder) {
+    m_ReportFolder = reportFolder;
+    WriteFolderSetting(m_BaseDirectory, kReportFolderKey, reportFolder);
+    m_Qor->SetReportFolder(reportFolder);
+    CreateFolder(reportFolder);
+    platform::DebugLog("New Report Folder: [%s]", reportFolder.c_str());
+  }
+  if (ticketFolder == m_TicketRoot) return;
+  m_TicketRoot = ticketFolder;
+  WriteFolderSetting(m_BaseDirectory, kTicketFolderKey, ticketFolder);
+  CreateFolder(ticketFolder);
+  platform::DebugLog("New Ticket Folder: [%s]", ticketFolder.c_str());
+  for (const auto& ecr : m_EcrList) {
+    std::string folder = RegisterFolder(ticketFolder, ecr->m_EcrId);
+    CreateFolder(folder);
+    MonitorRemoveFolder(ecr->m_TicketFolder.Get());
+    ecr->m_TicketFolder.Set(folder);
+    MonitorAddFolder(folder);
+  }
+}
+
+}  // namespace driver

@@ -1,0 +1,105 @@
+// QorDriver: hosts the fiscal control, watches one ticket folder per register and runs the tickets.
+//
+//   QorDriver              on a desktop: the driver's window (hidden) with message boxes
+//   QorDriver --headless   without windows; also chosen by itself when there is no display
+//                          (no DISPLAY and no WAYLAND_DISPLAY) or QT_QPA_PLATFORM=offscreen
+//
+// SIGTERM and SIGINT close the driver as its window's close does; the exit status is 0 after a clean
+// shutdown.
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "driver/close_signals.h"
+#include "driver/main_window.h"
+#include "driver/message_box.h"
+#include "driver/qor_driver_dlg.h"
+#include "driver/widget_message_box.h"
+#include "platform/debug_log.h"
+#include "platform/store.h"
+
+namespace {
+
+// Every wait of the shutdown is bounded; this is the last guard against a control that never returns.
+constexpr std::chrono::seconds kShutdownLimit{30};
+
+bool HasArgument(int argc, char** argv, const char* argument) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], argument) == 0) return true;
+  return false;
+}
+
+bool IsSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
+// A QApplication aborts without a display, so the choice is made before any application exists.
+bool RunsHeadless(int argc, char** argv) {
+  if (HasArgument(argc, argv, "--headless")) return true;
+  const char* platformName = std::getenv("QT_QPA_PLATFORM");
+  if (platformName != nullptr && std::strcmp(platformName, "offscreen") == 0) return true;
+  return !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY");
+}
+
+// Ends the process when a shutdown that has begun does not finish in time.
+void ArmShutdownGuard() {
+  std::thread([] {
+    std::this_thread::sleep_for(kShutdownLimit);
+    platform::DebugLog("[ZEDO] Shutdown did not finish in [%d] s, ending", static_cast<int>(kShutdownLimit.count()));
+    ::_exit(1);
+  }).detach();
+}
+
+int RunDriver(driver::IMessageBox& messageBox, driver::IMainWindow* window) {
+  platform::Store store;
+  driver::CQorDriverDlg dialog({&store, &messageBox, window, {}});
+  std::unique_ptr<driver::CCloseSignals> closeSignals = driver::CCloseSignals::Install();
+  if (closeSignals) {
+    QObject::connect(closeSignals.get(), &driver::CCloseSignals::CloseRequested, &dialog, [&dialog](int signalNumber) {
+      platform::DebugLog("[ZEDO] Close requested by signal [%d]", signalNumber);
+      dialog.PostClose();
+    });
+  }
+  QObject::connect(&dialog, &driver::CQorDriverDlg::Closing, &dialog, [] { ArmShutdownGuard(); });
+  QObject::connect(&dialog, &driver::CQorDriverDlg::Closed, &dialog, [] { QCoreApplication::quit(); });
+
+  dialog.OnInitDialog();
+  int status = QCoreApplication::exec();
+  if (dialog.JobsAbandoned()) {
+    // Job threads given up at shutdown may still hold the registers and the control: end here,
+    // before anything they use is freed.
+    ::_exit(status);
+  }
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The switches "RegServer" and "UnregServer" (registering the driver's own class) are handled here,
+  // before anything else, once the monitor sink brings that class.
+
+  ::signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGIO, SIG_IGN);  // a broken lease on a ticket still open elsewhere must not end the driver
+
+  if (RunsHeadless(argc, argv)) {
+    QCoreApplication application(argc, argv);
+    driver::CHeadlessMessageBox messageBox;
+    return RunDriver(messageBox, nullptr);
+  }
+  QApplication application(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);  // the hidden window is not the program's end
+  driver::CWidgetMessageBox messageBox;
+  driver::CMainWindow window;
+  return RunDriver(messageBox, &window);
+}

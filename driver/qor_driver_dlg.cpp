@@ -1,0 +1,121 @@
+#include "driver/qor_driver_dlg.h"
+
+#include <QMetaObject>
+#include <algorithm>
+
+#include "driver/control/follow_up.h"
+#include "driver/control/wait_io_direct.h"
+#include "driver/ecr/job_starter.h"
+#include "driver/messages.h"
+#include "platform/debug_log.h"
+
+namespace driver {
+
+CQorDriverDlg::CQorDriverDlg(CDriverEnvironment environment, QObject* parent)
+    : QObject(parent), m_Environment(std::move(environment)) {
+  if (!m_Environment.m_ChooseControl) m_Environment.m_ChooseControl = ChooseFiscalControl;
+}
+
+CQorDriverDlg::~CQorDriverDlg() {
+  // Events must not reach handlers that are going away.
+  if (m_Qor) m_Qor->SetEventSink(nullptr);
+}
+
+void CQorDriverDlg::PostMessage(WindowMessage message, std::int32_t wParam) {
+  QMetaObject::invokeMethod(this, [this, message, wParam] { OnWindowMessage(message, wParam); },
+                            Qt::QueuedConnection);
+}
+
+void CQorDriverDlg::PostTicketFile(int notificationType, std::string folderPath) {
+  QMetaObject::invokeMethod(
+      this, [this, notificationType, path = std::move(folderPath)] { OnTicketFile(notificationType, path); },
+      Qt::QueuedConnection);
+}
+
+void CQorDriverDlg::PostClose() { PostMessage(WindowMessage::WM_CLOSE); }
+
+void CQorDriverDlg::OnFolderNotify(const std::string& path, std::int16_t type) { PostTicketFile(type, path); }
+
+void CQorDriverDlg::JobThreadEnded(CJobThreadIdentity thread) {
+  QMetaObject::invokeMethod(this, [this, thread] { OnJobThreadEnd(thread); }, Qt::QueuedConnection);
+}
+
+void CQorDriverDlg::OnWindowMessage(WindowMessage message, std::int32_t wParam) {
+  if (m_Closed) return;  // the window is gone: later messages find nobody
+  switch (message) {
+    case WindowMessage::WM_CLOSE:
+      OnClose();
+      break;
+    case WindowMessage::WM_HIDEMAIN:
+      if (m_Environment.m_Window) m_Environment.m_Window->Hide();
+      break;
+    case WindowMessage::WM_EXCHANGEDONE:
+      HandleExchangeDone(*m_Qor, *this, wParam);
+      break;
+    case WindowMessage::WM_STATUSALERT:
+      HandleStatusAlert(*m_Qor, wParam, m_ReportDisplay, LoadMessage("11"));
+      break;
+    case WindowMessage::WM_QUEUEEMPTY:
+      HandleQueueEmpty(*m_Qor, wParam);
+      break;
+    case WindowMessage::WM_TRAYICON:  // the tray icon posts its own clicks
+    case WindowMessage::WM_TICKETFILE:
+    case WindowMessage::WM_JOBTHREADEND:
+      break;
+  }
+}
+
+void CQorDriverDlg::OnTicketFile(int notificationType, const std::string& folderPath) {
+  if (m_Closed || !m_TicketIntake) return;
+  m_TicketIntake->ProcessTicketFile(notificationType, folderPath);
+}
+
+// The thread has ended (or is about to): its identity is only compared, never used.
+void CQorDriverDlg::OnJobThreadEnd(CJobThreadIdentity thread) {
+  auto listed = std::find(m_JobThreads.begin(), m_JobThreads.end(), thread);
+  if (listed != m_JobThreads.end()) m_JobThreads.erase(listed);
+}
+
+JobStartResult CQorDriverDlg::StartTicketJob(const CTicketJob& job) {
+  return driver::StartTicketJob(*this, job, [this](CQorThread& thread) { m_JobThreads.push_back(thread.Identity()); });
+}
+
+CEcrContext* CQorDriverDlg::FindEcr(std::int32_t ecr) {
+  for (const auto& context : m_EcrList)
+    if (context->m_EcrId == ecr) return context.get();
+  return nullptr;
+}
+
+std::string CQorDriverDlg::TicketRoot() const { return m_TicketRoot; }
+
+void CQorDriverDlg::SetOpenSheet(QObject* sheet) {
+  m_OpenSheet = sheet;
+  m_SheetIsOpen = sheet != nullptr;
+}
+
+IFiscalControl& CQorDriverDlg::Control() { return *m_Qor; }
+
+CJobOptions CQorDriverDlg::Options() const {
+  CJobOptions options;
+  options.m_OnErrorContinue = m_Settings.m_OnErrorContinue;
+  options.m_OnErrorVoidTicket = m_Settings.m_OnErrorVoidTicket;
+  options.m_DisplayLastTotal = m_Settings.m_DisplayLastTotal;
+  return options;
+}
+
+ControlStatus CQorDriverDlg::WaitIODirect(CEcrContext& ecr, const std::string& command, std::int16_t argument) {
+  return driver::WaitIODirect(*m_Qor, ecr.m_EcrId, command, argument, ecr);
+}
+
+void CQorDriverDlg::ShowSheetStatus(const std::string& text) {
+  QMetaObject::invokeMethod(
+      this, [this, text] { m_ReportDisplay.ShowStatus(text); }, Qt::QueuedConnection);
+}
+
+std::string CQorDriverDlg::MessageText(int number) const { return LoadMessage(std::to_string(number)); }
+
+void CQorDriverDlg::ShowMessage(const char* number) {
+  m_Environment.m_MessageBox->Show(LoadMessage(number), MessageButtons::Ok);
+}
+
+}  // namespace driver

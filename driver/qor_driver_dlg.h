@@ -1,0 +1,203 @@
+#pragma once
+// CQorDriverDlg: the driver object. It lives on the window thread (the Qt event loop of the main
+// thread) and owns what the driver is made of: the control, the register list, the job threads, the
+// ticket folders and the settings. Everything that changes its state runs on that thread; other
+// threads reach it only by posting messages (queued calls) or through the read-only views below.
+//
+// Its operations are spread over files by job: start-up (driver_startup.cpp), shutdown
+// (driver_shutdown.cpp), the posted messages and the views other parts use (qor_driver_dlg.cpp).
+
+#include <QObject>
+#include <QPointer>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "driver/control/control_events.h"
+#include "driver/control/driver_links.h"
+#include "driver/control/qor.h"
+#include "driver/control/report_display.h"
+#include "driver/control_choice.h"
+#include "driver/driver_settings.h"
+#include "driver/ecr/job_host.h"
+#include "driver/message_box.h"
+#include "driver/tickets/ticket_intake.h"
+#include "driver/window_messages.h"
+
+namespace platform {
+class Store;
+}
+
+namespace driver {
+
+// The driver's window: hidden once start-up has finished; it stays visible only when folder
+// monitoring could not be started, so the person at the machine sees that tickets are not watched.
+class IMainWindow {
+ public:
+  virtual ~IMainWindow() = default;
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
+};
+
+// What the driver runs on.
+struct CDriverEnvironment {
+  platform::Store* m_Store = nullptr;
+  IMessageBox* m_MessageBox = nullptr;
+  IMainWindow* m_Window = nullptr;  // none without a display
+  // Start-up step 1: the control and the base directory (ChooseFiscalControl unless set).
+  std::function<CControlChoice(const platform::Store&)> m_ChooseControl;
+};
+
+// Names of the two mutexes of each register ("%d" is the register number).
+inline constexpr const char* kJobMutexName = "FF9DDFC0-6374-43AC-930F-6C452D21F44EAS%d";
+inline constexpr const char* kStopMutexName = "6C452D21-6374-43AC-930F-FF9DDFC0F44EAS%d";
+
+// The program ended at start-up when "SingleClient" is on.
+inline constexpr const char* kCompetingProgram = "QorServer.exe";
+
+class CQorDriverDlg final : public QObject,
+                            public IRegisterDirectory,
+                            public IFollowUpPoster,
+                            public ITicketHost,
+                            public IJobHost {
+  Q_OBJECT
+
+ public:
+  explicit CQorDriverDlg(CDriverEnvironment environment, QObject* parent = nullptr);
+  ~CQorDriverDlg() override;
+  CQorDriverDlg(const CQorDriverDlg&) = delete;
+  CQorDriverDlg& operator=(const CQorDriverDlg&) = delete;
+
+  // Start-up steps 1 to 12, on the window thread, before its event loop runs.
+  void OnInitDialog();
+
+  // Posting: queues the message to the window thread and returns at once; safe from any thread.
+  void PostMessage(WindowMessage message, std::int32_t wParam = 0);
+  void PostTicketFile(int notificationType, std::string folderPath);  // WM_TICKETFILE
+  void PostClose();                                                   // WM_CLOSE
+  // A folder notification of the monitor: becomes WM_TICKETFILE with its own copy of the path.
+  void OnFolderNotify(const std::string& path, std::int16_t type);
+
+  // The folder change of the About dialog, after the user confirmed with OK.
+  void ChangeFolders(const std::string& reportFolder, const std::string& ticketFolder);
+
+  // Views used by the other parts of the driver.
+  CEcrContext* FindEcr(std::int32_t ecr) override;
+  std::string TicketRoot() const override;
+  const std::string& BaseDirectory() const { return m_BaseDirectory; }
+  const std::string& ReportFolder() const { return m_ReportFolder; }
+  const CDriverSettings& Settings() const { return m_Settings; }
+  const std::vector<std::shared_ptr<CEcrContext>>& Registers() const { return m_EcrList; }
+  std::size_t JobThreadCount() const { return m_JobThreads.size(); }
+  int SelectedRegister() const { return m_SelectedRegister; }
+  void SetSelectedRegister(int index) { m_SelectedRegister = index; }
+  CReportDisplay& ReportDisplay() { return m_ReportDisplay; }
+  const std::string& FontFace() const { return m_FontFace; }
+  int FontHeight() const { return m_FontHeight; }
+
+  // The three modal flags and the open sheet (Part of the tray menu and the administration sheet).
+  bool m_ServiceSuspended = false;
+  bool m_SheetConfirming = false;
+  bool m_AboutOpen = false;
+  void SetOpenSheet(QObject* sheet);
+  QObject* OpenSheet() const { return m_OpenSheet; }
+
+  // True once the shutdown has run; false before.
+  bool IsClosed() const { return m_Closed; }
+  // True when job threads were still running when the shutdown gave up waiting for them: their
+  // registers and the control are then kept until the process ends.
+  bool JobsAbandoned() const { return m_JobsAbandoned; }
+  // How long the shutdown waits for running job threads (a few seconds; tests shorten it).
+  void SetShutdownJobWait(std::chrono::milliseconds limit) { m_ShutdownJobWait = limit; }
+
+  // ITicketHost
+  bool IsServiceSuspended() const override { return m_ServiceSuspended; }
+  bool DescriptionCheck() const override { return m_Settings.m_DescriptionCheck; }
+  JobStartResult StartTicketJob(const CTicketJob& job) override;
+
+  // IFollowUpPoster
+  void PostExchangeDone(std::int32_t ecr) override { PostMessage(WindowMessage::WM_EXCHANGEDONE, ecr); }
+  void PostStatusAlert(std::int32_t ecr) override { PostMessage(WindowMessage::WM_STATUSALERT, ecr); }
+  void PostQueueEmpty(std::int32_t ecr) override { PostMessage(WindowMessage::WM_QUEUEEMPTY, ecr); }
+
+  // IJobHost
+  IFiscalControl& Control() override;
+  CJobOptions Options() const override;
+  ControlStatus WaitIODirect(CEcrContext& ecr, const std::string& command, std::int16_t argument) override;
+  bool IsSheetOpen() const override { return m_SheetIsOpen.load(); }
+  void ShowSheetStatus(const std::string& text) override;
+  std::string MessageText(int number) const override;
+  void JobThreadEnded(CJobThreadIdentity thread) override;
+
+ signals:
+  // WM_CLOSE is being handled: the shutdown has begun.
+  void Closing();
+  // Shutdown step 8: the window is closed; the program ends.
+  void Closed();
+
+ private:
+  // Start-up steps (driver_startup.cpp).
+  void DetermineBaseDirectory();
+  void ApplyPriorityStep();
+  void ReadSettings();
+  void EndCompetingProgram();
+  void OpenControl();
+  void BuildRegisterList();
+  void AddRegister(std::int32_t ecrId, std::int32_t ecrType);
+  void LayOutTicketFolders();
+  void StartFolderMonitor();
+
+  // Folder monitor calls; nothing while no monitor is connected.
+  bool ConnectFolderMonitor();
+  void MonitorAddFolder(const std::string& folder);
+  void MonitorRemoveFolder(const std::string& folder);
+  void DisconnectFolderMonitor();
+
+  // Shutdown steps, on WM_CLOSE (driver_shutdown.cpp).
+  void OnClose();
+  void ReleaseStopMutexes();
+  void EndJobThreads();
+  void CloseControl();
+  void FreeRegisters();
+
+  // Posted messages.
+  void OnWindowMessage(WindowMessage message, std::int32_t wParam);
+  void OnTicketFile(int notificationType, const std::string& folderPath);
+  void OnJobThreadEnd(CJobThreadIdentity thread);
+  void ShowMessage(const char* number);
+
+  CDriverEnvironment m_Environment;
+  std::string m_BaseDirectory;
+  CControlChoice m_ControlChoice;
+  std::unique_ptr<CQor> m_Qor;
+  CReportDisplay m_ReportDisplay;
+  std::unique_ptr<CControlEvents> m_Events;
+  std::unique_ptr<CTicketIntake> m_TicketIntake;
+  CDriverSettings m_Settings;
+
+  std::vector<std::shared_ptr<CEcrContext>> m_EcrList;
+  std::vector<CJobThreadIdentity> m_JobThreads;
+  std::string m_TicketRoot;
+  std::string m_ReportFolder;
+  std::string m_FontFace;
+  int m_FontHeight = 0;
+  QPointer<QObject> m_OpenSheet;
+  std::atomic<bool> m_SheetIsOpen{false};
+  int m_SelectedRegister = 0;
+
+  // The folder monitor and its sink come with the monitor sink; until then none is connected.
+  QObject* m_FolderMonitor = nullptr;
+  QObject* m_MonitorSink = nullptr;
+
+  bool m_Closed = false;
+  bool m_JobsAbandoned = false;
+  std::chrono::milliseconds m_ShutdownJobWait{3000};
+  // Registers whose job threads did not end at shutdown; kept until the process ends.
+  std::vector<std::shared_ptr<CEcrContext>> m_RetiredRegisters;
+};
+
+}  // namespace driver
