@@ -36,6 +36,16 @@ std::int32_t CQorThread::ArmUpload(Flag& armed, const char* command) {
   return status;
 }
 
+// A queue is touched only while its upload is not armed: the event handlers hand out its lines from
+// the window thread until the register has fetched them all. A ticket job waits for that before every
+// element anyway; a job of the administration sheet can follow an upload at once, so it waits here.
+std::int32_t CQorThread::StartUpload(std::deque<std::string>& queue, const Flag& armed) {
+  m_current->WaitUntil([&] { return armed == 0; });
+  if (Cancelled()) return kCodeShutdown;
+  queue.clear();
+  return kCodeSuccess;
+}
+
 std::int32_t CQorThread::KeySwitch(char letter) {
   SendIODirect(KeySwitchCommand(letter));
   return WaitIoDirectComplete();
@@ -52,8 +62,7 @@ void CQorThread::ClearDisplay() {
 
 std::int32_t CQorThread::DepartmentBatchStart() {
   if (IsZeroFamily()) {
-    m_current->m_QueueB80.clear();
-    return kCodeSuccess;
+    return StartUpload(m_current->m_QueueB80, m_current->m_QueueB80Armed);
   }
   m_SavedKey = HelloCharacter(0);
   if (HelloCharacter(3) != '.') return kCodeNoProgramming;
@@ -84,8 +93,7 @@ std::int32_t CQorThread::DepartmentBatchEnd() {
 
 std::int32_t CQorThread::PluBatchStart() {
   if (IsZeroFamily()) {
-    m_current->m_QueueB81.clear();
-    return kCodeSuccess;
+    return StartUpload(m_current->m_QueueB81, m_current->m_QueueB81Armed);
   }
   m_SavedKey = HelloCharacter(0);
   if (HelloCharacter(3) != '.') return kCodeNoProgramming;
@@ -123,8 +131,7 @@ std::int32_t CQorThread::PluBatchEnd() {
 
 std::int32_t CQorThread::OfferBatchStart() {
   if (!IsZeroFamily()) return kCodeOffersUnsupported;
-  m_current->m_QueueB84.clear();
-  return kCodeSuccess;
+  return StartUpload(m_current->m_QueueB84, m_current->m_QueueB84Armed);
 }
 
 std::int32_t CQorThread::OfferRecord() {

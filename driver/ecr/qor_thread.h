@@ -106,6 +106,7 @@ class CQorThread : public CWorkerThread {
   void SendClearOutput();
   // Send and await: clear m_IoDirectComplete, send, take WaitIoDirectComplete.
   std::int32_t SendAndAwait(const std::string& command);
+  std::int32_t StartUpload(std::deque<std::string>& queue, const Flag& armed);
   std::int32_t ArmUpload(Flag& armed, const char* command);
   // The driver's WaitIODirect, result ignored by its callers.
   void DriverAwait(const std::string& command);
