@@ -1,0 +1,47 @@
+#pragma once
+// CAboutDialog (dialog 100): the version, the report and ticket folders with their choosers, the
+// switch that opens saved reports in the text viewer, and the message language. The switch and the
+// language take effect at once; the folders only when the person confirms with OK, and the caller
+// applies them then.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <string>
+
+#include "driver/folder_chooser.h"
+
+namespace platform {
+class Store;
+}
+
+namespace driver {
+
+class CQorDriverDlg;
+
+inline constexpr const char* kVersionText = "QorDriver Version 1.0.1";
+
+class CAboutDialog final : public QDialog {
+  Q_OBJECT
+ public:
+  CAboutDialog(CQorDriverDlg& driver, platform::Store& store, IFolderChooser& chooser, QWidget* parent = nullptr);
+
+  // The folders as shown when the dialog closed.
+  std::string ReportFolder() const;
+  std::string TicketFolder() const;
+
+ private:
+  QLayout* MakeFolderRow(QLineEdit& field, const char* buttonName, const char* chooserTitle);
+  void Browse(QLineEdit& field, const char* chooserTitle);
+
+  CQorDriverDlg& m_Driver;
+  platform::Store& m_Store;
+  IFolderChooser& m_Chooser;
+  QLineEdit m_ReportFolder;  // 1032
+  QLineEdit m_TicketFolder;  // 1033
+  QCheckBox m_NotepadForReports;  // 1036
+  QComboBox m_Language;      // 1011
+};
+
+}  // namespace driver

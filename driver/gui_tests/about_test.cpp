@@ -1,0 +1,157 @@
+// The About dialog on a real driver: what it shows, the switch and the language taking effect at
+// once, the folder choosers, and the folders changing only on OK.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <filesystem>
+
+#include "driver/about_dialog.h"
+#include "driver/gui_tests/gui_rig.h"
+#include "emulator/emulator_control.h"
+#include "driver/messages.h"
+#include "platform/store.h"
+#include "testsupport/temp_folder.h"
+
+namespace driver::guitest {
+namespace {
+
+using drivertest::Message;
+
+template <class Widget>
+Widget& Child(QWidget& parent, const char* name) {
+  Widget* child = parent.findChild<Widget*>(name);
+  if (child == nullptr) throw std::runtime_error(std::string("no child ") + name);
+  return *child;
+}
+
+// Opens About, runs action inside it, then closes it with OK (accept) or the close box.
+void RunAbout(CGuiRig& rig, bool ok, const std::function<void(CAboutDialog&)>& action) {
+  QMetaObject::Connection connection =
+      QObject::connect(&rig.Commands(), &CTrayCommands::AboutOpening, [&, ok](CAboutDialog* dialog) {
+        CGuiRig::WhenModal([&, dialog, ok] {
+          action(*dialog);
+          ok ? dialog->accept() : dialog->reject();
+        });
+      });
+  rig.Commands().About();
+  QObject::disconnect(connection);
+}
+
+std::string FolderSetting(CGuiRig& rig, const std::string& key) {
+  const std::string settings = testsupport::ReadFile(rig.Base() + "Qor.cfg");
+  const std::size_t at = settings.find(key + "=");
+  if (at == std::string::npos) return "<none>";
+  const std::size_t end = settings.find_first_of("\r\n", at);
+  return settings.substr(at + key.size() + 1, end - at - key.size() - 1);
+}
+
+TEST(AboutDialog, ShowsTheFoldersSwitchAndLanguageAndSetsAboutOpenWhileUp) {
+  CGuiRig rig;
+  const std::string reportFolder = rig.m_Emulator->GetReportFolder();
+  bool aboutOpen = false;
+  RunAbout(rig, false, [&](CAboutDialog& dialog) {
+    aboutOpen = rig.Driver().m_AboutOpen;
+    EXPECT_EQ(Message(40), dialog.windowTitle().toStdString());
+    EXPECT_EQ(reportFolder, dialog.ReportFolder());
+    EXPECT_EQ(rig.Driver().TicketRoot(), dialog.TicketFolder());
+    EXPECT_EQ(Message(44), Child<QCheckBox>(dialog, "notepadForReports").text().toStdString());
+    EXPECT_FALSE(Child<QCheckBox>(dialog, "notepadForReports").isChecked());
+    QComboBox& language = Child<QComboBox>(dialog, "language");
+    ASSERT_EQ(3, language.count());
+    EXPECT_EQ("English", language.itemText(0).toStdString());
+    EXPECT_EQ("Greek", language.itemText(1).toStdString());
+    EXPECT_EQ("Italian", language.itemText(2).toStdString());
+    EXPECT_EQ("English", language.currentText().toStdString());
+  });
+  EXPECT_TRUE(aboutOpen);
+  EXPECT_FALSE(rig.Driver().m_AboutOpen);
+}
+
+// Changing only the language and confirming leaves every folder where it was.
+TEST(AboutDialog, OkWithOnlyTheLanguageChangedChangesNoFolder) {
+  CGuiRig rig;
+  const std::string reportFolder = rig.m_Emulator->GetReportFolder();
+  const std::string ticketRoot = rig.Driver().TicketRoot();
+  std::vector<std::string> folders;
+  for (const auto& ecr : rig.Driver().Registers()) folders.push_back(ecr->m_TicketFolder.Get());
+  testsupport::WriteFile(rig.Base() + "GreekMessages.txt", "[testi]\r\n6=Greek 6\r\n");
+  RunAbout(rig, true, [&](CAboutDialog& dialog) {
+    QComboBox& language = Child<QComboBox>(dialog, "language");
+    language.setCurrentIndex(1);
+    emit language.activated(1);
+    EXPECT_EQ("Greek 6", LoadMessage("6"));  // at once, before OK
+  });
+  EXPECT_EQ("Greek", rig.Store().GetValue(kLanguageKey, kLanguageValue).value_or(""));
+  EXPECT_EQ(reportFolder, rig.m_Emulator->GetReportFolder());
+  EXPECT_EQ(ticketRoot, rig.Driver().TicketRoot());
+  for (std::size_t i = 0; i < folders.size(); ++i) EXPECT_EQ(folders[i], rig.Driver().Registers()[i]->m_TicketFolder.Get());
+  EXPECT_EQ("<none>", FolderSetting(rig, "TicketFolder"));
+  const std::string storedReportFolder = FolderSetting(rig, "ReportFolder");
+  EXPECT_TRUE(storedReportFolder == "<none>" || storedReportFolder == reportFolder) << storedReportFolder;
+}
+
+TEST(AboutDialog, ATicketFolderChangeMovesEveryRegistersFolder) {
+  CGuiRig rig;
+  const std::string newRoot = rig.Base() + "Elsewhere";
+  rig.m_Chooser.m_Answer = newRoot;
+  RunAbout(rig, true, [&](CAboutDialog& dialog) {
+    Child<QPushButton>(dialog, "browseTicketFolder").click();
+    EXPECT_EQ(newRoot, dialog.TicketFolder());
+  });
+  EXPECT_EQ(std::vector<std::string>{Message(48)}, rig.m_Chooser.m_Titles);
+  EXPECT_EQ(newRoot, rig.Driver().TicketRoot());
+  EXPECT_EQ(newRoot, FolderSetting(rig, "TicketFolder"));
+  for (const auto& ecr : rig.Driver().Registers()) {
+    const std::string folder = newRoot + "/" + std::to_string(ecr->m_EcrId);
+    EXPECT_EQ(folder, ecr->m_TicketFolder.Get());
+    EXPECT_TRUE(std::filesystem::is_directory(folder)) << folder;
+  }
+  EXPECT_EQ("0", rig.SubmitTicket(3, "moved"));
+}
+
+// The choosers only replace the text; closing without OK changes nothing, even after choosing.
+TEST(AboutDialog, FoldersChangeOnlyOnOkAndACancelledChooserKeepsTheText) {
+  CGuiRig rig;
+  const std::string ticketRoot = rig.Driver().TicketRoot();
+  const std::string reportFolder = rig.m_Emulator->GetReportFolder();
+  rig.m_Chooser.m_Answer = std::nullopt;
+  RunAbout(rig, false, [&](CAboutDialog& dialog) {
+    Child<QPushButton>(dialog, "browseReportFolder").click();
+    EXPECT_EQ(reportFolder, dialog.ReportFolder());
+    rig.m_Chooser.m_Answer = rig.Base() + "OtherReports";
+    Child<QPushButton>(dialog, "browseReportFolder").click();
+    Child<QPushButton>(dialog, "browseTicketFolder").click();
+    EXPECT_EQ(rig.Base() + "OtherReports", dialog.ReportFolder());
+  });
+  EXPECT_EQ((std::vector<std::string>{Message(47), Message(47), Message(48)}), rig.m_Chooser.m_Titles);
+  EXPECT_EQ(ticketRoot, rig.Driver().TicketRoot());
+  EXPECT_EQ(reportFolder, rig.m_Emulator->GetReportFolder());
+  EXPECT_EQ("<none>", FolderSetting(rig, "ReportFolder"));
+
+  rig.m_Chooser.m_Answer = rig.Base() + "OtherReports";
+  RunAbout(rig, true, [&](CAboutDialog& dialog) { Child<QPushButton>(dialog, "browseReportFolder").click(); });
+  EXPECT_EQ(rig.Base() + "OtherReports", rig.m_Emulator->GetReportFolder());
+  EXPECT_EQ(rig.Base() + "OtherReports", FolderSetting(rig, "ReportFolder"));
+  EXPECT_TRUE(std::filesystem::is_directory(rig.Base() + "OtherReports"));
+}
+
+TEST(AboutDialog, TheReportViewerSwitchTakesEffectAtOnceAndStaysAfterClosing) {
+  CGuiRig rig;
+  bool onWhileOpen = false;
+  RunAbout(rig, false, [&](CAboutDialog& dialog) {
+    Child<QCheckBox>(dialog, "notepadForReports").click();
+    onWhileOpen = rig.Driver().ReportDisplay().NotepadForReports();
+  });
+  EXPECT_TRUE(onWhileOpen);
+  EXPECT_TRUE(rig.Driver().ReportDisplay().NotepadForReports());
+  RunAbout(rig, false, [&](CAboutDialog& dialog) {
+    EXPECT_TRUE(Child<QCheckBox>(dialog, "notepadForReports").isChecked());
+  });
+}
+
+}  // namespace
+}  // namespace driver::guitest

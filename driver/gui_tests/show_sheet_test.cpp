@@ -1,0 +1,99 @@
+// The Show command on a real driver: the opening question, ticket processing suspended exactly
+// while the sheet is open, a second Show doing nothing, the sheet's status line fed by the driver,
+// and a shutdown while the sheet is open.
+
+#include <gtest/gtest.h>
+
+#include "driver/admin/prop_dialog.h"
+#include <QAbstractButton>
+
+#include "driver/gui_tests/gui_rig.h"
+#include "emulator/emulator_control.h"
+
+namespace driver::guitest {
+namespace {
+
+using drivertest::Message;
+
+TEST(ShowCommand, AnsweredNoLeavesTicketsFlowing) {
+  CGuiRig rig;
+  rig.m_Box.m_Answers = {MessageAnswer::No};
+  int opened = 0;
+  QObject::connect(&rig.Commands(), &CTrayCommands::SheetOpening, [&] { ++opened; });
+  rig.Commands().Show();
+  EXPECT_EQ(std::vector<std::string>{Message(10)}, rig.m_Box.m_Texts);
+  EXPECT_EQ(std::vector<bool>{true}, rig.m_Box.m_ConfirmingWhenAsked);
+  EXPECT_EQ(0, opened);
+  EXPECT_FALSE(rig.Driver().m_SheetConfirming);
+  EXPECT_FALSE(rig.Driver().m_ServiceSuspended);
+  EXPECT_EQ("0", rig.SubmitTicket(1, "after_no"));
+}
+
+TEST(ShowCommand, AnsweredYesSuspendsTicketsUntilTheSheetCloses) {
+  CGuiRig rig;
+  rig.m_Box.m_Answers = {MessageAnswer::Yes};
+  CPropDialog* shown = nullptr;
+  std::string replyWhileOpen;
+  bool suspendedWhileOpen = false;
+  std::string statusWhileOpen;
+  std::size_t questionsAfterSecondShow = 0;
+  QObject::connect(&rig.Commands(), &CTrayCommands::SheetOpening, [&](CPropDialog* sheet) {
+    shown = sheet;
+    CGuiRig::WhenModal([&, sheet] {
+      suspendedWhileOpen = rig.Driver().m_ServiceSuspended && rig.Driver().OpenSheet() == sheet;
+      replyWhileOpen = rig.SubmitTicket(2, "while_open");
+      rig.Commands().Show();  // a second Show while the sheet is open
+      questionsAfterSecondShow = rig.m_Box.m_Texts.size();
+      rig.Driver().ReportDisplay().ShowReport("/reports/x.txt");
+      statusWhileOpen = sheet->StatusText();
+      sheet->reject();
+    });
+  });
+  rig.Commands().Show();
+  ASSERT_NE(nullptr, shown);
+  EXPECT_TRUE(suspendedWhileOpen);
+  EXPECT_EQ("11", replyWhileOpen);
+  EXPECT_EQ(1u, questionsAfterSecondShow);
+  EXPECT_EQ("The request report has been saved in:/reports/x.txt", statusWhileOpen);
+  EXPECT_FALSE(rig.Driver().m_ServiceSuspended);
+  EXPECT_EQ(nullptr, rig.Driver().OpenSheet());
+  EXPECT_FALSE(rig.Driver().IsSheetOpen());
+  EXPECT_EQ("0", rig.SubmitTicket(2, "after_close"));
+}
+
+// The sheet's pages hold the driver's registers: a shutdown while it is open closes it first.
+TEST(ShowCommand, ADriverClosingUnderTheSheetClosesTheSheet) {
+  CGuiRig rig;
+  rig.m_Box.m_Answers = {MessageAnswer::Yes};
+  QObject::connect(&rig.Commands(), &CTrayCommands::SheetOpening, [&](CPropDialog*) {
+    CGuiRig::WhenModal([&] { rig.Driver().PostClose(); });
+  });
+  rig.Commands().Show();
+  EXPECT_TRUE(rig.Driver().IsClosed());
+  EXPECT_FALSE(rig.Driver().m_ServiceSuspended);
+  EXPECT_EQ(nullptr, rig.Driver().OpenSheet());
+}
+
+// The sheet works on the driver's own registers and remembers the register chosen last.
+TEST(ShowCommand, TheSheetProgramsTheDriversRegisters) {
+  CGuiRig rig;
+  rig.m_Box.m_Answers = {MessageAnswer::Yes};
+  QObject::connect(&rig.Commands(), &CTrayCommands::SheetOpening, [&](CPropDialog* sheet) {
+    CGuiRig::WhenModal([&, sheet] {
+      CAdminPage& page = sheet->Page(0);
+      page.EnsureInitialised();
+      EXPECT_EQ(static_cast<int>(rig.Driver().Registers().size()), page.EcrSelector().count());
+      page.EcrSelector().setCurrentIndex(2);
+      page.findChild<QAbstractButton*>("send")->click();
+      const CEcrContext* ecr = rig.Driver().Registers()[2].get();
+      rig.WaitFor([&] { return ecr->m_ReportReady.load() != 0; });
+      sheet->reject();
+    });
+  });
+  rig.Commands().Show();
+  EXPECT_EQ(2, rig.Driver().SelectedRegister());
+  EXPECT_NE(0, rig.Driver().Registers()[2]->m_ReportReady.load());
+}
+
+}  // namespace
+}  // namespace driver::guitest
