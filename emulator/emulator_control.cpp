@@ -79,7 +79,7 @@ void CEmulatorControl::SetLineDelay(int ecr, int milliseconds) {
   m_Engine->ChangeFaults(ecr, [milliseconds](CRegisterFaults& faults) { faults.m_LineDelayMs = milliseconds; });
 }
 
-std::vector<std::string> CEmulatorControl::CallLog() const { return m_Engine->CallLog().Entries(); }
+std::vector<std::string> CEmulatorControl::CallLog() const { return m_Engine->CallLogEntries(); }
 void CEmulatorControl::ClearCallLog() { m_Engine->CallLog().Clear(); }
 
 const std::string& CEmulatorControl::BaseDirectory() const { return m_Engine->BaseDirectory(); }

@@ -53,7 +53,8 @@ class CEmulatorControl final : public QObject, public driver::IFiscalControl {
   // Printing time per printed line; 0 = instant.
   void SetLineDelay(int ecr, int milliseconds);
 
-  // Every call and event so far, in order (see call_log.h).
+  // Every call and event so far, in order (see call_log.h). An event being raised is listed once it has
+  // reached the sink; do not call this from a sink while it answers a data question.
   std::vector<std::string> CallLog() const;
   void ClearCallLog();
 

@@ -226,6 +226,11 @@ void CEmulatorEngine::ChangeFaults(int ecr, const std::function<void(CRegisterFa
   Wake();
 }
 
+std::vector<std::string> CEmulatorEngine::CallLogEntries() {
+  std::lock_guard sinkGuard(m_SinkLock);
+  return m_CallLog.Entries();
+}
+
 void CEmulatorEngine::Wake() {
   const std::uint64_t one = 1;
   if (m_WakeDescriptor >= 0) (void)!::write(m_WakeDescriptor, &one, sizeof one);

@@ -47,6 +47,8 @@ class CEmulatorEngine {
   // Faults caused from outside; each change is announced with a StatusUpdateEvent.
   void ChangeFaults(int ecr, const std::function<void(CRegisterFaults&)>& change);
   CCallLog& CallLog() { return m_CallLog; }
+  // The entries so far; waits for an event being raised to reach the sink, so every event listed has.
+  std::vector<std::string> CallLogEntries();
 
   // Used by the worker's command runner.
   struct CEvent {
