@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
+#include <future>
 
 #include "emulator/result_codes.h"
 #include "emulator/tests/emulator_fixture.h"
@@ -110,6 +112,21 @@ TEST(Faults, SettingsAtOpenApplyFromTheStart) {
   EXPECT_EQ("ERR remote mode: 0;(T 1,00;", emulator.Send(5, "0;(T 1,00;"));
   emulator.Control().SetRemote(5, false);
   EXPECT_EQ("OK", emulator.Send(5, "0;(T 1,00;"));
+}
+
+// A slow printer still prints everything, and closing the control does not wait for it.
+TEST(Speed, PrintingTakesItsTimeButCloseDoesNotWaitForIt) {
+  CEmulatorFixture emulator;
+  emulator.Control().SetLineDelay(3, 1);
+  ASSERT_EQ(0, emulator.Write(3, OpenTicket()));
+  ASSERT_EQ(0, emulator.Write(3, Sale("1", "1", "SLOW")));
+  EXPECT_NE(std::string::npos, emulator.Journal(3).find("SLOW"));
+  emulator.Control().SetLineDelay(3, 3600 * 1000);
+  std::int32_t job = 0;
+  ASSERT_EQ(0, emulator.Control().Write(3, 2, Sale("1", "1", "VERY SLOW"), job));
+  auto closing = std::async(std::launch::async, [&] { return emulator.Control().Close(); });
+  ASSERT_EQ(std::future_status::ready, closing.wait_for(std::chrono::seconds(10)));
+  EXPECT_EQ(0, closing.get());
 }
 
 struct CUnknownCommand {
