@@ -67,6 +67,7 @@ void CCommandRunner::RunIODirect(const CPendingCommand& command) {
   if (!command.m_Unknown)
     outcome = m_Ecr.IsZeroFamily() ? ExecuteZeroCommand(m_Ecr, command.m_Text, *this)
                                    : ExecuteStarCommand(m_Ecr, command.m_Text, *this);
+  if (outcome.m_Refused) Print("REFUSED " + command.m_Text + ": " + outcome.m_Reason);
   FinishPrinting();
   QueueDirectIOEvent(outcome.m_Refused ? "ERR " + outcome.m_Reason + ": " + command.m_Text : "OK");
 }

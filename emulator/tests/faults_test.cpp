@@ -144,6 +144,7 @@ TEST_P(UnknownCommand, ReturnsNonzeroAndCompletesWithAnError) {
   const auto event = emulator.Sink().WaitFor("DirectIO", ecr);
   ASSERT_TRUE(event);
   EXPECT_EQ(std::string("ERR unknown command: ") + GetParam().m_Command, event->m_Text);
+  EXPECT_NE(std::string::npos, emulator.Journal(ecr).find(std::string("REFUSED ") + GetParam().m_Command + ": unknown command"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, UnknownCommand,
