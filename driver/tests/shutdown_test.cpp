@@ -131,6 +131,39 @@ TEST_F(DriverAtWork, RunningJobIsCancelledAtShutdown) {
   EXPECT_FALSE(FileExists(TicketFile(44, "sale.mag")));
 }
 
+struct FollowUpCase {
+  const char* label;
+  driver::WindowMessage message;
+  int ecr;
+  std::string sent;  // the command the register gets, or "" for none
+};
+
+void PrintTo(const FollowUpCase& c, std::ostream* out) { *out << c.label; }
+
+class FollowUpMessage : public DriverAtWork, public testing::WithParamInterface<FollowUpCase> {};
+
+// The follow-up messages the control's event handlers post reach the register through the driver.
+TEST_P(FollowUpMessage, SendsTheRegisterItsCommand) {
+  WriteFile(Base() + "QorEmulator.ini", "[Registers]\r\n2=2\r\n");
+  driver::CQorDriverDlg& driver = StartOnEmulator();
+  m_Emulator->ClearCallLog();
+  driver.PostMessage(GetParam().message, GetParam().ecr);
+  QCoreApplication::sendPostedEvents();
+  std::vector<std::string> sent;
+  for (const std::string& call : m_Emulator->CallLog())
+    if (call.rfind("IODirect ", 0) == 0) sent.push_back(call);
+  EXPECT_EQ(sent, GetParam().sent.empty() ? std::vector<std::string>{} : std::vector<std::string>{GetParam().sent});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, FollowUpMessage,
+    testing::Values(
+        FollowUpCase{"ExchangeDone", driver::WindowMessage::WM_EXCHANGEDONE, 2, "IODirect 2 0;*2;#a;*3;+1;"},
+        FollowUpCase{"ExchangeDoneForUnlistedRegister", driver::WindowMessage::WM_EXCHANGEDONE, 5, ""},
+        FollowUpCase{"StatusAlert", driver::WindowMessage::WM_STATUSALERT, 2, "IODirect 2 0;*4;*3;+1;"},
+        FollowUpCase{"QueueEmpty", driver::WindowMessage::WM_QUEUEEMPTY, 2, "IODirect 2 0;*3;+1;"}),
+    [](const testing::TestParamInfo<FollowUpCase>& info) { return std::string(info.param.label); });
+
 TEST_F(DriverAtWork, FolderChangeMovesEveryRegisterAndIsSavedInQorCfg) {
   WriteFile(Base() + "QorEmulator.ini", "[Registers]\r\n1=1\r\n2=0\r\n");
   WriteFile(Base() + "Qor.cfg", "[FOLDERS]\n");
