@@ -69,7 +69,7 @@ ticket_root_is() {
 case_fresh_user() {
   new_user fresh
   check same "$(setup_status)" 0
-  for file in QorDriver.ini QorEmulator.ini EnglishMessages.txt GreekMessages.txt ItalianMessages.txt \
+  for file in QorDriver.ini QorEmulator.ini Qor.cfg EnglishMessages.txt GreekMessages.txt ItalianMessages.txt \
               samples/sale.txt samples/bad.txt; do
     check cmp -s "$PREFIX/share/qor/$file" "$BASE/$file"
   done
