@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,7 +63,14 @@ class CControlSpy final : public IFiscalControl {
   }
   ControlStatus IODirect(std::int32_t ecr, const std::string& command, std::int16_t argument) override {
     Before("IODirect", ecr, command);
+    if (std::optional<ControlStatus> status = Overridden(ecr, command)) return *status;
     return m_Inner.IODirect(ecr, command, argument);
+  }
+  // A status the control returns for an IODirect without sending it: a link that refuses a command.
+  using Override = std::function<std::optional<ControlStatus>(std::int32_t ecr, const std::string& command)>;
+  void SetOverride(Override override) {
+    std::lock_guard guard(m_Lock);
+    m_Override = std::move(override);
   }
   ControlStatus ClearOutput(std::int32_t ecr) override { return m_Inner.ClearOutput(ecr); }
   ControlStatus BeginJob(std::int32_t ecr) override { return m_Inner.BeginJob(ecr); }
@@ -78,9 +86,19 @@ class CControlSpy final : public IFiscalControl {
     if (hook) hook(method, ecr, text);
   }
 
+  std::optional<ControlStatus> Overridden(std::int32_t ecr, const std::string& command) {
+    Override override;
+    {
+      std::lock_guard guard(m_Lock);
+      override = m_Override;
+    }
+    return override ? override(ecr, command) : std::nullopt;
+  }
+
   IFiscalControl& m_Inner;
   std::mutex m_Lock;
   Hook m_Hook;
+  Override m_Override;
 };
 
 // The driver as a job sees it, over the control rig.

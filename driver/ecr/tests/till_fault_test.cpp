@@ -82,12 +82,16 @@ TEST_F(TillFault, AFaultDuringASaleIsReportedGivenUpOrWaitedOut) {
     bool repairedWhileWaiting;
     std::vector<std::pair<int, int>> warnings;
     const char* reply;
+    const std::string& sale = kSale;
   } cases[] = {
       {"paper out, given up", Fault::PaperOut, false, false, false, {{0, 0}, {1, 16}}, "16\n"},
       {"paper out, waited out", Fault::PaperOut, true, false, true, {{0, 0}, {1, 16}, {1, 0}, {2, 0}}, "0\n"},
       {"paper out, ticket voided", Fault::PaperOut, true, true, true, {{0, 0}, {1, 16}, {1, 21}}, "21\n"},
       {"generic error, never waited", Fault::GenericError, true, false, false, {{0, 0}, {1, 19}}, "19\n"},
       {"not operating, given up", Fault::NotOperating, false, false, false, {{0, 0}, {1, 18}}, "18\n"},
+      // Waited out, and then the register refuses the sale: a failure, never a success.
+      {"paper out, then refused", Fault::PaperOut, true, false, true, {{0, 0}, {1, 16}, {1, 3}}, "3\n",
+       kSaleUnknownDepartment},
   };
   // A register with paper out does not confirm the unlock: do not wait 5 s for it in every case.
   m_Rig.Ecr(2).m_Limits.m_Exchange = std::chrono::milliseconds(500);
@@ -96,10 +100,10 @@ TEST_F(TillFault, AFaultDuringASaleIsReportedGivenUpOrWaitedOut) {
     SCOPED_TRACE(c.name);
     m_Host.SetOptions({c.onErrorContinue, c.onErrorVoidTicket, false});
     CTicketFiles files = Ticket(2, "fault" + std::to_string(number++));
-    files.WriteDocument({kOpen, kSale, kClose});
+    files.WriteDocument({kOpen, c.sale, kClose});
     std::atomic<bool> caused{false};
     m_Host.Spy().SetHook([&](const std::string& method, std::int32_t ecr, const std::string& text) {
-      if (method == "Write" && text == kSale && !caused.exchange(true)) Cause(m_Rig.Emulator(), c.fault, ecr, true);
+      if (method == "Write" && text == c.sale && !caused.exchange(true)) Cause(m_Rig.Emulator(), c.fault, ecr, true);
     });
     m_Rig.Emulator().ClearCallLog();
     std::future<void> job = StartTicket(2, files);
@@ -211,6 +215,25 @@ TEST_F(TillFault, AtShutdownAWaitingJobLeavesWithoutWritingAnythingMore) {
   EXPECT_FALSE(testsupport::FileExists(files.m_Reply));
   EXPECT_FALSE(testsupport::FileExists(files.m_ReplyWork));
   EXPECT_TRUE(testsupport::FileExists(files.m_Document)) << "an interrupted ticket keeps its document";
+}
+
+TEST_F(TillFault, AnUploadThatCannotBeStartedDoesNotHoldUpTheNextElement) {
+  m_Host.Spy().SetOverride([](std::int32_t, const std::string& command) -> std::optional<ControlStatus> {
+    if (command == "0;*2;+4;*G;*3;") return 203;
+    return std::nullopt;
+  });
+  CTicketFiles files = Ticket(2, "upload");
+  files.WriteDocument({"<SET_PLU><CODE>5</CODE><DESCRIPTION>P</DESCRIPTION><PRICE>1</PRICE><DEPARTMENT>1</DEPARTMENT>"
+                       "<TAX>1</TAX></SET_PLU>",
+                       "<READ_STATUS></READ_STATUS>"});
+  std::future<void> job = StartTicket(2, files);
+  bool ended = job.wait_for(kGenerous) == std::future_status::ready;
+  if (!ended) m_Rig.Ecr(2).Cancel();  // let the stuck job go, so that the test can end
+  ASSERT_TRUE(ended) << "the next element waited for an upload that was never started";
+  std::string reply = files.Reply();
+  ASSERT_GT(reply.size(), 3u);
+  EXPECT_EQ(reply.substr(reply.size() - 3), "\n0\n");
+  EXPECT_EQ(m_Rig.Ecr(2).m_QueueB81Armed, 0);
 }
 
 }  // namespace
