@@ -1,0 +1,122 @@
+// CQor moves the control's events onto its window thread, keeps their order, and at Close releases a
+// control thread that waits for the reply to a data question.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QThread>
+#include <chrono>
+#include <condition_variable>
+#include <future>
+#include <mutex>
+
+#include "driver/control/qor.h"
+#include "driver/control/testing/control_rig.h"
+#include "emulator/emulator_control.h"
+#include "testsupport/temp_folder.h"
+
+namespace driver {
+namespace {
+
+// Records on which thread each event arrived, in order.
+class CThreadRecordingSink final : public IFiscalControlEvents {
+ public:
+  void DirectIOEvent(std::int32_t, const std::string&) override { Record("DirectIO"); }
+  void OutputCompleteEvent(std::int32_t, std::int32_t, std::int32_t) override { Record("OutputComplete"); }
+  void StatusUpdateEvent(std::int32_t, const std::string&) override { Record("Status"); }
+  void RequestEvent(std::int32_t, std::int32_t, const std::string&, std::optional<std::string>&) override {}
+  void DataEvent(std::int32_t, std::int32_t, const std::string& text, std::optional<std::string>& reply) override {
+    Record("Data " + text);
+    reply = "*";
+  }
+  void ReportSavedEvent(std::int32_t, std::int32_t, const std::string&) override { Record("ReportSaved"); }
+  void HistorySavedEvent(std::int32_t, const std::string&) override { Record("HistorySaved"); }
+
+  bool WaitForCount(std::size_t count) {
+    std::unique_lock lock(m_Lock);
+    return m_Changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_Names.size() >= count; });
+  }
+  std::vector<std::string> Names() {
+    std::lock_guard guard(m_Lock);
+    return m_Names;
+  }
+  std::vector<QThread*> Threads() {
+    std::lock_guard guard(m_Lock);
+    return m_Threads;
+  }
+
+ private:
+  void Record(const std::string& name) {
+    {
+      std::lock_guard guard(m_Lock);
+      m_Names.push_back(name);
+      m_Threads.push_back(QThread::currentThread());
+    }
+    m_Changed.notify_all();
+  }
+  std::mutex m_Lock;
+  std::condition_variable m_Changed;
+  std::vector<std::string> m_Names;
+  std::vector<QThread*> m_Threads;
+};
+
+// A window thread's event loop needs an application object.
+void EnsureApplication() {
+  if (QCoreApplication::instance() != nullptr) return;
+  static int argc = 1;
+  static char name[] = "control_tests";
+  static char* argv[] = {name, nullptr};
+  static QCoreApplication* application = new QCoreApplication(argc, argv);
+  (void)application;
+}
+
+TEST(QorWrapper, EventsArriveOnTheWindowThreadInTheOrderTheyWereRaised) {
+  testsupport::TempFolder base;
+  testsupport::WriteFile(base / "QorEmulator.ini", "[Registers]\n1=1\n");
+  EnsureApplication();
+  emulator::CEmulatorControl emulatorControl(base.Path());
+  QThread window;
+  CThreadRecordingSink sink;
+  auto qor = std::make_unique<CQor>(emulatorControl);
+  qor->SetEventSink(&sink);
+  qor->moveToThread(&window);
+  window.start();
+  ASSERT_EQ(0, qor->Open(""));
+  ASSERT_TRUE(sink.WaitForCount(1));  // the register's first status
+  ASSERT_EQ(0, qor->IODirect(1, "0;*2;+4;*G;*3;", 0));
+  ASSERT_TRUE(sink.WaitForCount(6));
+  EXPECT_EQ((std::vector<std::string>{"Status", "Status", "Status", "Data B81", "Status", "DirectIO"}), sink.Names());
+  for (QThread* thread : sink.Threads()) EXPECT_EQ(&window, thread);
+  qor->Close();
+  window.quit();
+  window.wait();
+  qor.reset();
+}
+
+// Shutdown must not hang when the control waits for a reply that the busy window thread cannot give.
+TEST(QorWrapper, CloseReleasesAQuestionWaitingForABusyWindowThread) {
+  testsupport::TempFolder base;
+  CControlRig rig(base.Path());
+  CEcrContext& ecr = rig.Ecr(2);
+  ecr.m_QueueB80 = {"5:SWEETS::0:0::1:::::::"};
+  ecr.m_QueueB80Armed = 1;
+  std::promise<void> entered;
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  auto busy = std::async(std::launch::async, [&] {
+    rig.RunOnWindowThread([&] {
+      entered.set_value();
+      released.wait();
+    });
+  });
+  entered.get_future().wait();
+  ASSERT_EQ(0, rig.Control().IODirect(2, "0;*2;+4;*F;*3;", 0));
+  auto closing = std::async(std::launch::async, [&] { return rig.Control().Close(); });
+  EXPECT_EQ(std::future_status::ready, closing.wait_for(std::chrono::seconds(10)));
+  release.set_value();
+  busy.wait();
+  EXPECT_EQ(0, closing.get());
+}
+
+}  // namespace
+}  // namespace driver
