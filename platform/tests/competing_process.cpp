@@ -1,6 +1,8 @@
 #include "platform/tests/competing_process.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,6 +33,16 @@ std::string CmdlineFirst(pid_t pid) {
 }
 
 }  // namespace
+
+CompetingProgramsLock::CompetingProgramsLock() {
+  const std::string path = (std::filesystem::temp_directory_path() / "qor-tests-competing-programs.lock").string();
+  m_File = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (m_File >= 0) ::flock(m_File, LOCK_EX);  // the kernel drops it when a test program dies
+}
+
+CompetingProgramsLock::~CompetingProgramsLock() {
+  if (m_File >= 0) ::close(m_File);
+}
 
 CompetingProcess::CompetingProcess(const std::string& folder, const std::string& executableName,
                                    TermHandling handling, const std::string& argumentZero, int uid) {

@@ -10,6 +10,20 @@ namespace platformtest {
 
 enum class TermHandling { EndsOnTerm, IgnoresTerm };
 
+// Tests that start programs named "QorServer.exe", or a driver that ends them, would end each other's
+// processes when two test runs share the machine (two build folders, two people). Each such test
+// program holds this machine-wide lock (a lock file in the temporary folder) while it runs.
+class CompetingProgramsLock {
+ public:
+  CompetingProgramsLock();
+  ~CompetingProgramsLock();
+  CompetingProgramsLock(const CompetingProgramsLock&) = delete;
+  CompetingProgramsLock& operator=(const CompetingProgramsLock&) = delete;
+
+ private:
+  int m_File = -1;
+};
+
 class CompetingProcess {
  public:
   // Copies /bin/sleep to folder/executableName and starts it with argv[0] = argumentZero (the

@@ -23,6 +23,15 @@ using platformtest::TermHandling;
 using testsupport::LogCapture;
 using testsupport::TempFolder;
 
+// Held for the whole test program: see CompetingProgramsLock.
+class CompetingProgramsEnvironment final : public testing::Environment {
+  void SetUp() override { m_Lock = std::make_unique<platformtest::CompetingProgramsLock>(); }
+  void TearDown() override { m_Lock.reset(); }
+  std::unique_ptr<platformtest::CompetingProgramsLock> m_Lock;
+};
+testing::Environment* const kCompetingProgramsEnvironment =
+    testing::AddGlobalTestEnvironment(new CompetingProgramsEnvironment);
+
 constexpr const char* kEntry = "[ZEDO] TerminatePendingApplication ENTRY!";
 constexpr const char* kExit = "[ZEDO] TerminatePendingApplication EXIT!";
 
