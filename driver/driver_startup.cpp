@@ -116,21 +116,27 @@ void CQorDriverDlg::StartFolderMonitor() {
     return;
   }
   for (const auto& ecr : m_EcrList) MonitorAddFolder(ecr->m_TicketFolder.Get());
+  m_FolderMonitor->Start();
+  m_FolderMonitor->SetTarget(this);
   PostMessage(WindowMessage::WM_HIDEMAIN);
 }
 
-// The one place where the folder monitor joins the driver. It comes with the monitor sink; until then
-// no monitor can be created, which the start-up reports like a monitor that does not connect.
-bool CQorDriverDlg::ConnectFolderMonitor() { return m_FolderMonitor != nullptr && m_MonitorSink != nullptr; }
-
-void CQorDriverDlg::MonitorAddFolder(const std::string& folder) { (void)folder; }
-
-void CQorDriverDlg::MonitorRemoveFolder(const std::string& folder) { (void)folder; }
-
-void CQorDriverDlg::DisconnectFolderMonitor() {
-  m_MonitorSink = nullptr;
-  m_FolderMonitor = nullptr;
+bool CQorDriverDlg::ConnectFolderMonitor() {
+  m_FolderMonitor = std::make_unique<CFolderMonitor>(*m_Environment.m_Store);
+  if (m_FolderMonitor->Connect()) return true;
+  m_FolderMonitor.reset();
+  return false;
 }
+
+void CQorDriverDlg::MonitorAddFolder(const std::string& folder) {
+  if (m_FolderMonitor) m_FolderMonitor->AddFolder(folder);
+}
+
+void CQorDriverDlg::MonitorRemoveFolder(const std::string& folder) {
+  if (m_FolderMonitor) m_FolderMonitor->RemoveFolder(folder);
+}
+
+void CQorDriverDlg::DisconnectFolderMonitor() { m_FolderMonitor.reset(); }
 
 // The About dialog's folder change: the report folder first, then the ticket root and every register's
 // folder inside it, each moved in the folder monitor as it goes.

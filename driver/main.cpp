@@ -18,9 +18,11 @@
 #include <cstring>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "driver/close_signals.h"
 #include "driver/main_window.h"
+#include "driver/monitor_sink/server_registration.h"
 #include "driver/message_box.h"
 #include "driver/qor_driver_dlg.h"
 #include "driver/widget_message_box.h"
@@ -85,9 +87,24 @@ int RunDriver(driver::IMessageBox& messageBox, driver::IMainWindow* window) {
 
 }  // namespace
 
+// "RegServer" / "UnregServer": write or remove the driver's own class entries in the store, then end.
+bool HandleServerSwitch(int argc, char** argv) {
+  driver::ServerSwitch serverSwitch = driver::FindServerSwitch(std::vector<std::string>(argv + 1, argv + argc));
+  if (serverSwitch == driver::ServerSwitch::kNone) return false;
+  platform::Store store;
+  if (serverSwitch == driver::ServerSwitch::kRegister) {
+    char path[4096] = {};
+    ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    driver::RegisterDriverServer(store, length > 0 ? std::string(path, static_cast<std::size_t>(length)) : argv[0]);
+  } else {
+    driver::UnregisterDriverServer(store);
+  }
+  return true;
+}
+
 int main(int argc, char** argv) {
-  // The switches "RegServer" and "UnregServer" (registering the driver's own class) are handled here,
-  // before anything else, once the monitor sink brings that class.
+  // The driver's registration switches run before anything else.
+  if (HandleServerSwitch(argc, argv)) return 0;
 
   ::signal(SIGPIPE, SIG_IGN);
   ::signal(SIGIO, SIG_IGN);  // a broken lease on a ticket still open elsewhere must not end the driver

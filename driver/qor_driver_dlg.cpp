@@ -34,7 +34,17 @@ void CQorDriverDlg::PostTicketFile(int notificationType, std::string folderPath)
 
 void CQorDriverDlg::PostClose() { PostMessage(WindowMessage::WM_CLOSE); }
 
-void CQorDriverDlg::OnFolderNotify(const std::string& path, std::int16_t type) { PostTicketFile(type, path); }
+// The start notification names only the first folder, yet tickets may already wait in any of them (dropped
+// while the driver was down): every register's folder is scanned once, now that all of them are watched.
+void CQorDriverDlg::OnFolderNotify(const std::string& path, std::int16_t type) {
+  PostTicketFile(type, path);
+  if (type != 0) return;
+  platform::DebugLog("[ZEDO] Folder monitor started: scanning [%d] ticket folders", static_cast<int>(m_EcrList.size()));
+  for (const auto& ecr : m_EcrList) {
+    std::string folder = ecr->m_TicketFolder.Get();
+    if (folder != path) PostTicketFile(type, folder);
+  }
+}
 
 void CQorDriverDlg::JobThreadEnded(CJobThreadIdentity thread) {
   QMetaObject::invokeMethod(this, [this, thread] { OnJobThreadEnd(thread); }, Qt::QueuedConnection);

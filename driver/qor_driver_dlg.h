@@ -24,6 +24,7 @@
 #include "driver/control_choice.h"
 #include "driver/driver_settings.h"
 #include "driver/ecr/job_host.h"
+#include "driver/folder_monitor.h"
 #include "driver/message_box.h"
 #include "driver/tickets/ticket_intake.h"
 #include "driver/window_messages.h"
@@ -63,7 +64,8 @@ class CQorDriverDlg final : public QObject,
                             public IRegisterDirectory,
                             public IFollowUpPoster,
                             public ITicketHost,
-                            public IJobHost {
+                            public IJobHost,
+                            public IFolderNotifyTarget {
   Q_OBJECT
 
  public:
@@ -80,7 +82,7 @@ class CQorDriverDlg final : public QObject,
   void PostTicketFile(int notificationType, std::string folderPath);  // WM_TICKETFILE
   void PostClose();                                                   // WM_CLOSE
   // A folder notification of the monitor: becomes WM_TICKETFILE with its own copy of the path.
-  void OnFolderNotify(const std::string& path, std::int16_t type);
+  void OnFolderNotify(const std::string& path, std::int16_t type) override;
 
   // The folder change of the About dialog, after the user confirmed with OK.
   void ChangeFolders(const std::string& reportFolder, const std::string& ticketFolder);
@@ -189,9 +191,8 @@ class CQorDriverDlg final : public QObject,
   std::atomic<bool> m_SheetIsOpen{false};
   int m_SelectedRegister = 0;
 
-  // The folder monitor and its sink come with the monitor sink; until then none is connected.
-  QObject* m_FolderMonitor = nullptr;
-  QObject* m_MonitorSink = nullptr;
+  // The folder monitor (QorSpy) with the sink subscribed to it; none when it could not be connected.
+  std::unique_ptr<CFolderMonitor> m_FolderMonitor;
 
   bool m_Closed = false;
   bool m_JobsAbandoned = false;

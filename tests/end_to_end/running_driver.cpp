@@ -1,0 +1,147 @@
+#include "tests/end_to_end/running_driver.h"
+
+#include <QCoreApplication>
+#include <QProcessEnvironment>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "platform/component_loader.h"
+#include "platform/component_module.h"
+#include "platform/store.h"
+
+namespace endtoend {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Written when the folder monitor's start notification reaches the driver: every folder is watched.
+constexpr char kMonitorRunning[] = "[ZEDO] Folder monitor started";
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+void WriteAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+    ASSERT_GT(put, 0);
+    done += static_cast<std::size_t>(put);
+  }
+}
+
+}  // namespace
+
+std::string Record(const std::string& code, std::initializer_list<std::pair<int, std::string>> parts,
+                   std::size_t length) {
+  std::string data(length, ' ');
+  for (const auto& [offset, text] : parts) data.replace(offset, text.size(), text);
+  return (code.size() == 1 ? code + " " : code) + data;
+}
+
+std::string Receipt(const std::string& firstItem, const std::string& secondItem) {
+  return "0 1\n" + Record("1", {{0, "1001"}, {25, "1,00"}, {35, "1"}, {38, firstItem}, {80, "1"}}, 81) + "\n" +
+         Record("1", {{0, "1002"}, {25, "2,50"}, {35, "1"}, {38, secondItem}, {80, "2"}}, 81) + "\n" +
+         Record("6", {{0, "6,00"}, {10, "CASH"}, {46, "1"}}, 47) + "\n";
+}
+
+CRunningDriver::CRunningDriver(CDriverSetup setup) : m_Setup(std::move(setup)) {}
+
+CRunningDriver::~CRunningDriver() {
+  if (m_Process.state() != QProcess::NotRunning) Stop();
+}
+
+std::string CRunningDriver::Folder(int ecr) const { return m_Base / ("Tickets/" + std::to_string(ecr)); }
+
+bool CRunningDriver::Start() {
+  testsupport::WriteFile(m_Base / "QorEmulator.ini", m_Setup.m_EmulatorIni);
+  testsupport::WriteFile(m_Base / "QorDriver.ini", m_Setup.m_DriverIni);
+  if (m_Setup.m_RegisterMonitor) {
+    platform::Store store(RegistryPath());
+    std::string error;
+    platform::IComponentModule* module = platform::LoadComponentModule(QOR_MONITOR_MODULE, error);
+    if (!module || module->DllRegisterServer(store, QOR_MONITOR_MODULE) != platform::kSelfRegOk) {
+      ADD_FAILURE() << "cannot register the folder monitor: " << error;
+      return false;
+    }
+  }
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QOR_REGISTRY", QString::fromStdString(RegistryPath()));
+  environment.insert("QOR_DEBUG_LOG", "1");
+  m_Process.setProcessEnvironment(environment);
+  m_Process.setWorkingDirectory(QString::fromStdString(Base()));
+  m_Process.start(QOR_DRIVER_PROGRAM, {"--headless"});
+  if (!m_Process.waitForStarted(10000)) return false;
+  return WaitForLog(m_Setup.m_RegisterMonitor ? kMonitorRunning : "[ZEDO] MessageBox: [");
+}
+
+int CRunningDriver::Stop() {
+  if (m_Process.state() == QProcess::NotRunning) return -1;
+  ::kill(static_cast<pid_t>(m_Process.processId()), SIGTERM);
+  bool ended = m_Process.waitForFinished(30000);
+  ReadLog();
+  if (!ended || m_Process.exitStatus() != QProcess::NormalExit) return -1;
+  return m_Process.exitCode();
+}
+
+void CRunningDriver::DropTicket(int ecr, const std::string& fileName, const std::string& text, DropStyle style) {
+  std::string target = Folder(ecr) + "/" + fileName;
+  if (style == DropStyle::kRenamed) {
+    std::string temporary = target + ".part";
+    testsupport::WriteFile(temporary, text);
+    ASSERT_EQ(::rename(temporary.c_str(), target.c_str()), 0);
+    return;
+  }
+  // A slow writer: the ticket appears under its final name and grows while the driver looks at it.
+  int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  std::size_t third = text.size() / 3;
+  WriteAll(fd, text.substr(0, third));
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  WriteAll(fd, text.substr(third, third));
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  WriteAll(fd, text.substr(2 * third));
+  ::close(fd);
+}
+
+std::optional<std::string> CRunningDriver::WaitForReply(int ecr, const std::string& fileName,
+                                                        std::chrono::seconds limit) {
+  std::string reply = Folder(ecr) + "/" + Lower(fileName.substr(0, fileName.size() - 4)) + ".rep";
+  Clock::time_point deadline = Clock::now() + limit;
+  while (Clock::now() < deadline) {
+    if (testsupport::FileExists(reply)) return testsupport::ReadFile(reply);
+    m_Process.waitForReadyRead(20);
+    ReadLog();
+  }
+  return std::nullopt;
+}
+
+std::string CRunningDriver::ReadTicketFile(int ecr, const std::string& fileName, const std::string& extension) const {
+  return testsupport::ReadFile(Folder(ecr) + "/" + Lower(fileName.substr(0, fileName.size() - 4)) + extension);
+}
+
+bool CRunningDriver::WaitForLog(const std::string& text, std::chrono::seconds limit) {
+  QString wanted = QString::fromStdString(text);
+  Clock::time_point deadline = Clock::now() + limit;
+  ReadLog();
+  while (!m_Log.contains(wanted) && Clock::now() < deadline && m_Process.state() == QProcess::Running) {
+    m_Process.waitForReadyRead(100);
+    ReadLog();
+  }
+  return m_Log.contains(wanted);
+}
+
+std::string CRunningDriver::Log() {
+  ReadLog();
+  return m_Log.toStdString();
+}
+
+void CRunningDriver::ReadLog() { m_Log += QString::fromLocal8Bit(m_Process.readAllStandardError()); }
+
+}  // namespace endtoend

@@ -1,0 +1,99 @@
+// Tickets flow end to end: dropped into a register's folder, noticed by the folder monitor, translated,
+// executed on the emulated register and answered, with no other trigger.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "platform/profile.h"
+#include "tests/end_to_end/running_driver.h"
+#include "testsupport/temp_folder.h"
+
+namespace {
+
+using endtoend::CRunningDriver;
+using endtoend::DropStyle;
+using endtoend::Receipt;
+using endtoend::Record;
+
+constexpr char kFourWarnings[] = "  0    0\n  1    0\n  2    0\n  3    0\n";
+
+// Files a finished ticket must not leave behind.
+std::set<std::string> Leftovers(const std::string& folder) {
+  std::set<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    std::string extension = entry.path().extension().string();
+    if (extension == ".txt" || extension == ".TXT" || extension == ".mmm" || extension == ".xmm" || extension == ".mag")
+      left.insert(entry.path().filename().string());
+  }
+  return left;
+}
+
+TEST(TicketFlow, ReceiptOnEveryRegisterTypeIsAnsweredAndPrinted) {
+  CRunningDriver driver;
+  ASSERT_TRUE(driver.Start()) << driver.Log();
+  for (int ecr = 1; ecr <= 4; ++ecr) driver.DropTicket(ecr, "sale.txt", Receipt("Water" + std::to_string(ecr)));
+  for (int ecr = 1; ecr <= 4; ++ecr) {
+    SCOPED_TRACE("register " + std::to_string(ecr));
+    std::optional<std::string> reply = driver.WaitForReply(ecr, "sale.txt");
+    ASSERT_TRUE(reply) << driver.Log();
+    EXPECT_EQ(*reply, "0\n");
+    EXPECT_EQ(driver.ReadTicketFile(ecr, "sale.txt", ".inf"), kFourWarnings);
+    std::string journal = testsupport::ReadFile(driver.Base() + "/Journal/ECR" + std::to_string(ecr) + ".txt");
+    EXPECT_NE(journal.find("Water" + std::to_string(ecr)), std::string::npos) << journal;
+    EXPECT_TRUE(Leftovers(driver.Folder(ecr)).empty());
+  }
+  EXPECT_EQ(driver.Stop(), 0) << driver.Log();
+}
+
+TEST(TicketFlow, RejectedAndSlowlyWrittenCapitalisedTickets) {
+  CRunningDriver driver;
+  ASSERT_TRUE(driver.Start()) << driver.Log();
+  std::string bad = "0 1\n" + Record("1", {{0, "1"}, {25, "1,O0"}, {35, "1"}, {38, "Typo"}, {80, "1"}}, 81) + "\n";
+  driver.DropTicket(2, "bad.txt", bad);
+  ASSERT_EQ(driver.WaitForReply(2, "bad.txt"), "22\n") << driver.Log();
+  EXPECT_EQ(driver.ReadTicketFile(2, "bad.txt", ".err"), bad);
+
+  driver.DropTicket(3, "TILL7.TXT", Receipt(), DropStyle::kInPieces);
+  EXPECT_EQ(driver.WaitForReply(3, "TILL7.TXT"), "0\n") << driver.Log();
+  EXPECT_EQ(driver.ReadTicketFile(3, "TILL7.TXT", ".inf"), kFourWarnings);
+  EXPECT_TRUE(Leftovers(driver.Folder(3)).empty());
+  EXPECT_EQ(driver.Stop(), 0) << driver.Log();
+}
+
+TEST(TicketFlow, ManyTicketsAtOnceAreEachAnsweredExactlyOnce) {
+  CRunningDriver driver;
+  ASSERT_TRUE(driver.Start()) << driver.Log();
+  constexpr int kPerRegister = 6;
+  for (int n = 0; n < kPerRegister; ++n)
+    for (int ecr = 1; ecr <= 4; ++ecr) driver.DropTicket(ecr, "t" + std::to_string(n) + ".txt", Receipt());
+  for (int ecr = 1; ecr <= 4; ++ecr) {
+    for (int n = 0; n < kPerRegister; ++n) {
+      std::string name = "t" + std::to_string(n) + ".txt";
+      EXPECT_EQ(driver.WaitForReply(ecr, name), "0\n") << "register " << ecr << " " << name;
+      EXPECT_EQ(driver.ReadTicketFile(ecr, name, ".inf"), kFourWarnings) << "register " << ecr << " " << name;
+    }
+    EXPECT_TRUE(Leftovers(driver.Folder(ecr)).empty());
+  }
+  std::string totals = driver.Base() + "/Totals.txt";
+  EXPECT_EQ(platform::GetPrivateProfileString("TICKETS", "Found", "", 9, totals), std::to_string(4 * kPerRegister));
+  EXPECT_EQ(platform::GetPrivateProfileString("TICKETS", "Done", "", 9, totals), std::to_string(4 * kPerRegister));
+  EXPECT_EQ(driver.Stop(), 0) << driver.Log();
+}
+
+TEST(TicketFlow, TicketsWaitingBeforeTheStartAreAnswered) {
+  CRunningDriver driver;
+  // The folders exist from an earlier run, with tickets the point-of-sale programs dropped meanwhile.
+  for (int ecr : {1, 4}) {
+    std::filesystem::create_directories(driver.Folder(ecr));
+    testsupport::WriteFile(driver.Folder(ecr) + "/early.txt", Receipt());
+  }
+  ASSERT_TRUE(driver.Start()) << driver.Log();
+  EXPECT_EQ(driver.WaitForReply(1, "early.txt"), "0\n") << driver.Log();
+  EXPECT_EQ(driver.WaitForReply(4, "early.txt"), "0\n") << driver.Log();
+  EXPECT_EQ(driver.Stop(), 0) << driver.Log();
+}
+
+}  // namespace
