@@ -1,0 +1,287 @@
+// qor-bench: the driver's speed and appetite measured from the outside, as a point-of-sale machine
+// sees it. Starts the real QorDriver headless in a temporary base directory on the instant register
+// emulator, drops tickets the way a point-of-sale program does (written under another name, renamed
+// into the register's folder), and times each from the rename to the appearance of its ".rep".
+//
+// Prints one "name=value" line per figure and a summary line. Usage: qor-bench [--quick]
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/component_loader.h"
+#include "platform/component_module.h"
+#include "platform/store.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+std::string ProgramFolder() { return fs::read_symlink("/proc/self/exe").parent_path().string(); }
+
+std::string Record(const std::string& code, std::initializer_list<std::pair<int, std::string>> parts, std::size_t length) {
+  std::string data(length, ' ');
+  for (const auto& [offset, text] : parts) data.replace(offset, text.size(), text);
+  return (code.size() == 1 ? code + " " : code) + data;
+}
+
+const std::string kEmptyTicket = "99\n";
+const std::string kReceipt = "0 1\n" + Record("1", {{0, "1"}, {25, "1,00"}, {35, "1"}, {38, "Water"}, {80, "1"}}, 81) +
+                             "\n" + Record("1", {{0, "2"}, {25, "2,50"}, {35, "1"}, {38, "Bread"}, {80, "2"}}, 81) +
+                             "\n" + Record("6", {{0, "6,00"}, {10, "CASH"}, {46, "1"}}, 47) + "\n";
+
+// One running driver with its own base directory and store.
+class BenchDriver {
+ public:
+  explicit BenchDriver(int registers) {
+    char pattern[] = "/var/tmp/qor-bench-XXXXXX";
+    m_Base = ::mkdtemp(pattern);
+    std::ofstream(m_Base + "/QorEmulator.ini") << "[Registers]\r\n" << RegisterLines(registers);
+    std::ofstream(m_Base + "/QorDriver.ini") << "[OCXManager]\r\nSingleClient=0\r\n";
+    platform::Store store(m_Base + "/registry");
+    std::string module = ProgramFolder() + "/libQorMonitor.so", error;
+    platform::IComponentModule* entry = platform::LoadComponentModule(module, error);
+    if (!entry || entry->DllRegisterServer(store, module) != 0) Fail("cannot register the folder monitor: " + error);
+    Start();
+    for (int ecr = 1; ecr <= registers; ++ecr) fs::create_directories(Folder(ecr));
+  }
+  ~BenchDriver() {
+    if (m_Pid > 0) {
+      ::kill(m_Pid, SIGTERM);
+      int status = 0;
+      ::waitpid(m_Pid, &status, 0);
+    }
+    std::error_code ignored;
+    fs::remove_all(m_Base, ignored);
+  }
+
+  std::string Folder(int ecr) const { return m_Base + "/Tickets/" + std::to_string(ecr); }
+  pid_t Pid() const { return m_Pid; }
+  const std::string& Base() const { return m_Base; }
+
+  static void Fail(const std::string& why) {
+    std::fprintf(stderr, "qor-bench: %s\n", why.c_str());
+    std::exit(1);
+  }
+
+ private:
+  static std::string RegisterLines(int registers) {
+    std::string lines;
+    for (int ecr = 1; ecr <= registers; ++ecr) lines += std::to_string(ecr) + "=2\r\n";
+    return lines;
+  }
+
+  void Start() {
+    std::string program = ProgramFolder() + "/QorDriver";
+    std::string log = m_Base + "/driver.log";
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e)
+      if (std::strncmp(*e, "QOR_", 4) != 0) env.emplace_back(*e);
+    env.push_back("QOR_REGISTRY=" + m_Base + "/registry");
+    env.push_back("QOR_DEBUG_LOG=1");
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addchdir_np(&actions, m_Base.c_str());
+    char* argv[] = {program.data(), const_cast<char*>("--headless"), nullptr};
+    if (posix_spawn(&m_Pid, program.c_str(), &actions, nullptr, argv, envp.data()) != 0) Fail("cannot start " + program);
+    posix_spawn_file_actions_destroy(&actions);
+    Clock::time_point deadline = Clock::now() + std::chrono::seconds(30);
+    while (Clock::now() < deadline) {
+      std::ifstream in(log);
+      std::stringstream text;
+      text << in.rdbuf();
+      if (text.str().find("[ZEDO] Folder monitor started") != std::string::npos) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    Fail("the driver did not start its folder monitor; see " + log);
+  }
+
+  std::string m_Base;
+  pid_t m_Pid = -1;
+};
+
+// Watches register folders for replies being renamed into place.
+class ReplyWatch {
+ public:
+  explicit ReplyWatch(const BenchDriver& driver, int registers) {
+    m_Fd = ::inotify_init1(IN_CLOEXEC);
+    for (int ecr = 1; ecr <= registers; ++ecr) ::inotify_add_watch(m_Fd, driver.Folder(ecr).c_str(), IN_MOVED_TO);
+  }
+  ~ReplyWatch() { ::close(m_Fd); }
+
+  // Waits for the replies named (folder watch index order does not matter); false at the limit.
+  bool WaitFor(std::set<std::string>& pending, std::chrono::seconds limit) {
+    Clock::time_point deadline = Clock::now() + limit;
+    alignas(inotify_event) char buffer[65536];
+    while (!pending.empty() && Clock::now() < deadline) {
+      pollfd handle{m_Fd, POLLIN, 0};
+      if (::poll(&handle, 1, 200) <= 0) continue;
+      ssize_t got = ::read(m_Fd, buffer, sizeof buffer);
+      for (ssize_t at = 0; at < got;) {
+        auto* event = reinterpret_cast<inotify_event*>(buffer + at);
+        if (event->len > 0) pending.erase(std::to_string(event->wd) + "/" + event->name);
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      }
+    }
+    return pending.empty();
+  }
+
+ private:
+  int m_Fd = -1;
+};
+
+// The point-of-sale way: the whole ticket under a name outside "*.txt", then renamed into place.
+void Stage(const std::string& folder, const std::string& name, const std::string& text) {
+  std::ofstream(folder + "/" + name + ".tmp") << text;
+}
+void Publish(const std::string& folder, const std::string& name) {
+  std::string from = folder + "/" + name + ".tmp", to = folder + "/" + name + ".txt";
+  if (std::rename(from.c_str(), to.c_str()) != 0) BenchDriver::Fail("cannot rename " + from);
+}
+
+double Percentile(std::vector<double> values, double p) {
+  std::sort(values.begin(), values.end());
+  return values[std::min(values.size() - 1, static_cast<std::size_t>(p * values.size()))];
+}
+
+// Single tickets one after the other on register 1 (type 2); milliseconds from rename to reply.
+std::vector<double> TimeSingles(BenchDriver& driver, const std::string& ticket, int count, const char* prefix) {
+  ReplyWatch watch(driver, 1);
+  std::vector<double> times;
+  for (int i = 0; i < count; ++i) {
+    std::string name = std::string(prefix) + std::to_string(i);
+    Stage(driver.Folder(1), name, ticket);
+    std::set<std::string> pending{"1/" + name + ".rep"};
+    Clock::time_point start = Clock::now();
+    Publish(driver.Folder(1), name);
+    if (!watch.WaitFor(pending, std::chrono::seconds(30))) BenchDriver::Fail("no reply for " + name);
+    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  return times;
+}
+
+int CountLeftovers(const BenchDriver& driver, int registers) {
+  int left = 0;
+  for (int ecr = 1; ecr <= registers; ++ecr)
+    for (const auto& entry : fs::directory_iterator(driver.Folder(ecr))) {
+      std::string extension = entry.path().extension().string();
+      if (extension == ".txt" || extension == ".mmm" || extension == ".xmm" || extension == ".mag") ++left;
+    }
+  return left;
+}
+
+double CpuSeconds(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), {});
+  std::istringstream fields(text.substr(text.rfind(')') + 2));
+  std::string field;
+  long ticks = 0;
+  for (int i = 3; i <= 15 && fields >> field; ++i)
+    if (i == 14 || i == 15) ticks += std::stol(field);
+  return static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+double ResidentMegabytes(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+  return 0;
+}
+
+void Print(const char* name, double value) { std::printf("%s=%.2f\n", name, value); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+  int singles = quick ? 15 : 60;
+  int burst = quick ? 200 : 2000;
+
+  double emptyP50 = 0, receiptP50 = 0, receiptP99 = 0, idleCpu = 0, burstRate = 0;
+  int lost = 0;
+  {
+    BenchDriver driver(8);
+    TimeSingles(driver, kReceipt, 3, "warm");
+    std::vector<double> empty = TimeSingles(driver, kEmptyTicket, singles, "empty");
+    std::vector<double> receipts = TimeSingles(driver, kReceipt, singles, "receipt");
+    emptyP50 = Percentile(empty, 0.5);
+    receiptP50 = Percentile(receipts, 0.5);
+    receiptP99 = Percentile(receipts, 0.99);
+    Print("empty_p50_ms", emptyP50);
+    Print("receipt_p50_ms", receiptP50);
+    Print("receipt_p99_ms", receiptP99);
+    Print("executor_overhead_ms", receiptP50 - emptyP50);
+
+    double before = CpuSeconds(driver.Pid());
+    std::this_thread::sleep_for(std::chrono::seconds(quick ? 3 : 10));
+    idleCpu = 100.0 * (CpuSeconds(driver.Pid()) - before) / (quick ? 3.0 : 10.0);
+    Print("idle_cpu_percent", idleCpu);
+
+    ReplyWatch watch(driver, 8);
+    std::set<std::string> pending;
+    for (int i = 0; i < burst; ++i) {
+      int ecr = 1 + i % 8;
+      std::string name = "burst" + std::to_string(i);
+      Stage(driver.Folder(ecr), name, kReceipt);
+      pending.insert(std::to_string(ecr) + "/" + name + ".rep");
+    }
+    Clock::time_point start = Clock::now();
+    for (int i = 0; i < burst; ++i) Publish(driver.Folder(1 + i % 8), "burst" + std::to_string(i));
+    watch.WaitFor(pending, std::chrono::seconds(burst / 10 + 60));
+    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    lost = static_cast<int>(pending.size()) + CountLeftovers(driver, 8);
+    burstRate = static_cast<double>(burst - pending.size()) / seconds;
+    Print("burst_tickets_per_s", burstRate);
+    std::printf("lost=%d\n", lost);
+  }
+  int registersOk = 0;
+  double rss = 0;
+  {
+    constexpr int kRegisters = 100;
+    BenchDriver driver(kRegisters);
+    ReplyWatch watch(driver, kRegisters);
+    std::set<std::string> pending;
+    for (int ecr = 1; ecr <= kRegisters; ++ecr) {
+      Stage(driver.Folder(ecr), "one", kReceipt);
+      pending.insert(std::to_string(ecr) + "/one.rep");
+    }
+    for (int ecr = 1; ecr <= kRegisters; ++ecr) Publish(driver.Folder(ecr), "one");
+    watch.WaitFor(pending, std::chrono::seconds(120));
+    registersOk = pending.empty() ? 1 : 0;
+    rss = ResidentMegabytes(driver.Pid());
+    std::printf("registers_100_ok=%d\n", registersOk);
+    Print("rss_mb", rss);
+  }
+  bool met = receiptP50 - emptyP50 <= 3.0 && lost == 0 && idleCpu <= 0.5 && registersOk == 1;
+  std::printf("summary: receipt p50 %.1f ms (executor %.1f ms), burst %.0f tickets/s, lost %d, idle %.2f%% CPU, "
+              "100 registers %s, %.0f MB resident: %s\n",
+              receiptP50, receiptP50 - emptyP50, burstRate, lost, idleCpu, registersOk ? "ok" : "FAILED", rss,
+              met ? "targets met" : "targets NOT met");
+  return met ? 0 : 1;
+}
