@@ -15,10 +15,13 @@ int CQorThread::Run() {
   std::array<platform::NamedMutex*, 2> mutexes{m_current->m_hJobMutex.get(), m_current->m_hStopMutex.get()};
   std::uint32_t waited = platform::WaitForAnyMutex(mutexes, std::nullopt);
   if (waited == platform::kWaitObject0) {
-    IFiscalControl& control = m_pDriver.Control();
-    control.BeginJob(m_current->m_EcrId);
-    RunJob();
-    control.EndJob(m_current->m_EcrId);
+    // A job that gets the register only after shutdown began leaves it untouched.
+    if (!Cancelled()) {
+      IFiscalControl& control = m_pDriver.Control();
+      control.BeginJob(m_current->m_EcrId);
+      RunJob();
+      control.EndJob(m_current->m_EcrId);
+    }
     m_current->m_hJobMutex->Release();
     m_pDriver.JobThreadEnded(Identity());
   } else if (waited == platform::kWaitObject0 + 1) {

@@ -117,6 +117,23 @@ TEST_F(JobThread, AtShutdownJobsWaitingForABusyRegisterLeaveThroughTheStopMutexW
   EXPECT_TRUE(m_Rig.Ecr(2).m_hJobMutex->Release());
 }
 
+TEST_F(JobThread, AJobThatGetsTheRegisterAfterShutdownBeganLeavesItUntouched) {
+  CEcrContext& ecr = m_Rig.Ecr(2);
+  CTicketFiles files(ecr.m_TicketFolder.Get(), "late");
+  testsupport::WriteFile(files.m_Reply, "0\n");
+  testsupport::WriteFile(files.m_Warnings, "  0    0\n");
+  ecr.Cancel();
+  m_Rig.Emulator().ClearCallLog();
+  files.WriteDocument(kReceipt);
+  CTicketJob job{files.m_Document, files.m_ReplyWork, files.m_Warnings, files.m_Reply, &ecr};
+  ASSERT_EQ(StartTicketJob(m_Host, job, {}), JobStartResult::Started);
+  ASSERT_TRUE(m_Host.WaitForEnded(1));
+  EXPECT_TRUE(Calls(2).empty());
+  EXPECT_EQ(files.Reply(), "0\n") << "the files of an earlier run stay as they were";
+  EXPECT_EQ(files.Warnings(), "  0    0\n");
+  EXPECT_TRUE(testsupport::FileExists(files.m_Document));
+}
+
 TEST_F(JobThread, AJobMutexAbandonedByAJobThatDiedEndsTheNextJobWithoutRunning) {
   std::thread([&] { m_Rig.Ecr(2).m_hJobMutex->Wait(); }).join();
   m_Rig.Emulator().ClearCallLog();
