@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -174,6 +176,27 @@ TEST_F(DriverStartup, SettingsReachTheJobsAsTheirFirstCharacterSays) {
   ASSERT_EQ(platform::ReadPriorityClass(priorityClass), 0);
   EXPECT_TRUE(m_Log.Contains("[ZEDO] GetPriorityClass = [" + std::to_string(priorityClass) + "]"));
   EXPECT_FALSE(m_Log.Contains("[ZEDO] SetPriorityClass(HIGH_PRIORITY_CLASS) = [1]"));
+}
+
+// With "SetPriorityHigh" on, the raise is logged with its outcome and the class read again.
+TEST_F(DriverStartup, PriorityIsRaisedWhenAskedAndReadAgain) {
+  WriteFile(Base() + "QorDriver.ini", "[TillJob]\r\nSetPriorityHigh=1\r\n[OCXManager]\r\nSingleClient=0\r\n");
+  const int niceBefore = ::getpriority(PRIO_PROCESS, 0);
+  StartOn(m_Scripted);
+  const bool raised = ::getpriority(PRIO_PROCESS, 0) < 0;
+  ::setpriority(PRIO_PROCESS, 0, niceBefore);  // the next tests of this program run as before
+  std::vector<std::string> lines;
+  for (const std::string& line : m_Log.Lines())
+    if (line.find("PriorityClass") != std::string::npos) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1], raised ? "[ZEDO] SetPriorityClass(HIGH_PRIORITY_CLASS) = [1]"
+                             : "[ZEDO] SetPriorityClass(HIGH_PRIORITY_CLASS) = [0]");
+  if (raised) {
+    EXPECT_EQ(lines[2], "[ZEDO] GetPriorityClass = [128]");
+  }
+  if (::geteuid() == 0) {
+    EXPECT_TRUE(raised) << "root may always raise its priority";
+  }
 }
 
 // A control that does not open: message "4", the start-up still finishes, then the window closes.
