@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "driver/close_signals.h"
+#include "driver/desktop_shell.h"
 #include "driver/main_window.h"
 #include "driver/monitor_sink/server_registration.h"
 #include "driver/message_box.h"
@@ -75,7 +76,13 @@ int RunDriver(driver::IMessageBox& messageBox, driver::IMainWindow* window) {
   QObject::connect(&dialog, &driver::CQorDriverDlg::Closing, &dialog, [] { ArmShutdownGuard(); });
   QObject::connect(&dialog, &driver::CQorDriverDlg::Closed, &dialog, [] { QCoreApplication::quit(); });
 
+  // On a desktop: the tray icon with its menu, the About dialog and the administration sheet. The icon
+  // needs the base directory, known once start-up has run; it goes away when the driver closes.
+  std::unique_ptr<driver::CDesktopShell> desktop;
+  if (window != nullptr) desktop = std::make_unique<driver::CDesktopShell>(dialog, store, messageBox);
+
   dialog.OnInitDialog();
+  if (desktop && !dialog.IsClosed()) desktop->AddTrayIcon();
   int status = QCoreApplication::exec();
   if (dialog.JobsAbandoned()) {
     // Job threads given up at shutdown may still hold the registers and the control: end here,

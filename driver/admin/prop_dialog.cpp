@@ -35,7 +35,9 @@ CPropDialog::CPropDialog(ISheetHost& host, QWidget* parent) : QDialog(parent) {
 
   m_Status.setObjectName("status");
   m_Status.setReadOnly(true);
-  m_Status.setFont(QFont(FromBytes(host.PageFont().m_Face), kStatusFontHeight));
+  QFont statusFont(FromBytes(host.PageFont().m_Face));
+  statusFont.setPixelSize(kStatusFontHeight);
+  m_Status.setFont(statusFont);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(&m_Tabs);
   layout->addWidget(&m_Status);
@@ -43,7 +45,11 @@ CPropDialog::CPropDialog(ISheetHost& host, QWidget* parent) : QDialog(parent) {
   pages[0]->EnsureInitialised();
 }
 
-void CPropDialog::ShowStatus(const std::string& text) { m_Status.setText(FromBytes(text)); }
+// A text longer than the line shows its beginning.
+void CPropDialog::ShowStatus(const std::string& text) {
+  m_Status.setText(FromBytes(text));
+  m_Status.setCursorPosition(0);
+}
 
 std::string CPropDialog::StatusText() const { return ToBytes(m_Status.text()); }
 
