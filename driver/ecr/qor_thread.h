@@ -4,9 +4,9 @@
 // BeginJob and EndJob, tells the driver it ended, and deletes itself.
 //
 // The operations are spread over files by job: the thread entry and job table (qor_thread.cpp), the
-// document executor (till_job.cpp, till_elements.cpp), the completion waits (completion_waits.cpp),
-// keyboard lock and error query (keyboard_lock.cpp), native command operations (native_commands.cpp,
-// header_commands.cpp) and the reply writers (qor_thread_replies.cpp).
+// document executor (till_job.cpp and the till_*elements.cpp files), the completion waits
+// (completion_waits.cpp), keyboard lock and error query (keyboard_lock.cpp), native command
+// operations (native_commands.cpp, header_commands.cpp) and the reply writers (qor_thread_replies.cpp).
 //
 // Every wait wakes on the register's change signal and ends when the register's context is
 // cancelled at shutdown; from then on the job sends nothing and writes nothing more.
@@ -135,7 +135,7 @@ class CQorThread : public CWorkerThread {
   std::int32_t StarHeaderTransfer();
   std::int32_t StarFiscalClosure();
 
-  // Elements of the command document; each returns the element's code.
+  // The elements of a command document use the control calls and waits above.
   friend class CTillJobElements;
 };
 
