@@ -104,7 +104,8 @@ TEST_F(TillProgramming, ZeroFamilyBatchesStayOpenAndEachUploadIsFetchedBeforeThe
 
 TEST_F(TillProgramming, StarFamilyBatchesHoldTheKeyAtPUntilAnotherElementEndsThem) {
   m_Rig.Emulator().ClearCallLog();
-  CTicketFiles files = Run(3, {Department(1, "FRUIT", "2.50"), Department(2, "VEG", ""), Plu("77", "1.20", 2), kStatus});
+  CTicketFiles files =
+      Run(3, {Department(1, "FRUIT", "2.50"), Department(2, "VEG", ""), Plu("77", "1.20", 2), kStatus});
   std::vector<std::string> expected = {
       "*LI", "*Sl",
       "*S01Q1B$FRUIT$QK", "*S04Q1B1QK", "*S02Q1B2,50QK", "*S05Q1B0,10QK", "*S06Q1B99,00QK",
