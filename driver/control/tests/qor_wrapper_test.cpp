@@ -46,12 +46,11 @@ class CThreadRecordingSink final : public IFiscalControlEvents {
   }
 
  private:
+  // Notifies under the lock, so the waiting test is ordered after the last use of the condition.
   void Record(const std::string& name) {
-    {
-      std::lock_guard guard(m_Lock);
-      m_Names.push_back(name);
-      m_Threads.push_back(QThread::currentThread());
-    }
+    std::lock_guard guard(m_Lock);
+    m_Names.push_back(name);
+    m_Threads.push_back(QThread::currentThread());
     m_Changed.notify_all();
   }
   std::mutex m_Lock;
