@@ -7,11 +7,24 @@
 #include <string>
 #include <string_view>
 
+#include "driver/tickets/record_layouts.h"
 #include "driver/tickets/ticket_lines.h"
 #include "driver/tickets/translator.h"
 #include "fuzz/fuzz_support.h"
+#include "platform/debug_log.h"
 
 namespace {
+
+// Counts the "unknown command" log lines: written for a code outside the record table, never otherwise.
+class CUnknownCommandLines final : public platform::IDebugLogObserver {
+ public:
+  void OnDebugLine(std::string_view line) override { m_Count += line == "Parsing: UNKNOWN COMMAND!"; }
+  int m_Count = 0;
+};
+
+bool IsKnownCode(std::string_view code) {
+  return code == "7" || code == "50" || code == "56" || driver::FindRecordLayout(code) != nullptr;
+}
 
 void CheckElement(const std::string& element, const std::string& reason, std::string_view data) {
   // A rejection always says why, an accepted record never carries a reason.
@@ -23,6 +36,8 @@ void CheckElement(const std::string& element, const std::string& reason, std::st
 }
 
 void TranslateForEveryRegister(const driver::TicketRecord& record) {
+  CUnknownCommandLines unknown;
+  platform::AddDebugLogObserver(&unknown);
   for (std::int32_t ecrType = 0; ecrType <= 3; ++ecrType) {
     std::string reasonOff, reasonOn;
     const std::string off = driver::TranslateRecordExplained(record.code, record.data, ecrType, false, reasonOff);
@@ -30,11 +45,16 @@ void TranslateForEveryRegister(const driver::TicketRecord& record) {
     CheckElement(off, reasonOff, record.data);
     CheckElement(on, reasonOn, record.data);
     // The description limit only cuts descriptions: it never decides acceptance nor lengthens a line.
+    fuzz::Expect(IsKnownCode(record.code) || off.empty(), "a code outside the record table is rejected", record.code);
     fuzz::Expect(off.empty() == on.empty(), "the description check does not change acceptance", record.data);
     fuzz::Expect(on.size() <= off.size(), "the description check never lengthens an element", record.data);
     fuzz::Expect(driver::TranslateRecord(record.code, record.data, ecrType, true) == on,
                  "the plain translator gives the explained translator's element", record.data);
   }
+  platform::RemoveDebugLogObserver(&unknown);
+  // Three translations per register type, each logging once when the code is unknown.
+  fuzz::Expect(unknown.m_Count == (IsKnownCode(record.code) ? 0 : 12),
+               "only a code outside the record table logs \"Parsing: UNKNOWN COMMAND!\"", record.code);
 }
 
 }  // namespace
