@@ -22,7 +22,7 @@ fail() {
 remove_package() {
   if [ "$INSTALLED" = 1 ]; then
     say "removing $PACKAGE"
-    $SUDO apt-get remove -y "$PACKAGE" >/dev/null || echo "check-package: could not remove $PACKAGE" >&2
+    $SUDO apt-get remove --purge -y "$PACKAGE" >/dev/null || echo "check-package: could not remove $PACKAGE" >&2
   fi
 }
 trap remove_package EXIT

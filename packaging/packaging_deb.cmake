@@ -5,7 +5,7 @@ set(CPACK_PACKAGE_VENDOR "QorDriver developers")
 set(CPACK_PACKAGE_CONTACT "QorDriver developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "fiscal register driver: executes ticket files on fiscal cash registers")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Point-of-sale software drops plain-text ticket files into one folder per fiscal cash register;\n"
+  "Point-of-sale software drops plain-text ticket files into one folder per fiscal cash register:\n"
   "the driver translates and executes them on the register and leaves reply files beside them.\n"
   "Includes a register emulator, the TillDemo and TillJobIt clients and a systemd user service.")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
