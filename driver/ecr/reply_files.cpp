@@ -51,7 +51,7 @@ void FinishReply(const std::string& replyWorkPath, const std::string& replyPath,
   RenameWithoutReplacing(replyWorkPath, replyPath);
 }
 
-void RemoveFile(const std::string& path) {
+void RemoveJobFile(const std::string& path) {
   if (!path.empty()) ::unlink(path.c_str());
 }
 

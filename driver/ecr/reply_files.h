@@ -18,7 +18,7 @@ void AppendReplyText(const std::string& replyWorkPath, const std::string& text);
 // replaces a reply file that already exists: the reply then stays in the work file.
 void FinishReply(const std::string& replyWorkPath, const std::string& replyPath, std::int32_t code);
 
-// Removes a file; a missing file or a failure is ignored.
-void RemoveFile(const std::string& path);
+// Removes one of a job's files; an empty path, a missing file or a failure is ignored.
+void RemoveJobFile(const std::string& path);
 
 }  // namespace driver

@@ -24,17 +24,17 @@ void CQorThread::DoTillJob() {
   platform::DebugLog("DoTillJob: Here we go with ecr %d [%s]", ecr.m_EcrId, m_DocumentPath.c_str());
   m_ElementCount = 0;
   m_OfferBatch = m_PluBatch = m_DepartmentBatch = 0;
-  RemoveFile(m_ReplyWorkPath);
-  RemoveFile(m_WarningPath);
-  RemoveFile(m_ReplyPath);
+  RemoveJobFile(m_ReplyWorkPath);
+  RemoveJobFile(m_WarningPath);
+  RemoveJobFile(m_ReplyPath);
 
   CDocumentReader document;
   if (!document.Open(m_DocumentPath)) {
     platform::DebugLog("DoTillJob [QOR_E_FAILURE] No file [%s]", m_DocumentPath.c_str());
-    RemoveFile(m_ReplyWorkPath);
-    RemoveFile(m_DocumentPath);
-    RemoveFile(m_WarningPath);
-    RemoveFile(m_ReplyPath);
+    RemoveJobFile(m_ReplyWorkPath);
+    RemoveJobFile(m_DocumentPath);
+    RemoveJobFile(m_WarningPath);
+    RemoveJobFile(m_ReplyPath);
     WriteReply(kCodeFailure);
     return;
   }
@@ -55,7 +55,7 @@ void CQorThread::DoTillJob() {
 
   EndBatches();
   document.Close();
-  RemoveFile(m_DocumentPath);
+  RemoveJobFile(m_DocumentPath);
   WriteReply(code);
   ecr.m_ReportPath.Set("");
   ecr.m_HistoryPath.Set("");

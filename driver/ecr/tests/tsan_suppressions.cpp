@@ -11,6 +11,8 @@ extern "C" const char* __tsan_default_suppressions() {
          "race:driver::CControlRig::RunOnWindowThread\n"
          "race:driver::CControlRig::FindEcr\n"
          "race:emulator::CEmulatorEngine::Emit\n"
+         "race:driver::CQor::DataEvent\n"
+         "race:QMetaObject::invokeMethodImpl\n"
          "race:QtPrivate::QFunctorSlotObject\n"
          "race:QCoreApplicationPrivate::sendPostedEvents\n"
          "race:QCoreApplication::postEvent\n"
