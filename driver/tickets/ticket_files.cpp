@@ -50,7 +50,9 @@ bool WriteTicketReply(const CTicketNames& names, int code) {
   return true;
 }
 
-void RemoveFile(const std::string& path) { ::unlink(path.c_str()); }
+void RemoveFile(const std::string& path) {
+  if (!path.empty()) ::unlink(path.c_str());
+}
 
 void IncrementTicketTotal(const std::string& totalsFile, const char* key) {
   platform::UpdatePrivateProfileString("TICKETS", key, "0", 9, totalsFile, [](const std::string& count) {
