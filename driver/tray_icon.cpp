@@ -86,9 +86,15 @@ void CTrayIcon::RefreshTexts() {
     if (auto* button = m_Window->findChild<QPushButton*>(name)) button->setText(action->text());
 }
 
-// The window shows the texts of the language chosen last whenever it becomes active again.
+// The window shows the texts of the language chosen last whenever it becomes active again. It stays
+// until the driver ends: closing it would leave no way to the commands (Exit ends the driver).
 bool CTrayIcon::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_Window.get() && event->type() == QEvent::WindowActivate) RefreshTexts();
+  if (watched != m_Window.get()) return QObject::eventFilter(watched, event);
+  if (event->type() == QEvent::WindowActivate) RefreshTexts();
+  if (event->type() == QEvent::Close) {
+    event->ignore();
+    return true;
+  }
   return QObject::eventFilter(watched, event);
 }
 

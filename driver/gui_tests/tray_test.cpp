@@ -138,6 +138,8 @@ TEST(TrayWindow, OffersTheThreeCommandsAndIgnoresThemWhileAModalWindowIsUp) {
   EXPECT_EQ(Message(37), window->findChild<QPushButton*>("about")->text().toStdString());
   EXPECT_EQ(Message(38), window->findChild<QPushButton*>("show")->text().toStdString());
   EXPECT_EQ(Message(39), exit->text().toStdString());
+  EXPECT_FALSE(window->close());
+  EXPECT_TRUE(window->isVisible());
 
   rig.Driver().m_AboutOpen = true;
   exit->click();
