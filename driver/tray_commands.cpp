@@ -20,13 +20,18 @@ bool CTrayCommands::ModalWindowUp() const {
 void CTrayCommands::About() {
   if (m_Driver.IsClosed()) return;
   CAboutDialog dialog(m_Driver, m_Store, m_Chooser);
+  const std::string shownReportFolder = dialog.ReportFolder();
   connect(&m_Driver, &CQorDriverDlg::Closing, &dialog, &QDialog::reject);
   m_Driver.m_AboutOpen = true;
   emit AboutOpening(&dialog);
   const int result = dialog.exec();
   m_Driver.m_AboutOpen = false;
-  if (result == QDialog::Accepted && !m_Driver.IsClosed())
-    m_Driver.ChangeFolders(dialog.ReportFolder(), dialog.TicketFolder());
+  if (result != QDialog::Accepted || m_Driver.IsClosed()) return;
+  // An emptied field keeps its folder: an empty ticket root would put the registers' folders at the
+  // top of the file system.
+  const std::string reportFolder = dialog.ReportFolder().empty() ? shownReportFolder : dialog.ReportFolder();
+  const std::string ticketFolder = dialog.TicketFolder().empty() ? m_Driver.TicketRoot() : dialog.TicketFolder();
+  m_Driver.ChangeFolders(reportFolder, ticketFolder);
 }
 
 // While the sheet is open the driver answers new tickets with reply 11. A shutdown closes the sheet

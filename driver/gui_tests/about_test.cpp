@@ -139,6 +139,20 @@ TEST(AboutDialog, FoldersChangeOnlyOnOkAndACancelledChooserKeepsTheText) {
   EXPECT_TRUE(std::filesystem::is_directory(rig.Base() + "OtherReports"));
 }
 
+TEST(AboutDialog, EmptiedFolderFieldsKeepTheirFolders) {
+  CGuiRig rig;
+  const std::string ticketRoot = rig.Driver().TicketRoot();
+  const std::string reportFolder = rig.m_Emulator->GetReportFolder();
+  RunAbout(rig, true, [&](CAboutDialog& dialog) {
+    Child<QLineEdit>(dialog, "ticketFolder").clear();
+    Child<QLineEdit>(dialog, "reportFolder").clear();
+  });
+  EXPECT_EQ(ticketRoot, rig.Driver().TicketRoot());
+  EXPECT_EQ(ticketRoot + "/1", rig.Driver().FindEcr(1)->m_TicketFolder.Get());
+  EXPECT_EQ(reportFolder, rig.m_Emulator->GetReportFolder());
+  EXPECT_EQ("<none>", FolderSetting(rig, "TicketFolder"));
+}
+
 TEST(AboutDialog, TheReportViewerSwitchTakesEffectAtOnceAndStaysAfterClosing) {
   CGuiRig rig;
   bool onWhileOpen = false;
