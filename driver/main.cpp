@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -92,6 +93,31 @@ int RunDriver(driver::IMessageBox& messageBox, driver::IMainWindow* window) {
   return status;
 }
 
+constexpr char kUsage[] =
+    "usage: QorDriver [--headless]\n"
+    "       QorDriver -RegServer | -UnregServer | --help | --version\n"
+    "\n"
+    "Runs the fiscal register driver: one ticket folder per register below the base directory, each\n"
+    "ticket dropped there executed on its register and answered with a reply file beside it.\n"
+    "  --headless    no windows; message boxes go to the log (chosen by itself without a display)\n"
+    "  -RegServer    write the driver's own class entries in the store, then end\n"
+    "  -UnregServer  remove them, then end\n"
+    "The base directory is the folder of the fiscal control module registered in the store\n"
+    "($QOR_REGISTRY, else ~/.config/qor/registry); qor-setup prepares one for the calling user.\n";
+
+// "--help" and "--version" answer before anything of the driver starts.
+bool HandleInformationSwitch(int argc, char** argv) {
+  if (HasArgument(argc, argv, "--help")) {
+    std::fputs(kUsage, stdout);
+    return true;
+  }
+  if (HasArgument(argc, argv, "--version")) {
+    std::printf("QorDriver %s\n", QOR_VERSION);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 // "RegServer" / "UnregServer": write or remove the driver's own class entries in the store, then end.
@@ -110,6 +136,7 @@ bool HandleServerSwitch(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+  if (HandleInformationSwitch(argc, argv)) return 0;
   // The driver's registration switches run before anything else.
   if (HandleServerSwitch(argc, argv)) return 0;
 

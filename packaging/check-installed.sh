@@ -1,8 +1,9 @@
 #!/bin/sh
 # check-installed.sh PREFIX: proves that an installed driver works for a new user. With a scratch
-# HOME it runs PREFIX/bin/qor-setup, starts PREFIX/bin/QorDriver --headless, submits the sample sale
-# to register 1 with TillJobIt and expects the reply "0" beside the ticket, the emulator's journal in
-# the user's base directory, and a clean exit on SIGTERM. Exits non-zero on the first failure.
+# HOME it asks PREFIX/bin/QorDriver for its version and usage, runs PREFIX/bin/qor-setup, starts
+# PREFIX/bin/QorDriver --headless, submits the sample sale to register 1 with TillJobIt and expects
+# the reply "0" beside the ticket, the emulator's journal in the user's base directory, and a clean
+# exit on SIGTERM. Exits non-zero on the first failure.
 set -eu
 
 PREFIX=$(cd "${1:?usage: check-installed.sh PREFIX}" && pwd)
@@ -46,6 +47,15 @@ unset QOR_REGISTRY XDG_CONFIG_HOME XDG_DATA_HOME DISPLAY WAYLAND_DISPLAY
 export XDG_RUNTIME_DIR="$SCRATCH/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 BASE="$HOME/.local/share/qor"
+
+# --version and --help answer before anything of the driver starts: nothing appears in the current
+# folder or the store. A driver that started instead is ended after 20 seconds.
+mkdir "$SCRATCH/quiet"
+version=$(cd "$SCRATCH/quiet" && timeout 20 "$BIN/QorDriver" --version) || fail "QorDriver --version exited with $?"
+echo "$version" | grep -qx 'QorDriver [0-9][0-9]*\.[0-9][0-9]*\.[0-9][0-9]*' || fail "QorDriver --version printed: $version"
+(cd "$SCRATCH/quiet" && timeout 20 "$BIN/QorDriver" --help) | grep -q '^usage: QorDriver' || fail "QorDriver --help gave no usage"
+[ -z "$(ls -A "$SCRATCH/quiet")" ] || fail "QorDriver --version/--help left files: $(ls -A "$SCRATCH/quiet")"
+[ ! -e "$HOME/.config" ] || fail "QorDriver --version/--help wrote to the store"
 
 "$BIN/qor-setup" || fail "qor-setup exited with $?"
 [ -f "$BASE/libQorEmulator.so" ] || fail "qor-setup did not put the emulator module into $BASE"
