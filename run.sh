@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/install-deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default --target QorDriver QorMonitor qor-regsvr TillJobIt TillDemo qor-ticket
+cmake --build --preset default --target QorDriver QorMonitor QorEmulator qor-regsvr TillJobIt TillDemo qor-ticket
 
 bin="$PWD/build/default/bin"
 base="${QOR_RUN_DIR:-$PWD/run}"
@@ -18,8 +18,12 @@ cp "$bin"/*Messages.txt "$base"/
 [ -f "$base/QorEmulator.ini" ] || printf '[Registers]\r\n1=1\r\n2=2\r\n3=0\r\n4=3\r\n' >"$base/QorEmulator.ini"
 # A store of its own, so a trial run never changes the machine's registrations.
 export QOR_REGISTRY="${QOR_REGISTRY:-$base/registry}"
-# The folder monitor is a module found through the store: registered, the driver watches the folders.
+# The folder monitor and the fiscal control are modules found through the store. The emulator module
+# is registered from a copy inside the base directory: the control's folder is the driver's base
+# directory, so the driver, TillJobIt and TillDemo all find the settings and ticket folders there.
 "$bin/qor-regsvr" "$bin/libQorMonitor.so" >/dev/null
+cp "$bin/libQorEmulator.so" "$base/libQorEmulator.so"
+"$bin/qor-regsvr" "$base/libQorEmulator.so" >/dev/null
 [ -f "$bin/brand.ico" ] && cp "$bin/brand.ico" "$base/"
 log="$base/QorDriver.log"
 
