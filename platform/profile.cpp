@@ -1,5 +1,9 @@
 #include "platform/profile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <optional>
 #include <vector>
 
@@ -126,8 +130,35 @@ std::string ValueOrDefault(const std::optional<std::string>& bytes, std::string_
   return result;
 }
 
+std::string Edited(const std::string& bytes, std::string_view section, std::string_view key, std::string_view value);
+
 bool WriteInto(const std::string& bytes, std::string_view section, std::string_view key, std::string_view value,
-               const std::string& file);
+               const std::string& file) {
+  return ReplaceWholeFile(file, Edited(bytes, section, key, value));
+}
+
+std::optional<std::string> ReadDescriptor(int fd) {
+  std::string bytes;
+  char chunk[8192];
+  for (;;) {
+    ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return std::nullopt;
+    if (got == 0) return bytes;
+    bytes.append(chunk, static_cast<std::size_t>(got));
+  }
+}
+
+bool WriteDescriptorAt0(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t put = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    done += static_cast<std::size_t>(put);
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -157,18 +188,23 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key, s
   return WriteInto(ReadWholeFile(file).value_or(std::string()), section, key, value, file);
 }
 
+// The counters of Totals.txt change twice per ticket: the file is read and rewritten in place through
+// one descriptor, as the Windows profile functions do, instead of being replaced by a new file.
 bool UpdatePrivateProfileString(std::string_view section, std::string_view key, const char* defaultValue,
                                 std::size_t size, const std::string& file,
                                 std::string (*change)(const std::string& current)) {
-  std::optional<std::string> bytes = ReadWholeFile(file);
+  int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  std::optional<std::string> bytes = ReadDescriptor(fd);
   std::string current = ValueOrDefault(bytes, section, key, defaultValue, size);
-  return WriteInto(bytes.value_or(std::string()), section, key, change(current), file);
+  std::string out = Edited(bytes.value_or(std::string()), section, key, change(current));
+  bool ok = bytes && WriteDescriptorAt0(fd, out) && ::ftruncate(fd, static_cast<off_t>(out.size())) == 0;
+  return ::close(fd) == 0 && ok;
 }
 
 namespace {
 
-bool WriteInto(const std::string& bytes, std::string_view section, std::string_view key, std::string_view value,
-               const std::string& file) {
+std::string Edited(const std::string& bytes, std::string_view section, std::string_view key, std::string_view value) {
   section = Trim(section);
   key = Trim(key);
   while (!value.empty() && IsProfileSpace(value.front())) value.remove_prefix(1);
@@ -207,7 +243,7 @@ bool WriteInto(const std::string& bytes, std::string_view section, std::string_v
     out.append("[").append(section).append("]\r\n");
     out.append(key).append("=").append(value).append("\r\n");
   }
-  return ReplaceWholeFile(file, out);
+  return out;
 }
 
 }  // namespace
