@@ -13,6 +13,7 @@
 #include "platform/component_loader.h"
 #include "platform/component_module.h"
 #include "platform/store.h"
+#include "tests/end_to_end/ticket_folder_scan.h"
 
 namespace endtoend {
 namespace {
@@ -21,11 +22,6 @@ using Clock = std::chrono::steady_clock;
 
 // Written when the folder monitor's start notification reaches the driver: every folder is watched.
 constexpr char kMonitorRunning[] = "[ZEDO] Folder monitor started";
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-  return text;
-}
 
 void WriteAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
@@ -76,6 +72,8 @@ bool CRunningDriver::Start() {
   environment.insert("QOR_DEBUG_LOG", "1");
   m_Process.setProcessEnvironment(environment);
   m_Process.setWorkingDirectory(QString::fromStdString(Base()));
+  // A file, not a pipe: a pipe nobody drains while the test waits elsewhere would stall the driver.
+  m_Process.setStandardErrorFile(QString::fromStdString(LogPath()));
   m_Process.start(QOR_DRIVER_PROGRAM, {"--headless"});
   if (!m_Process.waitForStarted(10000)) return false;
   return WaitForLog(m_Setup.m_RegisterMonitor ? kMonitorRunning : "[ZEDO] MessageBox: [");
@@ -90,7 +88,8 @@ int CRunningDriver::Stop() {
   return m_Process.exitCode();
 }
 
-void CRunningDriver::DropTicket(int ecr, const std::string& fileName, const std::string& text, DropStyle style) {
+void CRunningDriver::DropTicket(int ecr, const std::string& fileName, const std::string& text, DropStyle style,
+                                std::chrono::milliseconds pause) {
   std::string target = Folder(ecr) + "/" + fileName;
   if (style == DropStyle::kRenamed) {
     std::string temporary = target + ".part";
@@ -103,45 +102,47 @@ void CRunningDriver::DropTicket(int ecr, const std::string& fileName, const std:
   ASSERT_GE(fd, 0);
   std::size_t third = text.size() / 3;
   WriteAll(fd, text.substr(0, third));
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  std::this_thread::sleep_for(pause);
   WriteAll(fd, text.substr(third, third));
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  std::this_thread::sleep_for(pause);
   WriteAll(fd, text.substr(2 * third));
   ::close(fd);
 }
 
 std::optional<std::string> CRunningDriver::WaitForReply(int ecr, const std::string& fileName,
                                                         std::chrono::seconds limit) {
-  std::string reply = Folder(ecr) + "/" + Lower(fileName.substr(0, fileName.size() - 4)) + ".rep";
+  std::string reply = ReplyPath(Folder(ecr), fileName);
   Clock::time_point deadline = Clock::now() + limit;
   while (Clock::now() < deadline) {
     if (testsupport::FileExists(reply)) return testsupport::ReadFile(reply);
-    m_Process.waitForReadyRead(20);
-    ReadLog();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return std::nullopt;
 }
 
 std::string CRunningDriver::ReadTicketFile(int ecr, const std::string& fileName, const std::string& extension) const {
-  return testsupport::ReadFile(Folder(ecr) + "/" + Lower(fileName.substr(0, fileName.size() - 4)) + extension);
+  std::string reply = ReplyPath(Folder(ecr), fileName);
+  return testsupport::ReadFile(reply.substr(0, reply.size() - 4) + extension);
 }
 
 bool CRunningDriver::WaitForLog(const std::string& text, std::chrono::seconds limit) {
-  QString wanted = QString::fromStdString(text);
   Clock::time_point deadline = Clock::now() + limit;
   ReadLog();
-  while (!m_Log.contains(wanted) && Clock::now() < deadline && m_Process.state() == QProcess::Running) {
-    m_Process.waitForReadyRead(100);
+  while (m_Log.find(text) == std::string::npos && Clock::now() < deadline && m_Process.state() == QProcess::Running) {
+    m_Process.waitForFinished(20);
     ReadLog();
   }
-  return m_Log.contains(wanted);
+  return m_Log.find(text) != std::string::npos;
 }
 
 std::string CRunningDriver::Log() {
   ReadLog();
-  return m_Log.toStdString();
+  return m_Log;
 }
 
-void CRunningDriver::ReadLog() { m_Log += QString::fromLocal8Bit(m_Process.readAllStandardError()); }
+void CRunningDriver::ReadLog() {
+  std::string whole = testsupport::ReadFile(LogPath());
+  if (testsupport::FileExists(LogPath())) m_Log = whole;
+}
 
 }  // namespace endtoend

@@ -40,9 +40,12 @@ class CRunningDriver {
   const std::string& Base() const { return m_Base.Path(); }
   std::string Folder(int ecr) const;
   std::string RegistryPath() const { return m_Base / "registry"; }
+  // Where the driver's debug log goes.
+  std::string LogPath() const { return m_Base / "driver.log"; }
 
   void DropTicket(int ecr, const std::string& fileName, const std::string& text,
-                  DropStyle style = DropStyle::kRenamed);
+                  DropStyle style = DropStyle::kRenamed,
+                  std::chrono::milliseconds pause = std::chrono::milliseconds(150));
   // The reply file's text once it exists ("<name>.rep", name in lower case), else nothing at the limit.
   std::optional<std::string> WaitForReply(int ecr, const std::string& fileName,
                                           std::chrono::seconds limit = std::chrono::seconds(30));
@@ -57,7 +60,7 @@ class CRunningDriver {
   testsupport::TempFolder m_Base;
   CDriverSetup m_Setup;
   QProcess m_Process;
-  QString m_Log;
+  std::string m_Log;
 };
 
 // One record laid out in fixed columns: the code, then each (offset, text) at its data offset.

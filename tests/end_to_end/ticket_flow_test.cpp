@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <set>
 #include <string>
 
 #include "platform/profile.h"
 #include "tests/end_to_end/running_driver.h"
+#include "tests/end_to_end/ticket_folder_scan.h"
 #include "testsupport/temp_folder.h"
 
 namespace {
@@ -19,17 +19,6 @@ using endtoend::Receipt;
 using endtoend::Record;
 
 constexpr char kFourWarnings[] = "  0    0\n  1    0\n  2    0\n  3    0\n";
-
-// Files a finished ticket must not leave behind.
-std::set<std::string> Leftovers(const std::string& folder) {
-  std::set<std::string> left;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    std::string extension = entry.path().extension().string();
-    if (extension == ".txt" || extension == ".TXT" || extension == ".mmm" || extension == ".xmm" || extension == ".mag")
-      left.insert(entry.path().filename().string());
-  }
-  return left;
-}
 
 TEST(TicketFlow, ReceiptOnEveryRegisterTypeIsAnsweredAndPrinted) {
   CRunningDriver driver;
@@ -43,7 +32,7 @@ TEST(TicketFlow, ReceiptOnEveryRegisterTypeIsAnsweredAndPrinted) {
     EXPECT_EQ(driver.ReadTicketFile(ecr, "sale.txt", ".inf"), kFourWarnings);
     std::string journal = testsupport::ReadFile(driver.Base() + "/Journal/ECR" + std::to_string(ecr) + ".txt");
     EXPECT_NE(journal.find("Water" + std::to_string(ecr)), std::string::npos) << journal;
-    EXPECT_TRUE(Leftovers(driver.Folder(ecr)).empty());
+    EXPECT_TRUE(endtoend::HalfDone(driver.Folder(ecr)).empty());
   }
   EXPECT_EQ(driver.Stop(), 0) << driver.Log();
 }
@@ -59,7 +48,7 @@ TEST(TicketFlow, RejectedAndSlowlyWrittenCapitalisedTickets) {
   driver.DropTicket(3, "TILL7.TXT", Receipt(), DropStyle::kInPieces);
   EXPECT_EQ(driver.WaitForReply(3, "TILL7.TXT"), "0\n") << driver.Log();
   EXPECT_EQ(driver.ReadTicketFile(3, "TILL7.TXT", ".inf"), kFourWarnings);
-  EXPECT_TRUE(Leftovers(driver.Folder(3)).empty());
+  EXPECT_TRUE(endtoend::HalfDone(driver.Folder(3)).empty());
   EXPECT_EQ(driver.Stop(), 0) << driver.Log();
 }
 
@@ -75,7 +64,7 @@ TEST(TicketFlow, ManyTicketsAtOnceAreEachAnsweredExactlyOnce) {
       EXPECT_EQ(driver.WaitForReply(ecr, name), "0\n") << "register " << ecr << " " << name;
       EXPECT_EQ(driver.ReadTicketFile(ecr, name, ".inf"), kFourWarnings) << "register " << ecr << " " << name;
     }
-    EXPECT_TRUE(Leftovers(driver.Folder(ecr)).empty());
+    EXPECT_TRUE(endtoend::HalfDone(driver.Folder(ecr)).empty());
   }
   std::string totals = driver.Base() + "/Totals.txt";
   EXPECT_EQ(platform::GetPrivateProfileString("TICKETS", "Found", "", 9, totals), std::to_string(4 * kPerRegister));
