@@ -52,8 +52,10 @@ std::int32_t CQorThread::WaitComplete(CompletionKind kind) {
 }
 
 // Waits for the register to be in order again and for the command to complete. Each pass that does
-// not end well writes one warning line. There is no overall time limit: only the completion, a
-// failed Write job, or shutdown ends it.
+// not end well writes one warning line. A register that reports trouble is waited for as long as it
+// takes; but once it reports none and still lets a whole period pass without completing the command,
+// the command was lost on its way (the register stopped answering meanwhile): the wait ends with 3,
+// as a time-out does without OnErrorContinue, instead of holding the register until a restart.
 std::int32_t CQorThread::RecoverCompletion(CompletionKind kind, std::int32_t code) {
   CEcrContext& ecr = *m_current;
   const Flag& done = kind == CompletionKind::Write ? ecr.m_WorkComplete : ecr.m_IoDirectComplete;
@@ -72,9 +74,14 @@ std::int32_t CQorThread::RecoverCompletion(CompletionKind kind, std::int32_t cod
       return kCodeTicketVoided;
     }
     bool ends = withResult && done && ecr.m_JobResult != 0;
-    code = ends ? kCodeFailure : ConditionCode(ecr, code);
+    bool lost = !done && inOrder;
+    code = ends || lost ? kCodeFailure : ConditionCode(ecr, code);
     WriteWarning(code);
     if (ends) return code;
+    if (lost) {
+      SendClearOutput();
+      return code;
+    }
   }
 }
 

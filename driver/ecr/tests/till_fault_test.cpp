@@ -198,20 +198,44 @@ TEST_F(TillFault, ALockAttemptThatRunsOutOfMemoryFailsWithSeventeen) {
   EXPECT_FALSE(Called("Write 2 " + kOpen));
 }
 
+TEST_F(TillFault, ASaleLostByARegisterThatStoppedAnsweringIsNotWaitedForForever) {
+  m_Host.SetOptions({true, false, false});
+  ShortenLimits(m_Rig.Ecr(2));
+  CTicketFiles files = Ticket(2, "lost");
+  files.WriteDocument({kOpen, kSale, kClose});
+  std::atomic<bool> silenced{false};
+  m_Host.Spy().SetHook([&](const std::string& method, std::int32_t ecr, const std::string& text) {
+    if (method == "Write" && text == kSale && !silenced.exchange(true)) m_Rig.Emulator().SetNoAnswer(ecr, true);
+  });
+  m_Rig.Emulator().ClearCallLog();
+  std::future<void> job = StartTicket(2, files);
+  ASSERT_TRUE(Eventually([&] { return files.Warnings() == WarningLines({{0, 0}, {1, 3}}); }));
+  m_Rig.Emulator().SetNoAnswer(2, false);
+  ASSERT_EQ(job.wait_for(kGenerous), std::future_status::ready);
+  m_Host.Spy().SetHook({});
+  // One recovery period with the register reporting no trouble, then the sale counts as lost.
+  EXPECT_EQ(files.Warnings(), WarningLines({{0, 0}, {1, 3}, {1, 3}}));
+  EXPECT_EQ(files.Reply(), "3\n");
+  EXPECT_TRUE(Called("ClearOutput 2"));
+  EXPECT_FALSE(Called("Write 2 " + kClose));
+  Settle(2, 1);
+}
+
 TEST_F(TillFault, AtShutdownAWaitingJobLeavesWithoutWritingAnythingMore) {
   m_Host.SetOptions({true, false, false});
   CEcrContext& ecr = m_Rig.Ecr(2);
   ShortenLimits(ecr);
-  m_Rig.Emulator().SetNoAnswer(2, true);
+  m_Rig.Emulator().SetNotOperating(2, true);
   CTicketFiles files = Ticket(2, "shutdown");
   files.WriteDocument({kOpen, kSale, kClose});
   std::future<void> job = StartTicket(2, files);
-  // The recovery wait writes one warning line per period while the register stays silent.
-  ASSERT_TRUE(Eventually([&] { return files.Warnings() == WarningLines({{0, 3}, {0, 3}}); }));
+  // The recovery wait lasts as long as the register reports itself out of operation.
+  ASSERT_TRUE(Eventually([&] { return files.Warnings() == WarningLines({{0, 18}}); }));
   ecr.Cancel();
   ASSERT_EQ(job.wait_for(kGenerous), std::future_status::ready);
+  m_Rig.Emulator().SetNotOperating(2, false);
   std::string warnings = files.Warnings();
-  EXPECT_EQ(warnings.rfind(WarningLines({{0, 3}, {0, 3}}), 0), 0u) << warnings;
+  EXPECT_EQ(warnings.rfind(WarningLines({{0, 18}}), 0), 0u) << warnings;
   EXPECT_FALSE(testsupport::FileExists(files.m_Reply));
   EXPECT_FALSE(testsupport::FileExists(files.m_ReplyWork));
   EXPECT_TRUE(testsupport::FileExists(files.m_Document)) << "an interrupted ticket keeps its document";
