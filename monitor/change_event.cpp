@@ -12,6 +12,17 @@ std::uint32_t WatchMask() {
          IN_MOVE_SELF | IN_ONLYDIR | IN_EXCL_UNLINK;
 }
 
+std::uint32_t AncestorMask() {
+  // IN_MASK_ADD: the ancestor may be a listed folder too (one inode, one watch), whose own events
+  // must keep coming.
+  return IN_CREATE | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_MASK_ADD;
+}
+
+bool CallsForRecovery(std::uint32_t mask) {
+  if (mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_IGNORED)) return true;
+  return (mask & IN_ISDIR) && (mask & (IN_CREATE | IN_MOVED_TO));
+}
+
 ChangeKind ClassifyChange(std::uint32_t mask, std::uint32_t nameLength) {
   if (mask & IN_Q_OVERFLOW) return ChangeKind::kOverflow;
   if (mask & IN_IGNORED) return ChangeKind::kWatchEnded;

@@ -19,6 +19,14 @@ enum class ChangeKind {
 // Events asked of the kernel for each folder: its direct entries only, never its sub-folders.
 std::uint32_t WatchMask();
 
+// Events asked of the kernel for the nearest existing ancestor of a listed folder that is missing:
+// enough to see a folder on the way appear, or the ancestor itself go away.
+std::uint32_t AncestorMask();
+
+// True when an event of an ancestor watch may mean that a missing folder can be found again: a
+// sub-folder created or moved in, or the ancestor itself deleted, moved away, unmounted or unwatched.
+bool CallsForRecovery(std::uint32_t mask);
+
 // Classifies one event by its mask and the length of the name it carries (0 = the folder itself).
 ChangeKind ClassifyChange(std::uint32_t mask, std::uint32_t nameLength);
 

@@ -27,6 +27,9 @@ WaitOutcome WaitAndReport(const WatcherLink& link, WatchSet& set) {
     if ((handles[1].revents & POLLIN) && ConsumeEvent(link.rescanFd)) return WaitOutcome::kRebuild;
     if (handles[2].revents & (POLLERR | POLLNVAL)) return WaitOutcome::kRebuild;
     if ((handles[2].revents & POLLIN) && !set.ReadAvailable()) return WaitOutcome::kRebuild;
+    // A missing folder that is back is watched before anything is posted, so its scan (a raised
+    // file-name flag) takes its place by list order with the other folders' pending changes.
+    if (set.RecoveryWanted()) set.Recover();
     if (std::optional<FolderChange> change = set.TakeLowest()) link.post(*change);
   }
 }

@@ -5,8 +5,9 @@
 //   build:  copy the folder list, watch every folder that can be watched, report the set as built;
 //           on the first build of a start, post the start notification (type 0, first folder).
 //   wait:   stop -> remove the watches and end; rescan or a failed wait -> remove the watches and
-//           build again from the list as it now stands; otherwise read every queued change, then
-//           post the lowest pending notification and wait again (without blocking while any is left).
+//           build again from the list as it now stands; otherwise read every queued change, watch
+//           again any missing folder that has come back (see WatchSet), then post the lowest
+//           pending notification and wait again (without blocking while any is left).
 
 #include <functional>
 #include <string>

@@ -8,12 +8,22 @@
 // All folders share one inotify instance. Two spellings of one folder ("a/b" and "a/b/") get the same
 // watch from the kernel; the set keeps one watch with several entries, and each entry reports under
 // its own spelling.
+//
+// A listed folder that is missing (at the build, or deleted or moved away later) keeps its entry,
+// unwatched, and the set watches its nearest existing ancestor instead, so the folder's return is
+// seen: a sub-folder appearing in that ancestor, or the ancestor going away, asks for a recovery,
+// which watches every missing folder that exists again and raises its file-name flag, since tickets
+// may have been dropped into it before the new watch existed. Recovery touches only the missing
+// entries: the other folders keep their watches, their queued events and their pending flags.
+// Ancestor watches are shared; the kernel gives one inode one watch, so an ancestor watch may also
+// be a listed folder's watch and is then never removed for the ancestor's sake.
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace monitor {
@@ -31,8 +41,9 @@ class WatchSet {
   WatchSet(const WatchSet&) = delete;
   WatchSet& operator=(const WatchSet&) = delete;
 
-  // Drops the previous watches, then watches each folder in list order. A folder that cannot be
-  // watched (missing, not a folder, no access) is left out silently. Returns the number watched.
+  // Drops the previous watches, then watches each folder in list order. A missing folder is
+  // recovered once it appears (see above); any other folder that cannot be watched (not a folder, no
+  // access, under a file) is left out silently. Returns the number watched.
   int Build(const std::vector<std::string>& folders);
   // Removes every watch and discards the events still queued for them, so a later set never
   // reports a change that happened before it was built.
@@ -42,6 +53,12 @@ class WatchSet {
   bool ReadAvailable();
   // Applies one event as the kernel reported it.
   void Apply(int watch, std::uint32_t mask, std::uint32_t nameLength);
+
+  // True when an event since the last recovery may have brought back a missing folder.
+  bool RecoveryWanted() const { return m_RecoveryWanted; }
+  // Watches every missing folder that exists again (raising its file-name flag) and watches the
+  // nearest existing ancestor of each one still missing; drops ancestor watches no longer needed.
+  void Recover();
 
   bool HasPending() const { return m_PendingCount > 0; }
   // The lowest set flag, cleared; nothing when no flag is set.
@@ -57,14 +74,30 @@ class WatchSet {
     std::array<bool, 3> pending{};
   };
 
+  // Where the search for a missing folder landed: a watch on the folder itself (levelsUp 0) or on
+  // an ancestor levelsUp levels above it; watch -1 when nothing on the way can be watched.
+  struct Landing {
+    int watch = -1;
+    int levelsUp = 0;
+  };
+
   void Raise(Entry& entry, int kindIndex);
   void EndWatch(int watch, bool removeFromKernel);
   void RaiseEverywhere();
+  void ApplyToAncestor(int watch, std::uint32_t mask);
+  void TrackMissing(std::size_t index, std::unordered_set<int>& neededAncestors);
+  void Accept(std::size_t index, const Landing& landing, std::unordered_set<int>& neededAncestors);
+  void DropUnconfirmed(const Landing& landing);
+  Landing WatchNearest(const std::string& folder);
+  void MakeLive(std::size_t index, int watch);
+  void DropAncestorsExcept(const std::unordered_set<int>& neededAncestors);
 
   int m_InotifyFd;
   std::vector<Entry> m_Entries;
-  std::unordered_map<int, std::vector<std::size_t>> m_EntriesByWatch;
+  std::unordered_map<int, std::vector<std::size_t>> m_EntriesByWatch;  // live entries only
+  std::unordered_set<int> m_AncestorWatches;
   int m_PendingCount = 0;
+  bool m_RecoveryWanted = false;
 };
 
 }  // namespace monitor

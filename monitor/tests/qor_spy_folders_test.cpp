@@ -100,49 +100,6 @@ TEST(QorSpyList, RemovedFolderIsNoLongerReported) {
   EXPECT_TRUE(fixture.Recorder().TypesFor(folder, from).empty());
 }
 
-TEST(QorSpyList, MissingFolderIsWatchedOnlyFromTheNextListChange) {
-  SpyFixture fixture;
-  std::string missing = fixture.Root() + "/2";
-  std::string present = fixture.MakeFolder("1");
-  fixture.Spy().AddFolder(missing);
-  fixture.Spy().AddFolder(present);
-  ASSERT_TRUE(fixture.StartAndWait());
-  EXPECT_EQ(1, fixture.Recorder().LastBuild());
-  ASSERT_TRUE(fixture.Recorder().WaitFor(missing, kNotifyStarted));  // first listed, even unwatched
-
-  ::mkdir(missing.c_str(), 0755);
-  WriteFile(missing + "/t.txt", "x");
-  WriteFile(present + "/t.txt", "x");
-  // The missing folder is listed first: had it been watched, its changes would have come first.
-  ASSERT_TRUE(fixture.Recorder().WaitFor(present, kNotifyFileName));
-  EXPECT_EQ(std::vector<short>{kNotifyStarted}, fixture.Recorder().TypesFor(missing));
-
-  fixture.Spy().AddFolder(fixture.MakeFolder("3"));
-  ASSERT_EQ(3, fixture.Recorder().WaitForNextBuild());
-  WriteFile(missing + "/u.txt", "x");
-  EXPECT_TRUE(fixture.Recorder().WaitFor(missing, kNotifyFileName));
-}
-
-TEST(QorSpyList, FolderDeletedUnderTheWatcherIsDroppedAndTakenBackAtTheNextListChange) {
-  SpyFixture fixture;
-  std::string doomed = fixture.MakeFolder("1");
-  std::string sentinel = fixture.MakeFolder("sentinel");
-  fixture.Spy().AddFolder(doomed);
-  fixture.Spy().AddFolder(sentinel);
-  ASSERT_TRUE(fixture.StartAndWait());
-
-  ::rmdir(doomed.c_str());
-  ::mkdir(doomed.c_str(), 0755);  // a new folder under the old name: not the watched one
-  WriteFile(doomed + "/t.txt", "x");
-  ASSERT_TRUE(fixture.Settle(sentinel));
-  EXPECT_EQ(0, fixture.Recorder().Count(doomed, kNotifyFileName));
-
-  fixture.Spy().AddFolder(fixture.MakeFolder("3"));
-  ASSERT_EQ(3, fixture.Recorder().WaitForNextBuild());
-  WriteFile(doomed + "/u.txt", "x");
-  EXPECT_TRUE(fixture.Recorder().WaitFor(doomed, kNotifyFileName));
-}
-
 TEST(QorSpyList, BurstInTwoFoldersGivesEachNotificationItsOwnPath) {
   SpyFixture fixture;
   std::string files = fixture.MakeFolder("1");

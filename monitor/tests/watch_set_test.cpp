@@ -116,42 +116,5 @@ TEST_F(WatchSetTest, RebuildDiscardsChangesQueuedBeforeIt) {
   EXPECT_EQ((Taken{{a, 1}, {a, 2}}), ReadAndTakeAll());
 }
 
-TEST_F(WatchSetTest, FolderDeletedOrMovedAwayStopsReportingWhileOthersGoOn) {
-  struct Row {
-    const char* name;
-    void (*takeAway)(const std::string& folder, const std::string& elsewhere);
-  };
-  const Row kRows[] = {
-      {"deleted", [](const std::string& folder, const std::string&) { ::rmdir(folder.c_str()); }},
-      {"moved away", [](const std::string& folder, const std::string& elsewhere) {
-         std::rename(folder.c_str(), elsewhere.c_str());
-       }},
-  };
-  for (const Row& row : kRows) {
-    SCOPED_TRACE(row.name);
-    testsupport::TempFolder temp;
-    std::string gone = temp / "gone";
-    std::string kept = temp / "kept";
-    std::string elsewhere = temp / "elsewhere";
-    ::mkdir(gone.c_str(), 0755);
-    ::mkdir(kept.c_str(), 0755);
-    WatchSet set(m_Inotify.Get());
-    set.Build({gone, kept});
-
-    row.takeAway(gone, elsewhere);
-    ::mkdir(gone.c_str(), 0755);
-    WriteFile(gone + "/t.txt", "x");
-    // The moved folder, no longer under its listed path.
-    if (testsupport::FileExists(elsewhere)) WriteFile(elsewhere + "/t.txt", "x");
-    WriteFile(kept + "/t.txt", "x");
-
-    ASSERT_TRUE(set.ReadAvailable());
-    EXPECT_EQ(1, set.WatchedCount());
-    std::vector<std::string> paths;
-    while (std::optional<FolderChange> change = set.TakeLowest()) paths.push_back(change->path);
-    EXPECT_EQ((std::vector<std::string>{kept, kept}), paths);
-  }
-}
-
 }  // namespace
 }  // namespace monitor
