@@ -81,6 +81,7 @@ TEST(QorSpyRecovery, TicketFolderBackUnderItsPathIsScannedAndWatchedAgain) {
        }},
       {"deleted, a prepared folder with a ticket moved in", true, [](auto& l) { RemoveDir(l.ticket); },
        MoveInPreparedFolder},
+      {"replaced by a prepared folder with a ticket moved over it", true, [](auto&) {}, MoveInPreparedFolder},
       {"moved away, made again, ticket dropped", true, [](auto& l) { Rename(l.ticket, l.elsewhere + "-old"); },
        [](auto& l) {
          MakeDir(l.ticket);
