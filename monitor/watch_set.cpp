@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <map>
 
 #include "monitor/change_event.h"
 
@@ -28,6 +29,12 @@ std::string ParentFolder(const std::string& path) {
 }  // namespace
 
 int WatchSet::Build(const std::vector<std::string>& folders) {
+  // A rebuild keeps what the previous set still had to report, changes queued included.
+  std::map<std::string, std::array<bool, 3>> previous;
+  if (m_Built) {
+    ReadAvailable();
+    for (const Entry& entry : m_Entries) previous[entry.path] = entry.pending;
+  }
   Clear();
   bool anyMissing = false;
   for (const std::string& folder : folders) {
@@ -38,6 +45,18 @@ int WatchSet::Build(const std::vector<std::string>& folders) {
     else anyMissing = true;
   }
   if (anyMissing) Recover();
+  // A folder new to the list is scanned once watched: tickets may wait in it already, or have been
+  // dropped before its watch existed. The first build leaves that to the start notification.
+  for (Entry& entry : m_Entries) {
+    auto before = previous.find(entry.path);
+    if (before == previous.end()) {
+      if (m_Built) Raise(entry, 1);
+      continue;
+    }
+    for (int kindIndex = 0; kindIndex < 3; ++kindIndex)
+      if (before->second[kindIndex]) Raise(entry, kindIndex);
+  }
+  m_Built = true;
   return WatchedCount();
 }
 

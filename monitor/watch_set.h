@@ -43,7 +43,9 @@ class WatchSet {
 
   // Drops the previous watches, then watches each folder in list order. A missing folder is
   // recovered once it appears (see above); any other folder that cannot be watched (not a folder, no
-  // access, under a file) is left out silently. Returns the number watched.
+  // access, under a file) is left out silently. On a rebuild, the changes the previous set still had
+  // to report are kept, and a folder new to the list gets its file-name flag raised once watched, so
+  // the client scans what was dropped into it before. Returns the number watched.
   int Build(const std::vector<std::string>& folders);
   // Removes every watch and discards the events still queued for them, so a later set never
   // reports a change that happened before it was built.
@@ -98,6 +100,7 @@ class WatchSet {
   std::unordered_set<int> m_AncestorWatches;
   int m_PendingCount = 0;
   bool m_RecoveryWanted = false;
+  bool m_Built = false;  // a first build has been made
 };
 
 }  // namespace monitor

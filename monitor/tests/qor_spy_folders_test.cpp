@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "monitor/qor_spy.h"
 #include "monitor/tests/spy_fixture.h"
@@ -98,6 +100,28 @@ TEST(QorSpyList, RemovedFolderIsNoLongerReported) {
   ASSERT_TRUE(fixture.Settle(sentinel));
 
   EXPECT_TRUE(fixture.Recorder().TypesFor(folder, from).empty());
+}
+
+// As the driver does when its ticket root changes: each old folder removed and its new one added
+// while the watcher runs. Tickets already waiting in a new folder (or dropped before its watch
+// exists) are reported once it is watched; a change still pending in a folder that stays is kept.
+TEST(QorSpyList, FoldersAddedWhileRunningAreReportedOnceWatched) {
+  SpyFixture fixture;
+  std::vector<std::string> oldFolders = {fixture.MakeFolder("1"), fixture.MakeFolder("2")};
+  std::string staying = fixture.MakeFolder("staying");
+  for (const std::string& folder : oldFolders) fixture.Spy().AddFolder(folder);
+  fixture.Spy().AddFolder(staying);
+  ASSERT_TRUE(fixture.StartAndWait());
+  fixture.MakeFolder("moved");
+  std::vector<std::string> newFolders = {fixture.MakeFolder("moved/1"), fixture.MakeFolder("moved/2")};
+  for (const std::string& folder : newFolders) WriteFile(folder + "/waiting.txt", "x");
+  for (int index = 0; index < 2; ++index) {
+    fixture.Spy().RemoveFolder(oldFolders[index]);
+    fixture.Spy().AddFolder(newFolders[index]);
+  }
+  for (const std::string& folder : newFolders)
+    EXPECT_TRUE(fixture.Recorder().WaitFor(folder, kNotifyFileName)) << folder;
+  EXPECT_TRUE(fixture.Settle(staying));
 }
 
 TEST(QorSpyList, BurstInTwoFoldersGivesEachNotificationItsOwnPath) {

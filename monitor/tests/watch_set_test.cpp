@@ -105,12 +105,16 @@ TEST_F(WatchSetTest, QueueOverflowRaisesEveryKindInEveryWatchedFolder) {
             ReadAndTakeAll());
 }
 
-TEST_F(WatchSetTest, RebuildDiscardsChangesQueuedBeforeIt) {
+// A ticket dropped just before the list changed must still be reported: dropping the changes a
+// rebuild finds queued would leave it unanswered until the next change of its folder.
+TEST_F(WatchSetTest, RebuildKeepsChangesQueuedBeforeItAndReportsNewFoldersOnce) {
   std::string a = MakeFolder("a");
+  std::string b = MakeFolder("b");
   m_Set.Build({a});
   WriteFile(a + "/before.txt", "x");
-  m_Set.Build({a});
-  EXPECT_EQ(Taken{}, ReadAndTakeAll());
+  WriteFile(b + "/waiting.txt", "x");
+  m_Set.Build({a, b});
+  EXPECT_EQ((Taken{{a, 1}, {a, 2}, {b, 2}}), ReadAndTakeAll());
 
   WriteFile(a + "/after.txt", "x");
   EXPECT_EQ((Taken{{a, 1}, {a, 2}}), ReadAndTakeAll());
