@@ -44,8 +44,13 @@ bool IsTicketFileName(std::string_view name) {
 bool WriteTicketReply(const CTicketNames& names, int code) {
   std::FILE* reply = std::fopen(names.m_Mag.c_str(), "w");
   if (!reply) return false;
-  std::fprintf(reply, "%d\n", code);
-  std::fclose(reply);
+  bool written = std::fprintf(reply, "%d\n", code) > 0;
+  written = std::fclose(reply) == 0 && written;
+  // A reply the disk would not take whole is no reply: an empty ".rep" would read as an answer.
+  if (!written) {
+    ::unlink(names.m_Mag.c_str());
+    return false;
+  }
   std::rename(names.m_Mag.c_str(), names.m_Rep.c_str());
   return true;
 }

@@ -29,7 +29,8 @@ std::string NumberedName(std::string_view ticketPath, int sequenceNumber);
 // True for a name ending in ".txt" in any letter case.
 bool IsTicketFileName(std::string_view name);
 
-// Writes the reply code to ".mag" and renames it to ".rep"; false when ".mag" cannot be opened.
+// Writes the reply code to ".mag" and renames it to ".rep"; false (and no ".mag" left) when ".mag"
+// cannot be opened or written whole.
 bool WriteTicketReply(const CTicketNames& names, int code);
 
 // Removes a file; a file that is not there or cannot be removed is ignored.
