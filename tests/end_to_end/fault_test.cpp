@@ -22,12 +22,6 @@ using endtoend::CRunningDriver;
 using endtoend::Receipt;
 using endtoend::Record;
 
-int Occurrences(const std::string& text, const std::string& word) {
-  int count = 0;
-  for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + word.size())) ++count;
-  return count;
-}
-
 std::string Journal(CRunningDriver& driver, int ecr) {
   return testsupport::ReadFile(driver.Base() + "/Journal/ECR" + std::to_string(ecr) + ".txt");
 }
@@ -52,7 +46,7 @@ TEST(Faults, TicketFolderDeletedAndMadeAgainIsWatchedAgain) {
   std::filesystem::rename(prepared, driver.Folder(2));
   EXPECT_EQ(driver.WaitForReply(2, "waiting.txt"), "0\n") << driver.Log();
 
-  EXPECT_EQ(Occurrences(Journal(driver, 2), "Waiting"), 1);
+  EXPECT_EQ(endtoend::Occurrences(Journal(driver, 2), "Waiting"), 1);
   EXPECT_TRUE(endtoend::HalfDone(driver.Folder(2)).empty());
 
   // The whole ticket root deleted, and one register's folder made again under a new root.
@@ -129,9 +123,9 @@ TEST(Faults, DiskRefusingWritesInTheTicketFolderNeverLeavesAFalseReply) {
   driver.DropTicket(2, "later.txt", Receipt("Later"));
   EXPECT_EQ(driver.WaitForReply(2, "later.txt"), "0\n") << driver.Log();
   std::string journal = Journal(driver, 2);
-  EXPECT_EQ(Occurrences(journal, "Full"), 0);
-  EXPECT_EQ(Occurrences(journal, "Held"), 0);
-  EXPECT_EQ(Occurrences(journal, "Later"), 1);
+  EXPECT_EQ(endtoend::Occurrences(journal, "Full"), 0);
+  EXPECT_EQ(endtoend::Occurrences(journal, "Held"), 0);
+  EXPECT_EQ(endtoend::Occurrences(journal, "Later"), 1);
   EXPECT_EQ(driver.Stop(), 0) << driver.Log();
 }
 
@@ -159,7 +153,7 @@ TEST(Faults, RegisterThatStopsAnsweringMidReceiptHoldsNothingUp) {
 
   driver.DropTicket(1, "meanwhile.txt", Receipt("Meanwhile"));
   EXPECT_EQ(driver.WaitForReply(1, "meanwhile.txt"), "0\n") << driver.Log();
-  ASSERT_EQ(Occurrences(Journal(driver, 2), "ITEM20"), 0) << "the register did not stop in the middle";
+  ASSERT_EQ(endtoend::Occurrences(Journal(driver, 2), "ITEM20"), 0) << "the register did not stop in the middle";
   EXPECT_FALSE(testsupport::FileExists(endtoend::ReplyPath(driver.Folder(2), "long.txt")));
 
   // Answering again, the register never completes the sale it lost: the driver gives the receipt up
@@ -175,12 +169,12 @@ TEST(Faults, RegisterThatStopsAnsweringMidReceiptHoldsNothingUp) {
   for (int n = 1; n <= 20; ++n) {
     char item[8];
     std::snprintf(item, sizeof item, "ITEM%02d", n);
-    EXPECT_LE(Occurrences(journal, item), n <= 5 ? 1 : 0) << item;
+    EXPECT_LE(endtoend::Occurrences(journal, item), n <= 5 ? 1 : 0) << item;
     if (n <= 5) {
-      EXPECT_EQ(Occurrences(journal, item), 1) << item;
+      EXPECT_EQ(endtoend::Occurrences(journal, item), 1) << item;
     }
   }
-  EXPECT_EQ(Occurrences(journal, "RECEIPT VOIDED"), 1);
+  EXPECT_EQ(endtoend::Occurrences(journal, "RECEIPT VOIDED"), 1);
   EXPECT_EQ(driver.Stop(), 0) << driver.Log();
 }
 

@@ -189,18 +189,12 @@ class CFaultSchedule {
   int m_GenericErrors = 0;
 };
 
-int Occurrences(const std::string& text, const std::string& word) {
-  int count = 0;
-  for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + word.size())) ++count;
-  return count;
-}
-
 // What a dropped ticket must have left behind once answered.
 void CheckAnswered(CRunningDriver& driver, const CDropped& ticket, const std::string& journal) {
   SCOPED_TRACE("register " + std::to_string(ticket.m_Ecr) + " ticket " + ticket.m_Name);
   static const std::regex kOneCode("[0-9]+\n");
   ASSERT_TRUE(std::regex_match(ticket.m_Reply, kOneCode)) << ticket.m_Reply;
-  int printed = ticket.m_Item.empty() ? 0 : Occurrences(journal, ticket.m_Item);
+  int printed = ticket.m_Item.empty() ? 0 : endtoend::Occurrences(journal, ticket.m_Item);
   switch (ticket.m_Kind) {
     case TicketKind::kRejected:
       EXPECT_EQ(ticket.m_Reply, "22\n");

@@ -31,4 +31,10 @@ int CountWithExtension(const std::string& folder, const std::string& extension, 
   return count;
 }
 
+int Occurrences(const std::string& text, const std::string& word) {
+  int count = 0;
+  for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + word.size())) ++count;
+  return count;
+}
+
 }  // namespace endtoend

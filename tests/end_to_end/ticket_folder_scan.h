@@ -13,5 +13,7 @@ std::string ReplyPath(const std::string& folder, const std::string& ticketName);
 std::vector<std::string> HalfDone(const std::string& folder);
 // Files of the folder with that extension whose names begin with prefix.
 int CountWithExtension(const std::string& folder, const std::string& extension, const std::string& prefix = "");
+// How often word stands in text (a register's journal): a receipt printed twice shows its items twice.
+int Occurrences(const std::string& text, const std::string& word);
 
 }  // namespace endtoend
