@@ -14,6 +14,7 @@
 #include <set>
 
 #include "monitor/qor_spy.h"
+#include "monitor/tests/folder_steps.h"
 #include "monitor/tests/spy_fixture.h"
 #include "testsupport/temp_folder.h"
 
@@ -54,11 +55,6 @@ struct Layout {
 };
 using Step = std::function<void(const Layout&)>;
 
-void MakeDir(const std::string& path) { ASSERT_EQ(0, ::mkdir(path.c_str(), 0755)) << path; }
-void RemoveDir(const std::string& path) { ASSERT_EQ(0, ::rmdir(path.c_str())) << path; }
-void Rename(const std::string& from, const std::string& to) {
-  ASSERT_EQ(0, std::rename(from.c_str(), to.c_str())) << from << " -> " << to;
-}
 void DropTicket(const Layout& layout) { WriteFile(layout.ticket + "/ticket.txt", "ticket"); }
 void MoveInPreparedFolder(const Layout& layout) {
   MakeDir(layout.elsewhere);

@@ -13,12 +13,16 @@
 #include <vector>
 
 #include "monitor/file_descriptor.h"
+#include "monitor/tests/folder_steps.h"
 #include "monitor/watch_set.h"
 #include "testsupport/temp_folder.h"
 
 namespace monitor {
 namespace {
 
+using test::MakeDir;
+using test::RemoveDir;
+using test::Rename;
 using testsupport::FileExists;
 using testsupport::WriteFile;
 using Taken = std::vector<std::pair<std::string, short>>;
@@ -33,11 +37,6 @@ struct Layout {
 };
 using Step = std::function<void(const Layout&)>;
 
-void MakeDir(const std::string& path) { ASSERT_EQ(0, ::mkdir(path.c_str(), 0755)) << path; }
-void RemoveDir(const std::string& path) { ASSERT_EQ(0, ::rmdir(path.c_str())) << path; }
-void Rename(const std::string& from, const std::string& to) {
-  ASSERT_EQ(0, std::rename(from.c_str(), to.c_str())) << from << " -> " << to;
-}
 
 class WatchSetRecoveryTest : public ::testing::Test {
  protected:
