@@ -148,8 +148,7 @@ TEST(Faults, RegisterThatStopsAnsweringMidReceiptHoldsNothingUp) {
   ASSERT_TRUE(driver.Start()) << driver.Log();
   driver.DropTicket(2, "long.txt", LongReceipt());
   ASSERT_TRUE(driver.WaitForLog("<DESCRIPTION>ITEM05</DESCRIPTION>")) << driver.Log();
-  testsupport::WriteFile(driver.Base() + "/QorEmulator.new", registers + "[ECR2]\r\nLineDelayMs=100\r\nNoAnswer=1\r\n");
-  std::filesystem::rename(driver.Base() + "/QorEmulator.new", driver.Base() + "/QorEmulator.ini");
+  driver.SetEmulatorSettings(registers + "[ECR2]\r\nLineDelayMs=100\r\nNoAnswer=1\r\n");
 
   driver.DropTicket(1, "meanwhile.txt", Receipt("Meanwhile"));
   EXPECT_EQ(driver.WaitForReply(1, "meanwhile.txt"), "0\n") << driver.Log();
@@ -158,8 +157,7 @@ TEST(Faults, RegisterThatStopsAnsweringMidReceiptHoldsNothingUp) {
 
   // Answering again, the register never completes the sale it lost: the driver gives the receipt up
   // with 3 instead of holding the register, the till voids what was printed, and the register works on.
-  testsupport::WriteFile(driver.Base() + "/QorEmulator.new", registers);
-  std::filesystem::rename(driver.Base() + "/QorEmulator.new", driver.Base() + "/QorEmulator.ini");
+  driver.SetEmulatorSettings(registers);
   EXPECT_EQ(driver.WaitForReply(2, "long.txt", std::chrono::seconds(60)), "3\n") << driver.Log();
   driver.DropTicket(2, "void.txt", "8\n");
   EXPECT_EQ(driver.WaitForReply(2, "void.txt"), "0\n") << driver.Log();

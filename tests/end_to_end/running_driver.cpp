@@ -88,6 +88,12 @@ int CRunningDriver::Stop() {
   return m_Process.exitCode();
 }
 
+void CRunningDriver::SetEmulatorSettings(const std::string& text) {
+  std::string settings = m_Base / "QorEmulator.ini";
+  testsupport::WriteFile(settings + ".new", text);
+  ASSERT_EQ(::rename((settings + ".new").c_str(), settings.c_str()), 0);
+}
+
 void CRunningDriver::DropTicket(int ecr, const std::string& fileName, const std::string& text, DropStyle style,
                                 std::chrono::milliseconds pause) {
   std::string target = Folder(ecr) + "/" + fileName;

@@ -43,6 +43,9 @@ class CRunningDriver {
   // Where the driver's debug log goes.
   std::string LogPath() const { return m_Base / "driver.log"; }
 
+  // Replaces "QorEmulator.ini" whole, as one rename: the running emulator picks up the new faults.
+  void SetEmulatorSettings(const std::string& text);
+
   void DropTicket(int ecr, const std::string& fileName, const std::string& text,
                   DropStyle style = DropStyle::kRenamed,
                   std::chrono::milliseconds pause = std::chrono::milliseconds(150));

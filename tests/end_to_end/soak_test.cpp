@@ -153,8 +153,8 @@ class CPointOfSale {
 // settings file, as an operator and a tired printer would, until told to stop; leaves every fault off.
 class CFaultSchedule {
  public:
-  CFaultSchedule(std::string settingsPath, std::string registers, unsigned seed)
-      : m_SettingsPath(std::move(settingsPath)), m_Registers(std::move(registers)), m_Random(seed) {}
+  CFaultSchedule(CRunningDriver& driver, std::string registers, unsigned seed)
+      : m_Driver(driver), m_Registers(std::move(registers)), m_Random(seed) {}
 
   void Run() {
     while (!m_Stop) {
@@ -175,13 +175,9 @@ class CFaultSchedule {
   void Pause(int from, int to) {
     std::this_thread::sleep_for(std::chrono::milliseconds(from + static_cast<int>(m_Random() % (to - from))));
   }
-  void Write(const std::string& faults) {
-    std::string temporary = m_SettingsPath + ".new";
-    testsupport::WriteFile(temporary, m_Registers + faults);
-    std::filesystem::rename(temporary, m_SettingsPath);
-  }
+  void Write(const std::string& faults) { m_Driver.SetEmulatorSettings(m_Registers + faults); }
 
-  std::string m_SettingsPath;
+  CRunningDriver& m_Driver;
   std::string m_Registers;
   std::mt19937 m_Random;
   std::atomic<bool> m_Stop{false};
@@ -228,7 +224,7 @@ TEST(Soak, MixedTicketsUnderRandomRegisterFaultsAreEachAnsweredOnce) {
   ASSERT_TRUE(driver.Start()) << driver.Log();
   std::filesystem::create_directories(driver.Folder(kNoRegister));
 
-  CFaultSchedule faults(driver.Base() + "/QorEmulator.ini", registers, seed);
+  CFaultSchedule faults(driver, registers, seed);
   std::thread faultThread([&] { faults.Run(); });
   std::vector<CPointOfSale> tills;
   for (int ecr = 1; ecr <= kRegisters; ++ecr)
