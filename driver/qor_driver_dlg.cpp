@@ -90,6 +90,14 @@ JobStartResult CQorDriverDlg::StartTicketJob(const CTicketJob& job) {
   return driver::StartTicketJob(*this, job, [this](CQorThread& thread) { m_JobThreads.push_back(thread.Identity()); });
 }
 
+void CQorDriverDlg::PauseForWriter(std::chrono::milliseconds pause) {
+  if (m_Qor) {
+    m_Qor->PauseHandlingEvents(pause);
+  } else {
+    ITicketHost::PauseForWriter(pause);
+  }
+}
+
 CEcrContext* CQorDriverDlg::FindEcr(std::int32_t ecr) {
   for (const auto& context : m_EcrList)
     if (context->m_EcrId == ecr) return context.get();

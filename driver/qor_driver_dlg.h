@@ -120,6 +120,7 @@ class CQorDriverDlg final : public QObject,
   bool IsServiceSuspended() const override { return m_ServiceSuspended; }
   bool DescriptionCheck() const override { return m_Settings.m_DescriptionCheck; }
   JobStartResult StartTicketJob(const CTicketJob& job) override;
+  void PauseForWriter(std::chrono::milliseconds pause) override;
 
   // IFollowUpPoster
   void PostExchangeDone(std::int32_t ecr) override { PostMessage(WindowMessage::WM_EXCHANGEDONE, ecr); }

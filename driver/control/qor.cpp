@@ -62,8 +62,43 @@ void CQor::Queue(Delivery delivery) {
     if (m_Sink != nullptr) delivery(*m_Sink);
     return;
   }
-  QMetaObject::invokeMethod(
-      this, [this, delivery] { if (m_Sink != nullptr) delivery(*m_Sink); }, Qt::QueuedConnection);
+  Enqueue([this, delivery] { if (m_Sink != nullptr) delivery(*m_Sink); });
+}
+
+// One posted call per event wakes the event loop; whichever runs first, it or a pause, delivers the
+// event, and the other finds it gone.
+void CQor::Enqueue(std::function<void()> delivery) {
+  {
+    std::lock_guard guard(m_QueueLock);
+    m_Queued.push_back(std::move(delivery));
+  }
+  m_EventQueued.notify_one();
+  QMetaObject::invokeMethod(this, [this] { DeliverQueued(); }, Qt::QueuedConnection);
+}
+
+// One at a time and outside the lock: a handler may raise the next event itself.
+void CQor::DeliverQueued() {
+  for (;;) {
+    std::function<void()> delivery;
+    {
+      std::lock_guard guard(m_QueueLock);
+      if (m_Queued.empty()) return;
+      delivery = std::move(m_Queued.front());
+      m_Queued.pop_front();
+    }
+    delivery();
+  }
+}
+
+void CQor::PauseHandlingEvents(std::chrono::milliseconds pause) {
+  const auto end = std::chrono::steady_clock::now() + pause;
+  std::unique_lock lock(m_QueueLock);
+  while (m_EventQueued.wait_until(lock, end, [this] { return !m_Queued.empty(); })) {
+    lock.unlock();
+    DeliverQueued();
+    lock.lock();
+    if (std::chrono::steady_clock::now() >= end) return;  // what comes later waits for the event loop
+  }
 }
 
 template <class Ask>
@@ -73,17 +108,14 @@ void CQor::AskForReply(Ask ask, std::optional<std::string>& reply) {
     return;
   }
   auto pending = std::make_shared<CPendingReply>();
-  QMetaObject::invokeMethod(
-      this,
-      [this, ask, pending] {
-        std::optional<std::string> answer;
-        if (m_Sink != nullptr && !m_Closing.load()) ask(*m_Sink, answer);
-        std::lock_guard guard(m_ReplyLock);
-        pending->m_Reply = std::move(answer);
-        pending->m_Done = true;
-        m_ReplyReady.notify_all();
-      },
-      Qt::QueuedConnection);
+  Enqueue([this, ask, pending] {
+    std::optional<std::string> answer;
+    if (m_Sink != nullptr && !m_Closing.load()) ask(*m_Sink, answer);
+    std::lock_guard guard(m_ReplyLock);
+    pending->m_Reply = std::move(answer);
+    pending->m_Done = true;
+    m_ReplyReady.notify_all();
+  });
   std::unique_lock lock(m_ReplyLock);
   m_ReplyReady.wait(lock, [&] { return pending->m_Done || m_Closing.load(); });
   reply = pending->m_Done ? pending->m_Reply : std::nullopt;

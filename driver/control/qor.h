@@ -2,13 +2,18 @@
 // CQor: the driver's wrapper of the fiscal control. It forwards every property and method to the
 // wrapped control and moves every event of the control onto the thread this object lives on (the
 // window thread): events raised on that thread are handled at once, events from other threads are
-// queued to it. DataEvent and RequestEvent need their reply before the control goes on, so off the
-// window thread their caller waits for the queued handler; Close (or destruction) releases such a
-// waiting caller with no reply, so a control that stops its own threads cannot wait on the window thread.
+// queued to it, in the order raised. The window thread handles them when it returns to its event loop,
+// or while it pauses in PauseHandlingEvents. DataEvent and RequestEvent need their reply before the
+// control goes on, so off the window thread their caller waits for the queued handler; Close (or
+// destruction) releases such a waiting caller with no reply, so a control that stops its own threads
+// cannot wait on the window thread.
 
 #include <QObject>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <deque>
+#include <functional>
 #include <mutex>
 
 #include "driver/control/fiscal_control.h"
@@ -23,6 +28,10 @@ class CQor final : public QObject, public IFiscalControl, private IFiscalControl
 
   // The handler of the events, called on this object's thread.
   void SetEventSink(IFiscalControlEvents* sink) override;
+
+  // On this object's thread: does nothing else for the given time but hand the queued events to the
+  // handler as they arrive, so registers do not wait for their completions while the thread pauses.
+  void PauseHandlingEvents(std::chrono::milliseconds pause);
 
   void SetBooleanProperty(int dispid, bool value) override;
   bool GetBooleanProperty(int dispid) const override;
@@ -51,6 +60,9 @@ class CQor final : public QObject, public IFiscalControl, private IFiscalControl
   bool OnOwnThread() const;
   template <class Delivery>
   void Queue(Delivery delivery);
+  void Enqueue(std::function<void()> delivery);
+  // Hands every queued event to the handler, oldest first.
+  void DeliverQueued();
   // Runs ask (which fills the reply) on the window thread and waits for it, unless released by Close.
   template <class Ask>
   void AskForReply(Ask ask, std::optional<std::string>& reply);
@@ -59,6 +71,9 @@ class CQor final : public QObject, public IFiscalControl, private IFiscalControl
   IFiscalControl& m_Control;
   IFiscalControlEvents* m_Sink = nullptr;  // touched on this object's thread only
   std::atomic<bool> m_Closing{false};
+  std::mutex m_QueueLock;
+  std::condition_variable m_EventQueued;
+  std::deque<std::function<void()>> m_Queued;
   std::mutex m_ReplyLock;
   std::condition_variable m_ReplyReady;
 };

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <thread>
 #include <vector>
 
 #include "driver/tickets/command_document.h"
@@ -137,7 +136,7 @@ void CTicketIntake::ProcessTicketFile(int /*notificationType*/, const std::strin
 bool CTicketIntake::WaitForWriter(const CTicketNames& ticket) {
   steady_clock::time_point start = steady_clock::now();
   for (;;) {
-    std::this_thread::sleep_for(kWriterPoll);
+    m_Host.PauseForWriter(kWriterPoll);
     unsigned error = platform::TryOpenExclusive(ticket.m_Real);
     if (error == platform::kErrorSuccess) return true;
     if (error == platform::kErrorFileNotFound || steady_clock::now() - start >= m_WriterWaitLimit) {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 
 #include "driver/control/ecr_context.h"
 #include "driver/tickets/ticket_files.h"
@@ -38,6 +39,9 @@ class ITicketHost {
   virtual bool IsServiceSuspended() const = 0;
   virtual bool DescriptionCheck() const = 0;
   virtual JobStartResult StartTicketJob(const CTicketJob& job) = 0;
+  // One pause of the wait for a ticket's writer. The driver goes on handling the registers' events
+  // meanwhile, so the jobs already started are not held up by tickets still being written.
+  virtual void PauseForWriter(std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }
 };
 
 // Result of ParseInputFileTxt.

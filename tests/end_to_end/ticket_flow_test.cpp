@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/profile.h"
@@ -69,6 +70,31 @@ TEST(TicketFlow, ManyTicketsAtOnceAreEachAnsweredExactlyOnce) {
   std::string totals = driver.Base() + "/Totals.txt";
   EXPECT_EQ(platform::GetPrivateProfileString("TICKETS", "Found", "", 9, totals), std::to_string(4 * kPerRegister));
   EXPECT_EQ(platform::GetPrivateProfileString("TICKETS", "Done", "", 9, totals), std::to_string(4 * kPerRegister));
+  EXPECT_EQ(driver.Stop(), 0) << driver.Log();
+}
+
+// While the driver waits for a till that is still writing its ticket, a sale already under way on
+// another register is finished and answered: its register is not kept waiting for that writer.
+TEST(TicketFlow, ASaleUnderWayIsAnsweredWhileAnotherTicketIsStillBeingWritten) {
+  endtoend::CDriverSetup setup;
+  setup.m_EmulatorIni = "[Registers]\r\n1=1\r\n2=2\r\n[ECR1]\r\nLineDelayMs=150\r\n";
+  CRunningDriver driver(setup);
+  ASSERT_TRUE(driver.Start()) << driver.Log();
+  driver.DropTicket(1, "sale.txt", Receipt("Slow"));
+  ASSERT_TRUE(driver.WaitForLog("<DESCRIPTION>Slow</DESCRIPTION>")) << driver.Log();
+
+  const std::string ticket = Receipt("Held");
+  const std::size_t firstLine = ticket.find('\n') + 1;
+  std::ofstream held(driver.Folder(2) + "/held.txt", std::ios::binary);
+  held << ticket.substr(0, firstLine) << std::flush;
+  ASSERT_TRUE(driver.WaitForLog("ProcessTicketFile for id 2")) << driver.Log();
+  // The writer wait gives up after 10 s; the sale must be answered well before, while it goes on.
+  EXPECT_EQ(driver.WaitForReply(1, "sale.txt", std::chrono::seconds(8)), "0\n") << driver.Log();
+  EXPECT_EQ(driver.Log().find("CreateFile ERROR"), std::string::npos) << "the writer wait ended first";
+
+  held << ticket.substr(firstLine);
+  held.close();
+  EXPECT_EQ(driver.WaitForReply(2, "held.txt"), "0\n") << driver.Log();
   EXPECT_EQ(driver.Stop(), 0) << driver.Log();
 }
 

@@ -1,10 +1,11 @@
-// CQor moves the control's events onto its window thread, keeps their order, and at Close releases a
-// control thread that waits for the reply to a data question.
+// CQor moves the control's events onto its window thread, keeps their order, hands them over while
+// that thread pauses, and at Close releases a control thread that waits for the reply to a data question.
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QThread>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <future>
@@ -84,6 +85,45 @@ TEST(QorWrapper, EventsArriveOnTheWindowThreadInTheOrderTheyWereRaised) {
   ASSERT_TRUE(sink.WaitForCount(1));  // the register's first status
   ASSERT_EQ(0, qor->IODirect(1, "0;*2;+4;*G;*3;", 0));
   ASSERT_TRUE(sink.WaitForCount(6));
+  EXPECT_EQ((std::vector<std::string>{"Status", "Status", "Status", "Data B81", "Status", "DirectIO"}), sink.Names());
+  for (QThread* thread : sink.Threads()) EXPECT_EQ(&window, thread);
+  qor->Close();
+  window.quit();
+  window.wait();
+  qor.reset();
+}
+
+// A window thread pausing (as it does while a ticket's writer still holds the ticket) answers the
+// register's questions and takes its completions meanwhile, each exactly once and in order.
+TEST(QorWrapper, EventsAreHandledWhileTheWindowThreadPauses) {
+  testsupport::TempFolder base;
+  testsupport::WriteFile(base / "QorEmulator.ini", "[Registers]\n1=1\n");
+  EnsureApplication();
+  emulator::CEmulatorControl emulatorControl(base.Path());
+  QThread window;
+  CThreadRecordingSink sink;
+  auto qor = std::make_unique<CQor>(emulatorControl);
+  qor->SetEventSink(&sink);
+  qor->moveToThread(&window);
+  window.start();
+  ASSERT_EQ(0, qor->Open(""));
+  ASSERT_TRUE(sink.WaitForCount(1));
+
+  std::promise<void> pausing;
+  std::atomic<bool> pauseOver{false};
+  QMetaObject::invokeMethod(qor.get(), [&] {
+    pausing.set_value();
+    qor->PauseHandlingEvents(std::chrono::seconds(3));
+    pauseOver = true;
+  });
+  pausing.get_future().wait();
+  ASSERT_EQ(0, qor->IODirect(1, "0;*2;+4;*G;*3;", 0));
+  ASSERT_TRUE(sink.WaitForCount(6));
+  EXPECT_FALSE(pauseOver.load()) << "the events waited for the end of the pause";
+
+  // Once the event loop runs again, the calls posted for those events find nothing left to hand over.
+  QMetaObject::invokeMethod(qor.get(), [] {}, Qt::BlockingQueuedConnection);
+  EXPECT_TRUE(pauseOver.load());
   EXPECT_EQ((std::vector<std::string>{"Status", "Status", "Status", "Data B81", "Status", "DirectIO"}), sink.Names());
   for (QThread* thread : sink.Threads()) EXPECT_EQ(&window, thread);
   qor->Close();
