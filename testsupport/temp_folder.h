@@ -38,4 +38,16 @@ class ScopedEnvironment {
   std::string m_OldValue;
 };
 
+// For the life of the object XDG_RUNTIME_DIR names a fresh folder of this program's own. Drivers share
+// their registers' mutexes with every other driver through lock files in that folder: a test program
+// that starts drivers keeps them apart from the drivers of test programs run beside it.
+class PrivateRuntimeFolder {
+ public:
+  PrivateRuntimeFolder() : m_Environment("XDG_RUNTIME_DIR", m_Folder.Path()) {}
+
+ private:
+  TempFolder m_Folder;
+  ScopedEnvironment m_Environment;
+};
+
 }  // namespace testsupport
