@@ -36,14 +36,16 @@ void CQorDriverDlg::PostClose() { PostMessage(WindowMessage::WM_CLOSE); }
 
 // The start notification names only the first folder, yet tickets may already wait in any of them (dropped
 // while the driver was down): every register's folder is scanned once, now that all of them are watched.
+// The driver's own reply and document files change the folder several times per ticket; one queued scan
+// per folder covers them all, so a burst does not leave thousands of empty scans behind it.
 void CQorDriverDlg::OnFolderNotify(const std::string& path, std::int16_t type) {
-  PostTicketFile(type, path);
+  auto queueScan = [this, type](const std::string& folder) {
+    if (m_ScanQueued.insert(folder).second) PostTicketFile(type, folder);
+  };
+  queueScan(path);
   if (type != 0) return;
   platform::DebugLog("[ZEDO] Folder monitor started: scanning [%d] ticket folders", static_cast<int>(m_EcrList.size()));
-  for (const auto& ecr : m_EcrList) {
-    std::string folder = ecr->m_TicketFolder.Get();
-    if (folder != path) PostTicketFile(type, folder);
-  }
+  for (const auto& ecr : m_EcrList) queueScan(ecr->m_TicketFolder.Get());
 }
 
 void CQorDriverDlg::JobThreadEnded(CJobThreadIdentity thread) {
@@ -76,6 +78,7 @@ void CQorDriverDlg::OnWindowMessage(WindowMessage message, std::int32_t wParam) 
 }
 
 void CQorDriverDlg::OnTicketFile(int notificationType, const std::string& folderPath) {
+  m_ScanQueued.erase(folderPath);  // changes from now on need a scan of their own
   if (m_Closed || !m_TicketIntake) return;
   m_TicketIntake->ProcessTicketFile(notificationType, folderPath);
 }

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,7 +82,8 @@ class CQorDriverDlg final : public QObject,
   void PostMessage(WindowMessage message, std::int32_t wParam = 0);
   void PostTicketFile(int notificationType, std::string folderPath);  // WM_TICKETFILE
   void PostClose();                                                   // WM_CLOSE
-  // A folder notification of the monitor: becomes WM_TICKETFILE with its own copy of the path.
+  // A folder notification of the monitor: becomes WM_TICKETFILE with its own copy of the path, unless
+  // a WM_TICKETFILE for that folder is still waiting in the queue (its scan will see this change too).
   void OnFolderNotify(const std::string& path, std::int16_t type) override;
 
   // The folder change of the About dialog, after the user confirmed with OK.
@@ -191,6 +193,9 @@ class CQorDriverDlg final : public QObject,
   QPointer<QObject> m_OpenSheet;
   std::atomic<bool> m_SheetIsOpen{false};
   int m_SelectedRegister = 0;
+
+  // Folders with a WM_TICKETFILE of the monitor queued and not yet handled.
+  std::set<std::string> m_ScanQueued;
 
   // The folder monitor (QorSpy) with the sink subscribed to it; none when it could not be connected.
   std::unique_ptr<CFolderMonitor> m_FolderMonitor;
