@@ -61,7 +61,7 @@ class CEmulatorEngine {
 
   void Wake();
   void WorkerLoop();
-  bool WaitForWork();
+  void WaitForWork();
   void ReloadFaults();
   std::optional<CPendingCommand> TakeRunnable();
   void AnnounceStatusChanges();

@@ -16,6 +16,13 @@ namespace emulator {
 void CEmulatorEngine::WorkerLoop() {
   std::unique_lock lock(m_StateLock);
   while (!m_Stopping) {
+    // Faults written while commands follow one another apply from the next command on, and before the
+    // completion of the last one is told: what a register is sent after it meets the fault.
+    if (m_Watch && m_Watch->SettingsChanged()) {
+      lock.unlock();
+      ReloadFaults();
+      lock.lock();
+    }
     AnnounceStatusChanges();
     Emit(lock);
     if (m_Stopping) break;
@@ -25,21 +32,19 @@ void CEmulatorEngine::WorkerLoop() {
       continue;
     }
     lock.unlock();
-    const bool settingsChanged = WaitForWork();
-    if (settingsChanged) ReloadFaults();
+    WaitForWork();
     lock.lock();
   }
 }
 
-// Sleeps until a call, a fault change or Close wakes it; true when the settings file changed.
-bool CEmulatorEngine::WaitForWork() {
+// Sleeps until a call, a change in the settings folder or Close wakes it.
+void CEmulatorEngine::WaitForWork() {
   const int watch = m_Watch ? m_Watch->Descriptor() : -1;
   pollfd descriptors[2] = {{m_WakeDescriptor, POLLIN, 0}, {watch, POLLIN, 0}};
   while (::poll(descriptors, watch >= 0 ? 2 : 1, -1) < 0 && errno == EINTR) {
   }
   std::uint64_t count = 0;
   (void)!::read(m_WakeDescriptor, &count, sizeof count);
-  return watch >= 0 && (descriptors[1].revents & POLLIN) != 0 && m_Watch->SettingsChanged();
 }
 
 // The file's values replace the faults of every register at each change of the file.

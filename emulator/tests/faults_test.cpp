@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <future>
+#include <thread>
 
 #include "emulator/result_codes.h"
 #include "emulator/tests/emulator_fixture.h"
@@ -104,6 +105,31 @@ TEST(Faults, SettingsFileChangesArePickedUpWhileRunning) {
   testsupport::WriteFile(emulator.Base() + "/QorEmulator.ini", "[ECR2]\nPaperOut=0\n");
   EXPECT_TRUE(emulator.Sink().WaitForStatus(2, "<GENERICERROR>0</GENERICERROR><OPERATING>1</OPERATING><PAPEROUT>0</PAPEROUT>"));
   EXPECT_TRUE(emulator.Sink().WaitForStatus(3, "<OPERATING>2</OPERATING>"));
+}
+
+// A fault written while the registers keep the emulator busy applies from the next command on: what a
+// register is sent once its last command has completed meets the fault, as a till expects of a
+// register that stopped answering.
+TEST(Faults, SettingsChangedWhileCommandsFollowOneAnotherApplyBeforeTheNextCompletion) {
+  CEmulatorFixture emulator("[ECR2]\nLineDelayMs=300\n[ECR3]\nLineDelayMs=300\n");
+  ASSERT_EQ("OK", emulator.Send(2, "0;+1;"));
+  ASSERT_EQ(0, emulator.Write(2, OpenTicket()));
+  ASSERT_EQ(0, emulator.Write(3, OpenTicket()));
+  std::int32_t job = 0;
+  ASSERT_EQ(0, emulator.Control().Write(2, 2, Sale("1", "1", "BEFORE"), job));
+  ASSERT_EQ(0, emulator.Control().Write(3, 2, Sale("1", "1", "BUSY"), job));  // runs right after it
+  // Its line in the journal: the register is printing it, in the middle of the command.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (emulator.Journal(2).find("BEFORE") == std::string::npos && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  testsupport::WriteFile(emulator.Base() + "/QorEmulator.ini", "[ECR2]\nNoAnswer=1\n[ECR3]\nLineDelayMs=300\n");
+  ASSERT_TRUE(emulator.Sink().WaitFor("OutputComplete", 2, 2));
+  ASSERT_EQ(0, emulator.Control().Write(2, 2, Sale("1", "1", "AFTER"), job));
+  ASSERT_TRUE(emulator.Sink().WaitFor("OutputComplete", 3, 2));
+  PassWitness(emulator);
+  EXPECT_EQ(2, emulator.Sink().Count("OutputComplete", 2));
+  EXPECT_NE(std::string::npos, emulator.Journal(2).find("BEFORE"));
+  EXPECT_EQ(std::string::npos, emulator.Journal(2).find("AFTER"));
 }
 
 TEST(Faults, SettingsAtOpenApplyFromTheStart) {

@@ -143,12 +143,12 @@ std::string LongReceipt() {
 TEST(Faults, RegisterThatStopsAnsweringMidReceiptHoldsNothingUp) {
   const std::string registers = "[Registers]\r\n1=1\r\n2=2\r\n3=0\r\n4=3\r\n";
   endtoend::CDriverSetup setup;
-  setup.m_EmulatorIni = registers + "[ECR2]\r\nLineDelayMs=100\r\n";
+  setup.m_EmulatorIni = registers + "[ECR2]\r\nLineDelayMs=300\r\n";
   CRunningDriver driver(setup);
   ASSERT_TRUE(driver.Start()) << driver.Log();
   driver.DropTicket(2, "long.txt", LongReceipt());
   ASSERT_TRUE(driver.WaitForLog("<DESCRIPTION>ITEM05</DESCRIPTION>")) << driver.Log();
-  driver.SetEmulatorSettings(registers + "[ECR2]\r\nLineDelayMs=100\r\nNoAnswer=1\r\n");
+  driver.SetEmulatorSettings(registers + "[ECR2]\r\nLineDelayMs=300\r\nNoAnswer=1\r\n");
 
   driver.DropTicket(1, "meanwhile.txt", Receipt("Meanwhile"));
   EXPECT_EQ(driver.WaitForReply(1, "meanwhile.txt"), "0\n") << driver.Log();
