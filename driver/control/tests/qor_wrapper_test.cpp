@@ -80,64 +80,70 @@ void EndWindowThread(QThread& window) {
   window.wait();
 }
 
+// CQor over the emulator with register 1, living on a window thread of its own, with a recording sink.
+class CQorOnWindowThread {
+ public:
+  CQorOnWindowThread() : m_Emulator(m_Base.Path()), m_Qor(std::make_unique<CQor>(m_Emulator)) {
+    EnsureApplication();
+    testsupport::WriteFile(m_Base / "QorEmulator.ini", "[Registers]\n1=1\n");  // read at Open
+    m_Qor->SetEventSink(&m_Sink);
+    m_Qor->moveToThread(&m_Window);
+    m_Window.start();
+  }
+  ~CQorOnWindowThread() {
+    m_Qor->Close();
+    EndWindowThread(m_Window);
+    m_Qor.reset();
+  }
+  // Opens the control and waits for the register's first status.
+  bool Open() { return m_Qor->Open("") == 0 && m_Sink.WaitForCount(1); }
+
+  CQor& Qor() { return *m_Qor; }
+  CThreadRecordingSink& Sink() { return m_Sink; }
+  QThread& Window() { return m_Window; }
+
+ private:
+  testsupport::TempFolder m_Base;
+  emulator::CEmulatorControl m_Emulator;
+  QThread m_Window;
+  CThreadRecordingSink m_Sink;
+  std::unique_ptr<CQor> m_Qor;
+};
+
 TEST(QorWrapper, EventsArriveOnTheWindowThreadInTheOrderTheyWereRaised) {
-  testsupport::TempFolder base;
-  testsupport::WriteFile(base / "QorEmulator.ini", "[Registers]\n1=1\n");
-  EnsureApplication();
-  emulator::CEmulatorControl emulatorControl(base.Path());
-  QThread window;
-  CThreadRecordingSink sink;
-  auto qor = std::make_unique<CQor>(emulatorControl);
-  qor->SetEventSink(&sink);
-  qor->moveToThread(&window);
-  window.start();
-  ASSERT_EQ(0, qor->Open(""));
-  ASSERT_TRUE(sink.WaitForCount(1));  // the register's first status
-  ASSERT_EQ(0, qor->IODirect(1, "0;*2;+4;*G;*3;", 0));
-  ASSERT_TRUE(sink.WaitForCount(6));
-  EXPECT_EQ((std::vector<std::string>{"Status", "Status", "Status", "Data B81", "Status", "DirectIO"}), sink.Names());
-  for (QThread* thread : sink.Threads()) EXPECT_EQ(&window, thread);
-  qor->Close();
-  EndWindowThread(window);
-  qor.reset();
+  CQorOnWindowThread rig;
+  ASSERT_TRUE(rig.Open());
+  ASSERT_EQ(0, rig.Qor().IODirect(1, "0;*2;+4;*G;*3;", 0));
+  ASSERT_TRUE(rig.Sink().WaitForCount(6));
+  EXPECT_EQ((std::vector<std::string>{"Status", "Status", "Status", "Data B81", "Status", "DirectIO"}), rig.Sink().Names());
+  for (QThread* thread : rig.Sink().Threads()) EXPECT_EQ(&rig.Window(), thread);
 }
 
 // A window thread pausing (as it does while a ticket's writer still holds the ticket) answers the
 // register's questions and takes its completions meanwhile, each exactly once and in order.
 TEST(QorWrapper, EventsAreHandledWhileTheWindowThreadPauses) {
-  testsupport::TempFolder base;
-  testsupport::WriteFile(base / "QorEmulator.ini", "[Registers]\n1=1\n");
-  EnsureApplication();
-  emulator::CEmulatorControl emulatorControl(base.Path());
-  QThread window;
-  CThreadRecordingSink sink;
-  auto qor = std::make_unique<CQor>(emulatorControl);
-  qor->SetEventSink(&sink);
-  qor->moveToThread(&window);
-  window.start();
-  ASSERT_EQ(0, qor->Open(""));
-  ASSERT_TRUE(sink.WaitForCount(1));
+  CQorOnWindowThread rig;
+  ASSERT_TRUE(rig.Open());
 
   std::promise<void> pausing;
   std::atomic<bool> pauseOver{false};
-  QMetaObject::invokeMethod(qor.get(), [&] {
+  QMetaObject::invokeMethod(&rig.Qor(), [&] {
     pausing.set_value();
-    qor->PauseHandlingEvents(std::chrono::seconds(3));
+    rig.Qor().PauseHandlingEvents(std::chrono::seconds(3));
     pauseOver = true;
   });
   pausing.get_future().wait();
-  ASSERT_EQ(0, qor->IODirect(1, "0;*2;+4;*G;*3;", 0));
-  ASSERT_TRUE(sink.WaitForCount(6));
+  ASSERT_EQ(0, rig.Qor().IODirect(1, "0;*2;+4;*G;*3;", 0));
+  ASSERT_TRUE(rig.Sink().WaitForCount(6));
   EXPECT_FALSE(pauseOver.load()) << "the events waited for the end of the pause";
 
   // Once the event loop runs again, the calls posted for those events find nothing left to hand over.
-  QMetaObject::invokeMethod(qor.get(), [] {}, Qt::BlockingQueuedConnection);
+  std::promise<void> loopRan;  // a promise, not a blocking call, so ThreadSanitizer sees the order
+  QMetaObject::invokeMethod(&rig.Qor(), [&loopRan] { loopRan.set_value(); });
+  loopRan.get_future().wait();
   EXPECT_TRUE(pauseOver.load());
-  EXPECT_EQ((std::vector<std::string>{"Status", "Status", "Status", "Data B81", "Status", "DirectIO"}), sink.Names());
-  for (QThread* thread : sink.Threads()) EXPECT_EQ(&window, thread);
-  qor->Close();
-  EndWindowThread(window);
-  qor.reset();
+  EXPECT_EQ((std::vector<std::string>{"Status", "Status", "Status", "Data B81", "Status", "DirectIO"}), rig.Sink().Names());
+  for (QThread* thread : rig.Sink().Threads()) EXPECT_EQ(&rig.Window(), thread);
 }
 
 // Shutdown must not hang when the control waits for a reply that the busy window thread cannot give.
