@@ -22,10 +22,6 @@ using endtoend::CRunningDriver;
 using endtoend::Receipt;
 using endtoend::Record;
 
-std::string Journal(CRunningDriver& driver, int ecr) {
-  return testsupport::ReadFile(driver.Base() + "/Journal/ECR" + std::to_string(ecr) + ".txt");
-}
-
 TEST(Faults, TicketFolderDeletedAndMadeAgainIsWatchedAgain) {
   CRunningDriver driver;
   ASSERT_TRUE(driver.Start()) << driver.Log();
@@ -46,7 +42,7 @@ TEST(Faults, TicketFolderDeletedAndMadeAgainIsWatchedAgain) {
   std::filesystem::rename(prepared, driver.Folder(2));
   EXPECT_EQ(driver.WaitForReply(2, "waiting.txt"), "0\n") << driver.Log();
 
-  EXPECT_EQ(endtoend::Occurrences(Journal(driver, 2), "Waiting"), 1);
+  EXPECT_EQ(endtoend::Occurrences(driver.Journal(2), "Waiting"), 1);
   EXPECT_TRUE(endtoend::HalfDone(driver.Folder(2)).empty());
 
   // The whole ticket root deleted, and one register's folder made again under a new root.
@@ -122,7 +118,7 @@ TEST(Faults, DiskRefusingWritesInTheTicketFolderNeverLeavesAFalseReply) {
   disk.Free();
   driver.DropTicket(2, "later.txt", Receipt("Later"));
   EXPECT_EQ(driver.WaitForReply(2, "later.txt"), "0\n") << driver.Log();
-  std::string journal = Journal(driver, 2);
+  std::string journal = driver.Journal(2);
   EXPECT_EQ(endtoend::Occurrences(journal, "Full"), 0);
   EXPECT_EQ(endtoend::Occurrences(journal, "Held"), 0);
   EXPECT_EQ(endtoend::Occurrences(journal, "Later"), 1);
@@ -152,7 +148,7 @@ TEST(Faults, RegisterThatStopsAnsweringMidReceiptHoldsNothingUp) {
 
   driver.DropTicket(1, "meanwhile.txt", Receipt("Meanwhile"));
   EXPECT_EQ(driver.WaitForReply(1, "meanwhile.txt"), "0\n") << driver.Log();
-  ASSERT_EQ(endtoend::Occurrences(Journal(driver, 2), "ITEM20"), 0) << "the register did not stop in the middle";
+  ASSERT_EQ(endtoend::Occurrences(driver.Journal(2), "ITEM20"), 0) << "the register did not stop in the middle";
   EXPECT_FALSE(testsupport::FileExists(endtoend::ReplyPath(driver.Folder(2), "long.txt")));
 
   // Answering again, the register never completes the sale it lost: the driver gives the receipt up
@@ -163,7 +159,7 @@ TEST(Faults, RegisterThatStopsAnsweringMidReceiptHoldsNothingUp) {
   EXPECT_EQ(driver.WaitForReply(2, "void.txt"), "0\n") << driver.Log();
   driver.DropTicket(2, "next.txt", Receipt("Next"));
   EXPECT_EQ(driver.WaitForReply(2, "next.txt"), "0\n") << driver.Log();
-  std::string journal = Journal(driver, 2);
+  std::string journal = driver.Journal(2);
   for (int n = 1; n <= 20; ++n) {
     char item[8];
     std::snprintf(item, sizeof item, "ITEM%02d", n);

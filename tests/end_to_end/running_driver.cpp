@@ -126,6 +126,10 @@ std::optional<std::string> CRunningDriver::WaitForReply(int ecr, const std::stri
   return std::nullopt;
 }
 
+std::string CRunningDriver::Journal(int ecr) const {
+  return testsupport::ReadFile(Base() + "/Journal/ECR" + std::to_string(ecr) + ".txt");
+}
+
 std::string CRunningDriver::ReadTicketFile(int ecr, const std::string& fileName, const std::string& extension) const {
   std::string reply = ReplyPath(Folder(ecr), fileName);
   return testsupport::ReadFile(reply.substr(0, reply.size() - 4) + extension);

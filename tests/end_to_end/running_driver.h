@@ -53,6 +53,8 @@ class CRunningDriver {
   std::optional<std::string> WaitForReply(int ecr, const std::string& fileName,
                                           std::chrono::seconds limit = std::chrono::seconds(30));
   std::string ReadTicketFile(int ecr, const std::string& fileName, const std::string& extension) const;
+  // What the emulated register has printed so far.
+  std::string Journal(int ecr) const;
   // Waits until the log holds text; everything the driver logged so far is in Log().
   bool WaitForLog(const std::string& text, std::chrono::seconds limit = std::chrono::seconds(30));
   std::string Log();

@@ -238,7 +238,7 @@ TEST(Soak, MixedTicketsUnderRandomRegisterFaultsAreEachAnsweredOnce) {
   std::map<std::string, int> replies;
   int inWatchedFolders = 0;
   for (int ecr = 1; ecr <= kRegisters; ++ecr) {
-    std::string journal = testsupport::ReadFile(driver.Base() + "/Journal/ECR" + std::to_string(ecr) + ".txt");
+    std::string journal = driver.Journal(ecr);
     for (const CDropped& ticket : tills[ecr - 1].Dropped()) {
       if (ticket.m_Kind == TicketKind::kNoRegister) {
         EXPECT_TRUE(testsupport::FileExists(driver.Folder(kNoRegister) + "/" + ticket.m_Name)) << ticket.m_Name;

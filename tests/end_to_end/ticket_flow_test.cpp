@@ -31,7 +31,7 @@ TEST(TicketFlow, ReceiptOnEveryRegisterTypeIsAnsweredAndPrinted) {
     ASSERT_TRUE(reply) << driver.Log();
     EXPECT_EQ(*reply, "0\n");
     EXPECT_EQ(driver.ReadTicketFile(ecr, "sale.txt", ".inf"), kFourWarnings);
-    std::string journal = testsupport::ReadFile(driver.Base() + "/Journal/ECR" + std::to_string(ecr) + ".txt");
+    std::string journal = driver.Journal(ecr);
     EXPECT_NE(journal.find("Water" + std::to_string(ecr)), std::string::npos) << journal;
     EXPECT_TRUE(endtoend::HalfDone(driver.Folder(ecr)).empty());
   }
