@@ -61,14 +61,8 @@ void CQorDriverDlg::OnWindowMessage(WindowMessage message, std::int32_t wParam) 
     case WindowMessage::WM_HIDEMAIN:
       if (m_Environment.m_Window) m_Environment.m_Window->Hide();
       break;
-    case WindowMessage::WM_EXCHANGEDONE:
-      HandleExchangeDone(*m_Qor, *this, wParam);
-      break;
     case WindowMessage::WM_STATUSALERT:
       HandleStatusAlert(*m_Qor, wParam, m_ReportDisplay, LoadMessage("11"));
-      break;
-    case WindowMessage::WM_QUEUEEMPTY:
-      HandleQueueEmpty(*m_Qor, wParam);
       break;
     case WindowMessage::WM_TRAYICON:  // the tray icon posts its own clicks
     case WindowMessage::WM_TICKETFILE:

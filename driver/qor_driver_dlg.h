@@ -125,9 +125,7 @@ class CQorDriverDlg final : public QObject,
   void PauseForWriter(std::chrono::milliseconds pause) override;
 
   // IFollowUpPoster
-  void PostExchangeDone(std::int32_t ecr) override { PostMessage(WindowMessage::WM_EXCHANGEDONE, ecr); }
   void PostStatusAlert(std::int32_t ecr) override { PostMessage(WindowMessage::WM_STATUSALERT, ecr); }
-  void PostQueueEmpty(std::int32_t ecr) override { PostMessage(WindowMessage::WM_QUEUEEMPTY, ecr); }
 
   // IJobHost
   IFiscalControl& Control() override;

@@ -1,8 +1,10 @@
 #pragma once
-// The record of every call into the control and every event it raised, in the order they happened:
-// "IODirect 2 0;*2;", "Write 2 <OPEN_TICKET>...", "Request 2 5", "event DirectIOEvent 2",
+// The record of the latest calls into the control and events it raised, in the order they happened:
+// "IODirect 2 0;*2;", "Write 2 <OPEN_TICKET>...", "Request 2 5", "event DirectIOEvent 2 0" (result),
 // "event OutputCompleteEvent 2 1 0" (job, result), "event DataEvent 2 B80", ...
+// It keeps only the latest entries, so a control that runs for months does not grow with its work.
 
+#include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -11,13 +13,16 @@ namespace emulator {
 
 class CCallLog {
  public:
+  static constexpr std::size_t kKeptEntries = 20000;
+
   void Add(std::string entry) {
     std::lock_guard guard(m_Lock);
+    if (m_Entries.size() == kKeptEntries) m_Entries.pop_front();
     m_Entries.push_back(std::move(entry));
   }
   std::vector<std::string> Entries() const {
     std::lock_guard guard(m_Lock);
-    return m_Entries;
+    return {m_Entries.begin(), m_Entries.end()};
   }
   void Clear() {
     std::lock_guard guard(m_Lock);
@@ -26,7 +31,7 @@ class CCallLog {
 
  private:
   mutable std::mutex m_Lock;
-  std::vector<std::string> m_Entries;
+  std::deque<std::string> m_Entries;
 };
 
 }  // namespace emulator

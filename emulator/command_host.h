@@ -1,8 +1,11 @@
 #pragma once
 // What a native command needs from the control while it runs on the emulator's worker thread.
 
+#include <cstdint>
 #include <optional>
 #include <string>
+
+#include "emulator/result_codes.h"
 
 namespace emulator {
 
@@ -17,12 +20,16 @@ class ICommandHost {
   virtual void Print(const std::string& line) = 0;
 };
 
-// The outcome of one native command: refused commands leave the rest of their text unexecuted.
+// The outcome of one native command: refused commands leave the rest of their text unexecuted and
+// complete with the register's code for the refusal.
 struct CCommandOutcome {
   bool m_Refused = false;
   std::string m_Reason;
+  std::int32_t m_Result = kResultOk;
 };
 
-inline CCommandOutcome Refuse(std::string reason) { return {true, std::move(reason)}; }
+inline CCommandOutcome Refuse(std::string reason, std::int32_t result = kResultCommandRefused) {
+  return {true, std::move(reason), result};
+}
 
 }  // namespace emulator

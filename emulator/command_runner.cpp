@@ -44,10 +44,10 @@ void CCommandRunner::QueueEvent(std::string logEntry, std::function<void(driver:
   m_Engine.m_Outbox.push_back({std::move(logEntry), std::move(deliver)});
 }
 
-void CCommandRunner::QueueDirectIOEvent(const std::string& text) {
+void CCommandRunner::QueueDirectIOEvent(std::int32_t result, const std::string& text) {
   const int number = m_Ecr.m_Number;
-  QueueEvent("event DirectIOEvent " + std::to_string(number),
-             [number, text](driver::IFiscalControlEvents& sink) { sink.DirectIOEvent(number, text); });
+  QueueEvent("event DirectIOEvent " + std::to_string(number) + " " + std::to_string(result),
+             [number, result, text](driver::IFiscalControlEvents& sink) { sink.DirectIOEvent(number, result, text); });
 }
 
 void CCommandRunner::RunWrite(const CPendingCommand& command) {
@@ -62,14 +62,22 @@ void CCommandRunner::RunWrite(const CPendingCommand& command) {
              [number, job, result](driver::IFiscalControlEvents& sink) { sink.OutputCompleteEvent(number, job, result); });
 }
 
+// An unknown command was refused at the call (203): it is only journalled and never completes.
 void CCommandRunner::RunIODirect(const CPendingCommand& command) {
-  CCommandOutcome outcome = Refuse("unknown command");
-  if (!command.m_Unknown)
-    outcome = m_Ecr.IsZeroFamily() ? ExecuteZeroCommand(m_Ecr, command.m_Text, *this)
-                                   : ExecuteStarCommand(m_Ecr, command.m_Text, *this);
+  if (command.m_Unknown) {
+    Print("REFUSED " + command.m_Text + ": unknown command");
+    FinishPrinting();
+    return;
+  }
+  const CCommandOutcome outcome = m_Ecr.IsZeroFamily() ? ExecuteZeroCommand(m_Ecr, command.m_Text, *this)
+                                                       : ExecuteStarCommand(m_Ecr, command.m_Text, *this);
   if (outcome.m_Refused) Print("REFUSED " + command.m_Text + ": " + outcome.m_Reason);
   FinishPrinting();
-  QueueDirectIOEvent(outcome.m_Refused ? "ERR " + outcome.m_Reason + ": " + command.m_Text : "OK");
+  if (outcome.m_Refused) {
+    QueueDirectIOEvent(outcome.m_Result, "ERR " + outcome.m_Reason + ": " + command.m_Text);
+  } else {
+    QueueDirectIOEvent(kResultOk, "OK");
+  }
 }
 
 void CCommandRunner::RunReport(const CPendingCommand& command) {
@@ -77,11 +85,11 @@ void CCommandRunner::RunReport(const CPendingCommand& command) {
   if (command.m_Print) {
     m_Printed = lines;
     FinishPrinting();
-    QueueDirectIOEvent("OK");
+    QueueDirectIOEvent(kResultOk, "OK");
     return;
   }
   const std::string path = SaveReportFile(ReportName(command.m_Code), lines);
-  if (path.empty()) return;
+  if (path.empty()) return QueueNotSaved();
   const int number = m_Ecr.m_Number;
   const std::int32_t code = 51 + command.m_Code;
   QueueEvent("event ReportSavedEvent " + std::to_string(number) + " " + path,
@@ -101,7 +109,13 @@ void CCommandRunner::RunZeroSet(const CPendingCommand& command) {
       QueueEvent("event ReportSavedEvent " + std::to_string(number) + " " + path,
                  [number, code, path](driver::IFiscalControlEvents& sink) { sink.ReportSavedEvent(number, code, path); });
   }
-  QueueDirectIOEvent("OK");
+  QueueDirectIOEvent(kResultOk, "OK");
+}
+
+// A report or history that cannot be written ends with a refusal, so the driver need not wait for a
+// file that never comes.
+void CCommandRunner::QueueNotSaved() {
+  QueueDirectIOEvent(kResultNotSaved, "ERR report not saved in " + m_Engine.m_ReportFolder);
 }
 
 void CCommandRunner::RunHistory() {
@@ -109,7 +123,7 @@ void CCommandRunner::RunHistory() {
   lines.insert(lines.end(), m_Ecr.m_History.begin(), m_Ecr.m_History.end());
   lines.push_back("END OF HISTORY");
   const std::string path = SaveReportFile("HISTORY", lines);
-  if (path.empty()) return;
+  if (path.empty()) return QueueNotSaved();
   const int number = m_Ecr.m_Number;
   QueueEvent("event HistorySavedEvent " + std::to_string(number) + " " + path,
              [number, path](driver::IFiscalControlEvents& sink) { sink.HistorySavedEvent(number, path); });

@@ -33,7 +33,8 @@ class CCommandRunner final : public ICommandHost {
   void FinishPrinting();
   std::string SaveReportFile(const std::string& name, const std::vector<std::string>& lines);
   void QueueEvent(std::string logEntry, std::function<void(driver::IFiscalControlEvents&)> deliver);
-  void QueueDirectIOEvent(const std::string& text);
+  void QueueDirectIOEvent(std::int32_t result, const std::string& text);
+  void QueueNotSaved();
 
   CEmulatorEngine& m_Engine;
   std::unique_lock<std::mutex>& m_StateLock;

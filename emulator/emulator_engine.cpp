@@ -158,7 +158,7 @@ std::int32_t CEmulatorEngine::IODirect(std::int32_t ecr, const std::string& text
   command.m_Unknown = zero ? !IsZeroCommand(text) : !IsStarCommand(text);
   command.m_Prints = zero ? ZeroCommandPrints(text) : StarCommandPrints(text);
   const std::int32_t status = QueueCommand(std::move(command));
-  // An unknown command still completes (with an error text), so nobody waits for it in vain.
+  // An unknown command is refused at the call; it is journalled but has no completion to wait for.
   return status == kStatusOk && (zero ? !IsZeroCommand(text) : !IsStarCommand(text)) ? kStatusUnknownCommand : status;
 }
 

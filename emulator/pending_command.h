@@ -18,7 +18,7 @@ struct CPendingCommand {
   int m_Code = 0;            // report or zero-set kind
   bool m_Print = false;      // report or zero-set on paper
   bool m_Prints = false;     // needs paper and a register without error
-  bool m_Unknown = false;    // refused on arrival; completes with an error text
+  bool m_Unknown = false;    // refused on arrival (203); journalled, never completed
 };
 
 // A register that is not operating or does not answer takes nothing; paper out and a generic error

@@ -125,7 +125,8 @@ struct CRegister {
   std::string m_CustomerDisplay;
   std::string m_OperatorDisplay;
 
-  // The electronic journal kept for history requests, emptied by a rollback.
+  // The electronic journal kept for history requests, emptied by a rollback; at most kHistoryLines.
+  static constexpr std::size_t kHistoryLines = 5000;
   std::vector<std::string> m_History;
   int m_ReportSequence = 0;
 

@@ -29,4 +29,8 @@ inline constexpr std::int32_t kResultOutsideLimits = 108;  // sale outside the d
 inline constexpr std::int32_t kResultNothingToCopy = 109;
 inline constexpr std::int32_t kResultUnknownTable = 110;
 
+// Results of IODirect commands and of requests that end with a DirectIOEvent.
+inline constexpr std::int32_t kResultCommandRefused = 111;  // the register's state refuses the command
+inline constexpr std::int32_t kResultNotSaved = 112;        // a report or history file could not be written
+
 }  // namespace emulator

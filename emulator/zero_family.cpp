@@ -61,10 +61,12 @@ CCommandOutcome Upload(CRegister& ecr, const std::string& question, Taker take, 
   if (ecr.m_Mode != 4) return Refuse("not in programming mode");
   int taken = 0;
   int rejected = 0;
+  bool interrupted = false;
   for (int asked = 0; asked < kMaxUploadLines; ++asked) {
     const std::optional<std::string> reply = host.Ask(question);
     if (!reply) {
       host.Print("UPLOAD " + question + " INTERRUPTED");
+      interrupted = true;
       break;
     }
     if (*reply == "*") break;
@@ -77,6 +79,9 @@ CCommandOutcome Upload(CRegister& ecr, const std::string& question, Taker take, 
     }
   }
   host.Print("UPLOAD " + question + " LINES " + std::to_string(taken) + " REJECTED " + std::to_string(rejected));
+  // The lines taken stay programmed; the upload as a whole is refused, so nobody counts it as done.
+  if (interrupted) return Refuse("upload " + question + " interrupted");
+  if (rejected > 0) return Refuse(std::to_string(rejected) + " upload lines rejected", kResultBadValue);
   return {};
 }
 

@@ -22,18 +22,13 @@ class CRegisterOnList final : public driver::IRegisterDirectory, public driver::
   explicit CRegisterOnList(std::int32_t type) : m_Ecr(1, type) {}
   driver::CEcrContext* FindEcr(std::int32_t ecr) override { return ecr == 1 ? &m_Ecr : nullptr; }
   std::string TicketRoot() const override { return fuzz::ScratchFolder(); }
-  void PostExchangeDone(std::int32_t) override { ++m_ExchangeDone; }
   void PostStatusAlert(std::int32_t) override {}
-  void PostQueueEmpty(std::int32_t) override { ++m_QueueEmpty; }
 
   driver::CEcrContext m_Ecr;
-  int m_ExchangeDone = 0;
-  int m_QueueEmpty = 0;
 };
 
 void Arm(driver::CEcrContext& ctx, std::uint8_t choice) {
-  ctx.m_AnswerA = {"HEADER 1", "HEADER 2", "HEADER 3"};
-  ctx.m_AnswerB = {"HEADER 4", "", "HEADER 6"};
+  ctx.m_ExchangeAnswers.Set({"HEADER 1", "HEADER 2", "HEADER 3"}, {"HEADER 4", "", "HEADER 6"});
   ctx.m_ExchangeRow = 1 + choice % 3;
   ctx.m_ExchangePending = 1;
   ctx.m_QueueB80 = {"1:DEPT ONE:1,00", "2:DEPT TWO:2,00"};
@@ -53,8 +48,8 @@ std::optional<std::string> ExpectedHeaderAnswer(const driver::CEcrContext& ctx) 
   const auto join = [](const char* part, const std::array<std::string, 3>& lines) {
     return std::string(part) + lines[0] + ":" + lines[1] + ":" + lines[2];
   };
-  if (ctx.m_ExchangeRow.load() == 1) return join("A:", ctx.m_AnswerA);
-  if (ctx.m_ExchangeRow.load() == 2) return join("B:", ctx.m_AnswerB);
+  if (ctx.m_ExchangeRow.load() == 1) return join("A:", ctx.m_ExchangeAnswers.A());
+  if (ctx.m_ExchangeRow.load() == 2) return join("B:", ctx.m_ExchangeAnswers.B());
   return std::string("*");
 }
 
@@ -79,19 +74,27 @@ void CheckLastPrice(const driver::CEcrContext& ctx, const std::string& question)
                "a price in cents reads with two decimals", ctx.m_LastPrice.Get());
 }
 
+bool QueueArmed(const driver::CEcrContext& ctx, const std::string& question) {
+  if (question == "B80") return ctx.m_QueueB80Armed.load() != 0;
+  if (question == "B81") return ctx.m_QueueB81Armed.load() != 0;
+  if (question == "B84") return ctx.m_QueueB84Armed.load() != 0;
+  return false;
+}
+
 void Ask(driver::CControlEvents& events, CRegisterOnList& list, const std::string& question) {
   driver::CEcrContext& ctx = list.m_Ecr;
   const std::optional<std::string> expected = ExpectedAnswer(ctx, question);
-  const int exchangeDone = list.m_ExchangeDone, queueEmpty = list.m_QueueEmpty;
+  const bool wasPending = ctx.m_ExchangePending.load() != 0;
+  const bool wasArmed = QueueArmed(ctx, question);
   std::optional<std::string> reply = std::string("stale");
   ctx.m_LastPriceReady = 0;
   events.DataEvent(1, 0, question, reply);
   fuzz::Expect(reply == expected, "the answer follows the exchange and the queues", question);
   const bool finished = expected == std::optional<std::string>("*");
-  fuzz::Expect(list.m_ExchangeDone == exchangeDone + (finished && question == "B85"),
-               "the end of the header transfer is posted once", question);
-  fuzz::Expect(list.m_QueueEmpty == queueEmpty + (finished && question != "B85"),
-               "an emptied queue is posted once", question);
+  fuzz::Expect(!(finished && question == "B85") || (wasPending && ctx.m_ExchangePending.load() == 0),
+               "the end of the header transfer disarms it", question);
+  fuzz::Expect(!(finished && question != "B85") || (wasArmed && !QueueArmed(ctx, question)),
+               "an emptied queue is disarmed", question);
   fuzz::Expect(ctx.m_ExchangeRow.load() >= 1 && ctx.m_ExchangeRow.load() <= 3, "the exchange row stays 1 to 3");
   if (question.compare(0, 3, "D01") != 0) return;
   fuzz::Expect(fuzz::ReadBytes(fuzz::ScratchFolder() + "/1/ticketstatus.out") == question + "\n",

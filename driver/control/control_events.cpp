@@ -9,9 +9,12 @@
 
 namespace driver {
 
-void CControlEvents::DirectIOEvent(std::int32_t ecr, const std::string&) {
+void CControlEvents::DirectIOEvent(std::int32_t ecr, std::int32_t result, const std::string& text) {
   CEcrContext* ctx = m_Registers.FindEcr(ecr);
   if (ctx == nullptr) return;
+  if (result != 0) platform::DebugLog("[ZEDO] OnDirectIOEventQorctrl: ecr [%d] result [%d] [%s]", ecr, result, text.c_str());
+  // The result is in place before the flag that tells the job to read it.
+  ctx->m_IoDirectResult = result;
   ctx->m_IoDirectComplete = 1;
   ctx->SignalChange();
 }
@@ -46,14 +49,15 @@ void CControlEvents::DataEvent(std::int32_t ecr, std::int32_t, const std::string
   CEcrContext* ctx = m_Registers.FindEcr(ecr);
   if (ctx == nullptr) return;
   platform::DebugLog("Event DataEvent received[%s] row[%d]", text.c_str(), ctx->m_ExchangeRow.load());
+  ++ctx->m_QuestionsAsked;
   if (text == "B85") {
     AnswerHeaderQuestion(*ctx, reply);
   } else if (text == "B80") {
-    AnswerQueueQuestion(*ctx, ctx->m_QueueB80, ctx->m_QueueB80Armed, reply);
+    AnswerQueueQuestion(ctx->m_QueueB80, ctx->m_QueueB80Armed, reply);
   } else if (text == "B81") {
-    AnswerQueueQuestion(*ctx, ctx->m_QueueB81, ctx->m_QueueB81Armed, reply);
+    AnswerQueueQuestion(ctx->m_QueueB81, ctx->m_QueueB81Armed, reply);
   } else if (text == "B84") {
-    AnswerQueueQuestion(*ctx, ctx->m_QueueB84, ctx->m_QueueB84Armed, reply);
+    AnswerQueueQuestion(ctx->m_QueueB84, ctx->m_QueueB84Armed, reply);
   } else if (text.compare(0, 3, "D01") == 0) {
     TakeLastPrice(*ctx, text);
     WriteTicketStatus(ecr, text);
@@ -88,23 +92,22 @@ void CControlEvents::AnswerHeaderQuestion(CEcrContext& ctx, std::optional<std::s
   };
   switch (ctx.m_ExchangeRow.load()) {
     case 1:
-      reply = join('A', ctx.m_AnswerA);
+      reply = join('A', ctx.m_ExchangeAnswers.A());
       ctx.m_ExchangeRow = 2;
       break;
     case 2:
-      reply = join('B', ctx.m_AnswerB);
+      reply = join('B', ctx.m_ExchangeAnswers.B());
       ctx.m_ExchangeRow = 3;
       break;
     default:
       reply = "*";
       ctx.m_ExchangeRow = 1;
       ctx.m_ExchangePending = 0;
-      m_Poster.PostExchangeDone(ctx.m_EcrId);
       break;
   }
 }
 
-void CControlEvents::AnswerQueueQuestion(CEcrContext& ctx, std::deque<std::string>& queue, Flag& armed,
+void CControlEvents::AnswerQueueQuestion(std::deque<std::string>& queue, Flag& armed,
                                          std::optional<std::string>& reply) {
   if (armed.load() == 0) return;
   if (!queue.empty()) {
@@ -114,7 +117,6 @@ void CControlEvents::AnswerQueueQuestion(CEcrContext& ctx, std::deque<std::strin
   }
   reply = "*";
   armed = 0;
-  m_Poster.PostQueueEmpty(ctx.m_EcrId);
 }
 
 // "D01", one separator, the last total in cents, then ":" and further fields.

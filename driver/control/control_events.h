@@ -18,7 +18,7 @@ class CControlEvents final : public IFiscalControlEvents {
   CControlEvents(IRegisterDirectory& registers, IFollowUpPoster& poster, CReportDisplay& display)
       : m_Registers(registers), m_Poster(poster), m_Display(display) {}
 
-  void DirectIOEvent(std::int32_t ecr, const std::string& text) override;
+  void DirectIOEvent(std::int32_t ecr, std::int32_t result, const std::string& text) override;
   void OutputCompleteEvent(std::int32_t ecr, std::int32_t job, std::int32_t result) override;
   void StatusUpdateEvent(std::int32_t ecr, const std::string& status) override;
   void RequestEvent(std::int32_t ecr, std::int32_t n, const std::string& text,
@@ -30,7 +30,7 @@ class CControlEvents final : public IFiscalControlEvents {
 
  private:
   void AnswerHeaderQuestion(CEcrContext& ctx, std::optional<std::string>& reply);
-  void AnswerQueueQuestion(CEcrContext& ctx, std::deque<std::string>& queue, Flag& armed,
+  void AnswerQueueQuestion(std::deque<std::string>& queue, Flag& armed,
                            std::optional<std::string>& reply);
   void TakeLastPrice(CEcrContext& ctx, const std::string& text);
   void WriteTicketStatus(std::int32_t ecr, const std::string& text) const;

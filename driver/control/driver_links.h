@@ -18,14 +18,13 @@ class IRegisterDirectory {
   virtual std::string TicketRoot() const = 0;
 };
 
-// The three follow-up messages of the event handlers. Posted, never sent: the driver queues them to
-// its window thread and handles them with HandleExchangeDone / HandleStatusAlert / HandleQueueEmpty.
+// The follow-up message of the event handlers. Posted, never sent: the driver queues it to its window
+// thread and handles it with HandleStatusAlert. (The commands that end a header exchange or an upload
+// are sent by the job that awaits them, so that their completion is never taken for another command's.)
 class IFollowUpPoster {
  public:
   virtual ~IFollowUpPoster() = default;
-  virtual void PostExchangeDone(std::int32_t ecr) = 0;  // WM_EXCHANGEDONE
-  virtual void PostStatusAlert(std::int32_t ecr) = 0;   // WM_STATUSALERT
-  virtual void PostQueueEmpty(std::int32_t ecr) = 0;    // WM_QUEUEEMPTY
+  virtual void PostStatusAlert(std::int32_t ecr) = 0;  // WM_STATUSALERT
 };
 
 }  // namespace driver

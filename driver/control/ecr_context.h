@@ -4,8 +4,10 @@
 //
 // The 32-bit flags are written by the control's event handlers on the window thread and polled by job
 // threads, so each is an atomic word. Texts that both sides touch while a job runs are CSharedText.
-// Job inputs (department, PLU, offer, header and queue texts) are plain: they are written before the
-// flag that hands them over (thread start, m_ExchangePending, the queue's armed flag) is set.
+// The programming, header, report and zero-set inputs below are the administration sheet's current
+// values, written on the window thread; a job copies them when it is started and never reads them
+// again. What a running job hands to the event handlers (upload queues, header answers) is written
+// before the flag that hands it over (the queue's armed flag, m_ExchangePending) is set.
 
 #include <array>
 #include <atomic>
@@ -50,6 +52,30 @@ class CSharedText {
 };
 
 using Flag = std::atomic<std::int32_t>;
+
+// The six header lines a running job hands to the B85 exchange, which answers them on the window thread.
+class CExchangeAnswers {
+ public:
+  using Lines = std::array<std::string, 3>;
+  void Set(const Lines& answerA, const Lines& answerB) {
+    std::lock_guard guard(m_Lock);
+    m_AnswerA = answerA;
+    m_AnswerB = answerB;
+  }
+  Lines A() const {
+    std::lock_guard guard(m_Lock);
+    return m_AnswerA;
+  }
+  Lines B() const {
+    std::lock_guard guard(m_Lock);
+    return m_AnswerB;
+  }
+
+ private:
+  mutable std::mutex m_Lock;
+  Lines m_AnswerA;
+  Lines m_AnswerB;
+};
 
 // Time limits of the waits on a register. The driver keeps these values; tests shorten them.
 struct CWaitLimits {
@@ -107,6 +133,7 @@ class CEcrContext {
   Flag m_WorkComplete{0};
   Flag m_JobResult{0};
   Flag m_IoDirectComplete{0};
+  Flag m_IoDirectResult{0};  // 0, or the register's code for refusing the last IODirect
 
   // Register status, from the last status text.
   CSharedText m_StatusText;
@@ -125,8 +152,9 @@ class CEcrContext {
   // Header transfer (B85 exchange).
   Flag m_ExchangePending{0};
   Flag m_ExchangeRow{1};
-  std::array<std::string, 3> m_AnswerA;
-  std::array<std::string, 3> m_AnswerB;
+  std::array<std::string, 3> m_AnswerA;  // the sheet's header lines 1-3
+  std::array<std::string, 3> m_AnswerB;  // the sheet's header lines 4-6
+  CExchangeAnswers m_ExchangeAnswers;    // what the running header job sends
   Flag m_ExchangeStatus{0};
 
   // Zero-family uploads: lines handed out one per data question while armed.
@@ -136,6 +164,8 @@ class CEcrContext {
   Flag m_QueueB80Armed{0};
   Flag m_QueueB81Armed{0};
   Flag m_QueueB84Armed{0};
+  // Data questions asked so far: a register that keeps asking is still at work on the command.
+  Flag m_QuestionsAsked{0};
 
   CSharedText m_LastPrice;
   Flag m_LastPriceReady{0};

@@ -34,7 +34,9 @@ inline constexpr std::int32_t kRequestZeroSetBase = 80;  // 80..85
 class IFiscalControlEvents {
  public:
   virtual ~IFiscalControlEvents() = default;
-  virtual void DirectIOEvent(std::int32_t ecr, const std::string& text) = 0;
+  // An IODirect command, or a printed report or zero-set request, has ended: result 0 when the register
+  // carried it out, else the register's own code for refusing it (the text then says why).
+  virtual void DirectIOEvent(std::int32_t ecr, std::int32_t result, const std::string& text) = 0;
   virtual void OutputCompleteEvent(std::int32_t ecr, std::int32_t job, std::int32_t result) = 0;
   virtual void StatusUpdateEvent(std::int32_t ecr, const std::string& status) = 0;
   // The reply may stay unset: the register then gets no answer.

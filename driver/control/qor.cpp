@@ -129,8 +129,8 @@ void CQor::ReleaseWaitingCallers() {
   m_ReplyReady.notify_all();
 }
 
-void CQor::DirectIOEvent(std::int32_t ecr, const std::string& text) {
-  Queue([ecr, text](IFiscalControlEvents& sink) { sink.DirectIOEvent(ecr, text); });
+void CQor::DirectIOEvent(std::int32_t ecr, std::int32_t result, const std::string& text) {
+  Queue([ecr, result, text](IFiscalControlEvents& sink) { sink.DirectIOEvent(ecr, result, text); });
 }
 
 void CQor::OutputCompleteEvent(std::int32_t ecr, std::int32_t job, std::int32_t result) {

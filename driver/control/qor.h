@@ -47,7 +47,7 @@ class CQor final : public QObject, public IFiscalControl, private IFiscalControl
   ControlStatus EndJob(std::int32_t ecr) override;
 
  private:
-  void DirectIOEvent(std::int32_t ecr, const std::string& text) override;
+  void DirectIOEvent(std::int32_t ecr, std::int32_t result, const std::string& text) override;
   void OutputCompleteEvent(std::int32_t ecr, std::int32_t job, std::int32_t result) override;
   void StatusUpdateEvent(std::int32_t ecr, const std::string& status) override;
   void RequestEvent(std::int32_t ecr, std::int32_t n, const std::string& text,

@@ -7,9 +7,11 @@
 namespace driver {
 namespace {
 
-// Optional sign, then digits up to the first other character; nothing readable gives 0.
+// Leading blanks, an optional sign, then digits up to the first other character; nothing readable
+// gives 0. A code written right-aligned (" 12") reads as the number it shows.
 long ReadDecimalPrefix(const std::string& text) {
-  std::size_t at = 0;
+  std::size_t at = text.find_first_not_of(" \t");
+  if (at == std::string::npos) return 0;
   bool negative = false;
   if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
   long value = 0;

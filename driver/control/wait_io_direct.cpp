@@ -23,6 +23,8 @@ ControlStatus WaitIODirect(IFiscalControl& control, std::int32_t ecr, const std:
                            std::int16_t argument, CEcrContext& ctx) {
   ctx.m_IoDirectComplete = 0;
   const ControlStatus status = control.IODirect(ecr, command, argument);
+  // A command the control refuses at the call never completes.
+  if (status != 0) return status;
   const auto deadline = std::chrono::steady_clock::now() + ctx.m_Limits.m_Exchange;
   const auto finished = [&ctx] { return ctx.m_IoDirectComplete.load() != 0 || ctx.m_PaperOut.load() != 0; };
   if (OnEventLoopThread()) {
@@ -33,7 +35,8 @@ ControlStatus WaitIODirect(IFiscalControl& control, std::int32_t ecr, const std:
   } else {
     ctx.WaitUntil(finished, deadline);
   }
-  if (ctx.m_IoDirectComplete.load() == 1) return status;
+  // The register's own code when it refused the command.
+  if (ctx.m_IoDirectComplete.load() == 1) return ctx.m_IoDirectResult.load();
   platform::DebugLog("[QOR_E_FAILURE] in CQorDriverDlg::WaitIODirect");
   return 3;
 }

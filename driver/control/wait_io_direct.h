@@ -10,8 +10,9 @@
 namespace driver {
 
 // Clears m_IoDirectComplete, sends the command and waits until it completes, paper out is reported or
-// ctx.m_Limits.m_Exchange (5000 ms) has passed. Returns the IODirect status when the command completed,
-// else logs "[QOR_E_FAILURE] in CQorDriverDlg::WaitIODirect" and returns 3.
+// ctx.m_Limits.m_Exchange (5000 ms) has passed. Returns the IODirect status at once when it is nonzero
+// (nothing will complete), the completion's result when the command completed (0, or the register's
+// code for refusing it), else logs "[QOR_E_FAILURE] in CQorDriverDlg::WaitIODirect" and returns 3.
 // Called on the window thread (the administration sheet), it keeps handling queued calls every 5 ms
 // while it waits, because the completion event itself arrives as a queued call on that thread.
 ControlStatus WaitIODirect(IFiscalControl& control, std::int32_t ecr, const std::string& command,

@@ -104,6 +104,9 @@ inline constexpr const char* kZeroPluUpload = "0;*2;+4;*G;*3;";
 inline constexpr const char* kZeroOfferUpload = "0;*2;+4;*L;*3;";
 inline constexpr const char* kZeroHeaderExchange = "0;*2;+4;*T;*3;";
 inline constexpr const char* kZeroFiscalClosure = "0;*2;+3;#Z;*3;+1;";
+// After a zero-family exchange: the register takes the header it fetched / goes back to sales.
+inline constexpr const char* kExchangeDoneCommand = "0;*2;#a;*3;+1;";
+inline constexpr const char* kQueueEmptyCommand = "0;*3;+1;";
 inline constexpr const char* kLastTotalQuery = "%S%";
 inline constexpr const char* kTicketVoidElement = "<TICKETVOID></TICKETVOID>";
 

@@ -3,7 +3,7 @@
 #include "driver/ecr/result_codes.h"
 
 // The ticket header. Zero-family registers fetch the six lines through the data exchange that the
-// control's events answer. Star-family registers take them one command per line in header
+// control's events answer, while the exchange command runs; the job then has them taken. Star-family registers take them one command per line in header
 // programming, which the register confirms by showing "C" as the second hello character, and which
 // needs the register's hello code to be closed.
 
@@ -15,8 +15,11 @@ constexpr int kSheetStatusMessage = 11;  // "the register did not enter programm
 std::int32_t CQorThread::SetHeader() {
   if (!IsZeroFamily()) return StarHeader();
   // The row is reset before the command, so the register's first question is answered with row 1.
+  m_current->m_ExchangeAnswers.Set(m_Inputs.m_AnswerA, m_Inputs.m_AnswerB);
   m_current->m_ExchangeRow = 1;
-  return SendIODirect(kZeroHeaderExchange);
+  std::int32_t code = Exchange(kZeroHeaderExchange, m_current->m_ExchangePending, kExchangeDoneCommand);
+  m_current->m_ExchangeStatus = code;
+  return code;
 }
 
 std::int32_t CQorThread::StarHeader() {
@@ -62,7 +65,7 @@ std::int32_t CQorThread::StarHeaderTransfer() {
   SendIODirect(kStarClearDisplay);
   SendIODirect(kStarClearDisplay);
   for (int line = 1; line <= 6; ++line) {
-    const std::string& text = line <= 3 ? ecr.m_AnswerA[line - 1] : ecr.m_AnswerB[line - 4];
+    const std::string& text = line <= 3 ? m_Inputs.m_AnswerA[line - 1] : m_Inputs.m_AnswerB[line - 4];
     DriverAwait(StarHeaderLineCommand(line, text));
   }
   DriverAwait(kStarHeaderEnd);

@@ -26,6 +26,8 @@ JobStartResult StartJob(IJobHost& host, const CJobSetup& setup, const BeforeResu
     thread->m_ReplyPath = setup.m_Ticket->m_ReplyPath;
   }
   thread->m_current = setup.m_current;
+  // A sheet job takes the sheet's values now: the sheet may change them before the job runs.
+  if (setup.m_Ticket == nullptr) thread->m_Inputs = SheetInputsOf(*setup.m_current);
   thread->m_JobCode = setup.m_JobCode;
   thread->SetPriority(setup.m_Priority);
   if (beforeResume) beforeResume(*thread);

@@ -20,7 +20,8 @@ using BeforeResume = std::function<void(CQorThread&)>;
 JobStartResult StartTicketJob(IJobHost& host, const CTicketJob& job, const BeforeResume& beforeResume);
 
 // A job of the administration sheet (normal priority, no document or reply paths, not listed). The
-// register's inputs of the job are written before this call.
+// sheet's values of the job are written into the register's record before this call; the job takes
+// its own copy of them here.
 JobStartResult StartAdminJob(IJobHost& host, CEcrContext& ecr, std::int32_t jobCode,
                              const BeforeResume& beforeResume = {});
 

@@ -6,8 +6,7 @@
 #include "platform/debug_log.h"
 
 // Keyboard lock and unlock confirm themselves through the keyboard-locked flag of the register's
-// status; a register that does not confirm costs at most three attempts. GetEcrError turns the
-// register's state into a code after a wait for an event flag ran out.
+// status; a register that does not confirm costs at most three attempts.
 
 namespace driver {
 namespace {
@@ -76,28 +75,6 @@ std::int32_t CQorThread::SbloccaTastiera() {
   }
   platform::DebugLog("[ZEDO] SbloccaTastiera --> RETURN OK!");
   return kCodeSuccess;
-}
-
-std::int32_t CQorThread::GetEcrError(Flag& flag, std::int32_t expected) {
-  CEcrContext& ecr = *m_current;
-  if (flag == expected) return kCodeSuccess;
-  std::int32_t code = kCodeFailure;
-  if (ecr.m_PaperOut) code = kCodePaperOut;
-  else if (NotOperating()) code = kCodeNotOperating;
-  else if (ecr.m_GenericError) code = kCodeGenericError;
-  WriteWarning(code);
-  if (m_pDriver.Options().m_OnErrorContinue && !ecr.m_GenericError) {
-    // Waits for the event as long as it takes (the operator replacing the paper), or until shutdown.
-    m_current->WaitUntil([&] { return flag == expected; });
-    if (flag == expected) return kCodeSuccess;
-    if (Cancelled()) return kCodeShutdown;
-    platform::DebugLog("[QOR_E_FAILURE] in CQorThread::GetEcrError");
-    return kCodeFailure;
-  }
-  SendClearOutput();
-  SbloccaTastiera();
-  if (code == kCodeFailure) platform::DebugLog("[QOR_E_FAILURE] in CQorThread::GetEcrError");
-  return code;
 }
 
 }  // namespace driver

@@ -1,6 +1,7 @@
 #include "driver/ecr/command_strings.h"
 #include "driver/ecr/qor_thread.h"
 #include "driver/ecr/result_codes.h"
+#include "platform/debug_log.h"
 
 // Programming batches, reports, zero-sets and history through the registers' own commands. On the
 // star family a department or PLU batch holds the keyboard locked and the key at "P" from its start
@@ -8,48 +9,32 @@
 // then fetches the queued lines one data question at a time (the control's events answer them).
 
 namespace driver {
-namespace {
 
-CDepartmentRecord DepartmentOf(const CEcrContext& ecr) {
-  return {ecr.m_DepNumber, ecr.m_DepDescription, ecr.m_DepPrice, ecr.m_DepLalo, ecr.m_DepHalo, ecr.m_DepTax};
-}
-
-CPluRecord PluOf(const CEcrContext& ecr) {
-  return {ecr.m_PluCode,     ecr.m_PluDescription, ecr.m_PluPrice, ecr.m_PluDepartment, ecr.m_PluTax,
-          ecr.m_PluDiscount, ecr.m_PluOffer,       ecr.m_PluPrice1, ecr.m_PluFmult};
-}
-
-COfferRecord OfferOf(const CEcrContext& ecr) {
-  return {ecr.m_OffCode, ecr.m_OffDescription, ecr.m_OffDepartment, ecr.m_OffPrice, ecr.m_OffNitem,
-          ecr.m_OffFmult};
-}
-
-}  // namespace
-
-// The flag is set before the command that starts the upload, so the register's first question finds
-// the queue armed. When the command cannot be sent the register never asks: the flag is cleared again,
-// or every later job of this register would wait for an upload that never comes.
-std::int32_t CQorThread::ArmUpload(Flag& armed, const char* command) {
+// The register asks for what the job armed while the command runs, and the command completes once it
+// has fetched it all. Armed is set before the command, so the first question finds it armed, and
+// cleared again whatever happened: an exchange the register refused, lost or broke off must not leave
+// the next job waiting for it. Only then does the follow-up command make the register take the lines;
+// it is sent and awaited here, by the job, so that its completion is never taken for a later command's.
+std::int32_t CQorThread::Exchange(const char* command, Flag& armed, const char* followUp) {
   armed = 1;
-  ControlStatus status = SendIODirect(command);
-  if (status != kCodeSuccess) armed = 0;
-  return status;
+  m_current->m_IoDirectComplete = 0;
+  std::int32_t code = SendIODirect(command);
+  if (code != kCodeSuccess) {
+    WriteWarning(code);  // refused at the call: the register will neither ask nor complete
+  } else {
+    code = WaitIoDirectComplete();
+    if (code == kCodeSuccess && armed) {
+      platform::DebugLog("[ZEDO] ecr [%d] ended [%s] without fetching all it was given", m_current->m_EcrId, command);
+      WriteWarning(kCodeFailure);
+      code = kCodeFailure;
+    }
+  }
+  armed = 0;
+  if (code != kCodeSuccess) return code;
+  return SendAndAwait(followUp);
 }
 
-// A queue is touched only while its upload is not armed: the event handlers hand out its lines from
-// the window thread until the register has fetched them all. A ticket job waits for that before every
-// element anyway; a job of the administration sheet can follow an upload at once, so it waits here.
-std::int32_t CQorThread::StartUpload(std::deque<std::string>& queue, const Flag& armed) {
-  m_current->WaitUntil([&] { return armed == 0; });
-  if (Cancelled()) return kCodeShutdown;
-  queue.clear();
-  return kCodeSuccess;
-}
-
-std::int32_t CQorThread::KeySwitch(char letter) {
-  SendIODirect(KeySwitchCommand(letter));
-  return WaitIoDirectComplete();
-}
+std::int32_t CQorThread::KeySwitch(char letter) { return SendAndAwait(KeySwitchCommand(letter)); }
 
 void CQorThread::ClearDisplay() {
   if (IsZeroFamily()) {
@@ -62,7 +47,8 @@ void CQorThread::ClearDisplay() {
 
 std::int32_t CQorThread::DepartmentBatchStart() {
   if (IsZeroFamily()) {
-    return StartUpload(m_current->m_QueueB80, m_current->m_QueueB80Armed);
+    m_current->m_QueueB80.clear();
+    return kCodeSuccess;
   }
   m_SavedKey = HelloCharacter(0);
   if (HelloCharacter(3) != '.') return kCodeNoProgramming;
@@ -73,10 +59,10 @@ std::int32_t CQorThread::DepartmentBatchStart() {
 
 std::int32_t CQorThread::DepartmentRecord() {
   if (IsZeroFamily()) {
-    m_current->m_QueueB80.push_back(ZeroDepartmentLine(DepartmentOf(*m_current)));
+    m_current->m_QueueB80.push_back(ZeroDepartmentLine(m_Inputs.m_Department));
     return kCodeSuccess;
   }
-  for (const std::string& command : StarDepartmentCommands(DepartmentOf(*m_current))) {
+  for (const std::string& command : StarDepartmentCommands(m_Inputs.m_Department)) {
     if (std::int32_t code = SendAndAwait(command); code != kCodeSuccess) return code;
   }
   return kCodeSuccess;
@@ -84,7 +70,7 @@ std::int32_t CQorThread::DepartmentRecord() {
 
 std::int32_t CQorThread::DepartmentBatchEnd() {
   if (IsZeroFamily()) {
-    return ArmUpload(m_current->m_QueueB80Armed, kZeroDepartmentUpload);
+    return Exchange(kZeroDepartmentUpload, m_current->m_QueueB80Armed, kQueueEmptyCommand);
   }
   SbloccaTastiera();
   KeySwitch(m_SavedKey);
@@ -93,7 +79,8 @@ std::int32_t CQorThread::DepartmentBatchEnd() {
 
 std::int32_t CQorThread::PluBatchStart() {
   if (IsZeroFamily()) {
-    return StartUpload(m_current->m_QueueB81, m_current->m_QueueB81Armed);
+    m_current->m_QueueB81.clear();
+    return kCodeSuccess;
   }
   m_SavedKey = HelloCharacter(0);
   if (HelloCharacter(3) != '.') return kCodeNoProgramming;
@@ -110,10 +97,10 @@ std::int32_t CQorThread::PluBatchStart() {
 
 std::int32_t CQorThread::PluRecord() {
   if (IsZeroFamily()) {
-    m_current->m_QueueB81.push_back(ZeroPluLine(PluOf(*m_current)));
+    m_current->m_QueueB81.push_back(ZeroPluLine(m_Inputs.m_Plu));
     return kCodeSuccess;
   }
-  for (const std::string& command : StarPluCommands(PluOf(*m_current))) {
+  for (const std::string& command : StarPluCommands(m_Inputs.m_Plu)) {
     if (std::int32_t code = SendAndAwait(command); code != kCodeSuccess) return code;
   }
   return kCodeSuccess;
@@ -121,7 +108,7 @@ std::int32_t CQorThread::PluRecord() {
 
 std::int32_t CQorThread::PluBatchEnd() {
   if (IsZeroFamily()) {
-    return ArmUpload(m_current->m_QueueB81Armed, kZeroPluUpload);
+    return Exchange(kZeroPluUpload, m_current->m_QueueB81Armed, kQueueEmptyCommand);
   }
   std::int32_t code = SendAndAwait(kStarPluBatchEnd);
   SbloccaTastiera();
@@ -131,65 +118,69 @@ std::int32_t CQorThread::PluBatchEnd() {
 
 std::int32_t CQorThread::OfferBatchStart() {
   if (!IsZeroFamily()) return kCodeOffersUnsupported;
-  return StartUpload(m_current->m_QueueB84, m_current->m_QueueB84Armed);
+  m_current->m_QueueB84.clear();
+  return kCodeSuccess;
 }
 
 std::int32_t CQorThread::OfferRecord() {
   if (!IsZeroFamily()) return kCodeOffersUnsupported;
-  m_current->m_QueueB84.push_back(ZeroOfferLine(OfferOf(*m_current)));
+  m_current->m_QueueB84.push_back(ZeroOfferLine(m_Inputs.m_Offer));
   return kCodeSuccess;
 }
 
 std::int32_t CQorThread::OfferBatchEnd() {
   if (!IsZeroFamily()) return kCodeOffersUnsupported;
-  return ArmUpload(m_current->m_QueueB84Armed, kZeroOfferUpload);
+  return Exchange(kZeroOfferUpload, m_current->m_QueueB84Armed, kQueueEmptyCommand);
 }
 
-void CQorThread::EndBatches() {
-  EndOfferBatch();
-  EndPluBatch();
-  EndDepartmentBatch();
+std::int32_t CQorThread::EndBatches() {
+  const std::int32_t offers = EndOfferBatch();
+  const std::int32_t plus = EndPluBatch();
+  const std::int32_t departments = EndDepartmentBatch();
+  return offers != kCodeSuccess ? offers : plus != kCodeSuccess ? plus : departments;
 }
 
-void CQorThread::EndOfferBatch() {
-  if (!m_OfferBatch) return;
+std::int32_t CQorThread::EndOfferBatch() {
+  if (!m_OfferBatch) return kCodeSuccess;
   m_OfferBatch = 0;
-  OfferBatchEnd();
+  return OfferBatchEnd();
 }
 
-void CQorThread::EndPluBatch() {
-  if (!m_PluBatch) return;
+std::int32_t CQorThread::EndPluBatch() {
+  if (!m_PluBatch) return kCodeSuccess;
   m_PluBatch = 0;
-  PluBatchEnd();
+  return PluBatchEnd();
 }
 
-void CQorThread::EndDepartmentBatch() {
-  if (!m_DepartmentBatch) return;
+std::int32_t CQorThread::EndDepartmentBatch() {
+  if (!m_DepartmentBatch) return kCodeSuccess;
   m_DepartmentBatch = 0;
-  DepartmentBatchEnd();
+  return DepartmentBatchEnd();
 }
 
+// The fiscal closure is awaited here: a closure the register's state refuses is 19, as the star
+// family's own guard answers before sending. A zero-set is a request whose end the caller awaits.
 std::int32_t CQorThread::ZeroSet() {
-  if (m_current->m_ZeroSetType == -1) {
-    if (IsZeroFamily()) return SendIODirect(kZeroFiscalClosure);
+  if (m_Inputs.m_ZeroSetType == kFiscalClosureType) {
+    if (IsZeroFamily()) return SendAndAwait(kZeroFiscalClosure, kCodeGenericError);
     return StarFiscalClosure();
   }
-  std::string text = ZeroSetRequestText(m_current->m_PrintFlag);
-  return SendRequest(ZeroSetRequestCode(m_current->m_ZeroSetType), text);
+  std::string text = ZeroSetRequestText(m_Inputs.m_PrintFlag);
+  return SendRequest(ZeroSetRequestCode(m_Inputs.m_ZeroSetType), text);
 }
 
 std::int32_t CQorThread::StarFiscalClosure() {
   char saved = HelloCharacter(0);
   if (HelloCharacter(3) != '.') return kCodeGenericError;
-  std::int32_t code = SendIODirect(kStarFiscalClosure);
+  std::int32_t code = SendAndAwait(kStarFiscalClosure, kCodeGenericError);
   KeySwitch(saved);
   return code;
 }
 
 std::int32_t CQorThread::Report() {
   m_current->m_ReportPath.Set("");
-  std::string text = ReportRequestText(m_current->m_PrintFlag);
-  return SendRequest(ReportRequestCode(m_current->m_ReportType), text);
+  std::string text = ReportRequestText(m_Inputs.m_PrintFlag);
+  return SendRequest(ReportRequestCode(m_Inputs.m_ReportType), text);
 }
 
 std::int32_t CQorThread::HistoryRequest() {

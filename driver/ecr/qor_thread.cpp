@@ -82,10 +82,10 @@ void CQorThread::SendClearOutput() {
   if (!Cancelled()) m_pDriver.Control().ClearOutput(m_current->m_EcrId);
 }
 
-std::int32_t CQorThread::SendAndAwait(const std::string& command) {
+std::int32_t CQorThread::SendAndAwait(const std::string& command, std::int32_t refusedCode) {
   m_current->m_IoDirectComplete = 0;
-  SendIODirect(command);
-  return WaitIoDirectComplete();
+  if (ControlStatus status = SendIODirect(command); status != kCodeSuccess) return status;
+  return WaitIoDirectComplete(refusedCode);
 }
 
 void CQorThread::DriverAwait(const std::string& command) {

@@ -9,14 +9,19 @@
 // operations (native_commands.cpp, header_commands.cpp) and the reply writers (qor_thread_replies.cpp).
 //
 // Every wait wakes on the register's change signal and ends when the register's context is
-// cancelled at shutdown; from then on the job sends nothing and writes nothing more.
+// cancelled at shutdown; from then on the job sends nothing and writes nothing more. No wait holds the
+// register for good: once the register reports no trouble and still lets a whole further period pass
+// without the awaited event, the command is taken as lost and the wait gives up with 3.
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "driver/control/ecr_context.h"
 #include "driver/ecr/job_host.h"
+#include "driver/ecr/job_inputs.h"
+#include "driver/ecr/result_codes.h"
 #include "driver/ecr/worker_thread.h"
 
 namespace driver {
@@ -49,12 +54,15 @@ class CQorThread : public CWorkerThread {
   // Command executor.
   void DoTillJob();
   std::int32_t WaitWorkComplete();
-  std::int32_t WaitIoDirectComplete();
+  // refusedCode is the element's code when the register refuses the command.
+  std::int32_t WaitIoDirectComplete(std::int32_t refusedCode = kCodeFailure);
 
   // Keyboard lock and error query.
   std::int32_t BloccaTastiera();
   std::int32_t SbloccaTastiera();
-  std::int32_t GetEcrError(Flag& flag, std::int32_t expected);
+  // After a wait of one period for an event flag: 0 when it came; otherwise the register's trouble (or
+  // 3), waited out with OnErrorContinue under the lost-command rule, with period as its period.
+  std::int32_t GetEcrError(Flag& flag, std::int32_t expected, std::chrono::milliseconds period);
 
   // Reply and warning files.
   void WriteWarning(std::int32_t code);
@@ -74,15 +82,16 @@ class CQorThread : public CWorkerThread {
   std::int32_t OfferRecord();
   std::int32_t OfferBatchEnd();
   std::int32_t SetHeader();
-  std::int32_t ZeroSet();  // the fiscal closure when m_ZeroSetType is -1
+  std::int32_t ZeroSet();  // the fiscal closure when the zero-set type is -1, awaited (19 when refused)
   std::int32_t Report();
   std::int32_t HistoryRequest();
   std::int32_t HistoryRollback();
-  // Ends the open offer, PLU and department batches, in this order.
-  void EndBatches();
-  void EndOfferBatch();
-  void EndPluBatch();
-  void EndDepartmentBatch();
+  // Ends the open offer, PLU and department batches, in this order; the first nonzero code of their
+  // ends (a zero-family upload the register refused or never fetched, a star-family end refused).
+  std::int32_t EndBatches();
+  std::int32_t EndOfferBatch();
+  std::int32_t EndPluBatch();
+  std::int32_t EndDepartmentBatch();
 
   // Fields, in the order of the job's record.
   std::string m_DocumentPath;   // ".xmm", ticket jobs only
@@ -91,6 +100,7 @@ class CQorThread : public CWorkerThread {
   std::string m_ReplyPath;      // ".rep"
   CEcrContext* m_current = nullptr;
   IJobHost& m_pDriver;
+  CJobInputs m_Inputs;  // the job's own programming, header, report and zero-set inputs
   std::int32_t m_JobCode = 0;
   std::int32_t m_ElementCount = 0;
   std::int32_t m_OfferBatch = 0;
@@ -104,16 +114,20 @@ class CQorThread : public CWorkerThread {
   ControlStatus SendWrite(const std::string& element, std::int32_t& job);
   ControlStatus SendRequest(std::int32_t code, std::string& text);
   void SendClearOutput();
-  // Send and await: clear m_IoDirectComplete, send, take WaitIoDirectComplete.
-  std::int32_t SendAndAwait(const std::string& command);
-  std::int32_t StartUpload(std::deque<std::string>& queue, const Flag& armed);
-  std::int32_t ArmUpload(Flag& armed, const char* command);
+  // Send and await: clear m_IoDirectComplete, send, take WaitIoDirectComplete (a send the control
+  // refuses at once has no completion to wait for: its status is the code).
+  std::int32_t SendAndAwait(const std::string& command, std::int32_t refusedCode = kCodeFailure);
+  // A zero-family exchange: the command during which the register fetches what the job handed over
+  // (armed until the register has it all), then the command that makes the register take it.
+  std::int32_t Exchange(const char* command, Flag& armed, const char* followUp);
   // The driver's WaitIODirect, result ignored by its callers.
   void DriverAwait(const std::string& command);
 
   bool Cancelled() const { return m_current->IsCancelled(); }
   bool IsZeroFamily() const { return m_current->IsZeroFamily(); }
   bool NotOperating() const { return m_current->m_Operating.Equals("0"); }
+  // No paper out, no generic error, operating.
+  bool InOrder() const;
   char HelloCharacter(std::size_t index) const;
 
   // Waits until done() holds, at most limit; returns done().
@@ -121,14 +135,23 @@ class CQorThread : public CWorkerThread {
   bool WaitFor(Predicate done, std::chrono::milliseconds limit) {
     return m_current->WaitUntil(done, std::chrono::steady_clock::now() + limit);
   }
+  // The same, but each data question the register asks meanwhile shows that it is still at work on the
+  // command (fetching an upload) and starts the period again.
+  bool WaitWhileWorking(const std::function<bool()>& done, std::chrono::milliseconds period);
 
   void ShowLastTotal();
 
   // Shared body of the two completion waits.
   enum class CompletionKind { Write, IoDirect };
-  std::int32_t WaitComplete(CompletionKind kind);
-  std::int32_t RecoverCompletion(CompletionKind kind, std::int32_t code);
+  std::int32_t WaitComplete(CompletionKind kind, std::int32_t refusedCode);
+  std::int32_t RecoverCompletion(CompletionKind kind, std::int32_t refusedCode, std::int32_t code);
   bool InProgress(const Flag& done) const;
+  // One pass of a recovery: waits while the register reports trouble, then at most one period for
+  // done() or new trouble.
+  enum class Pass { Done, Trouble, Lost, Cancelled };
+  Pass RecoveryPass(const std::function<bool()>& done, std::chrono::milliseconds period);
+  // After a recovery with OnErrorVoidTicket: voids the receipt and waits for the register to confirm.
+  std::int32_t VoidAfterRecovery();
 
   // Steps of the star-family header.
   std::int32_t StarHeader();

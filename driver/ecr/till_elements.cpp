@@ -5,8 +5,7 @@
 #include "driver/ecr/command_strings.h"
 #include "driver/ecr/result_codes.h"
 
-// Programming, report and utility elements of a command document. Department, PLU and offer batches
-// stay open across consecutive records of one kind; any other element ends them first.
+// Report, zero-set, history, header and status elements of a command document.
 
 namespace driver {
 
@@ -17,29 +16,28 @@ std::string ChildValue(const std::string& line, const char* name) {
 }
 
 std::int32_t CTillJobElements::FiscalClosure(const std::string&) {
-  m_Job.EndBatches();
-  m_Ecr.m_IoDirectComplete = 0;
-  m_Ecr.m_ZeroSetType = -1;
+  m_Job.m_Inputs.m_ZeroSetType = kFiscalClosureType;
   if (std::int32_t code = m_Job.ZeroSet(); code != kCodeSuccess) return code;
-  if (std::int32_t code = m_Job.WaitIoDirectComplete(); code != kCodeSuccess) return code;
   m_Job.WriteWarning(kCodeSuccess);
   return kCodeSuccess;
 }
 
+// A report is either printed (it ends with a DirectIOEvent once the printing is done) or saved to a
+// file (ReportSavedEvent); a register that cannot save it refuses it.
 std::int32_t CTillJobElements::ReportRequest(const std::string& line) {
-  m_Job.EndBatches();
-  m_Ecr.m_ReportType = ReadNumber(ChildValue(line, "TYPE"));
-  if (m_Ecr.m_ReportType < 0) return kCodeNegativeType;
-  m_Ecr.m_PrintFlag = ChildValue(line, "PRINT") == "1" ? 1 : 0;
+  CJobInputs& inputs = m_Job.m_Inputs;
+  inputs.m_ReportType = ReadNumber(ChildValue(line, "TYPE"));
+  if (inputs.m_ReportType < 0) return kCodeNegativeType;
+  inputs.m_PrintFlag = ChildValue(line, "PRINT") == "1" ? 1 : 0;
   m_Ecr.m_QuietReport = 1;
   m_Ecr.m_ReportReady = 0;
+  m_Ecr.m_IoDirectComplete = 0;
   std::int32_t code = m_Job.Report();
   if (code != kCodeSuccess) return code;
-  if (m_Ecr.m_PrintFlag) {
+  if (inputs.m_PrintFlag) {
     code = m_Job.WaitIoDirectComplete();
   } else {
-    m_Job.WaitFor([&] { return m_Ecr.m_ReportReady || m_Ecr.m_GenericError; }, m_Ecr.m_Limits.m_Completion);
-    code = m_Job.GetEcrError(m_Ecr.m_ReportReady, 1);
+    code = AwaitSavedFile(m_Ecr.m_ReportReady);
     if (code != kCodeSuccess) return code;
     m_Job.WriteReplyString(m_Ecr.m_ReportPath.Get());
   }
@@ -49,10 +47,11 @@ std::int32_t CTillJobElements::ReportRequest(const std::string& line) {
 }
 
 std::int32_t CTillJobElements::ZeroSetRequest(const std::string& line) {
-  m_Job.EndBatches();
-  m_Ecr.m_ZeroSetType = ReadNumber(ChildValue(line, "TYPE"));
-  if (m_Ecr.m_ZeroSetType < 0) return kCodeNegativeType;
-  m_Ecr.m_PrintFlag = ChildValue(line, "PRINT") == "1" ? 1 : 0;
+  CJobInputs& inputs = m_Job.m_Inputs;
+  inputs.m_ZeroSetType = ReadNumber(ChildValue(line, "TYPE"));
+  if (inputs.m_ZeroSetType < 0) return kCodeNegativeType;
+  inputs.m_PrintFlag = ChildValue(line, "PRINT") == "1" ? 1 : 0;
+  m_Ecr.m_IoDirectComplete = 0;
   std::int32_t code = m_Job.ZeroSet();
   if (code != kCodeSuccess) return code;
   code = m_Job.WaitIoDirectComplete();
@@ -62,28 +61,34 @@ std::int32_t CTillJobElements::ZeroSetRequest(const std::string& line) {
 }
 
 std::int32_t CTillJobElements::HistoryRequest(const std::string&) {
-  m_Job.EndBatches();
   m_Ecr.m_QuietReport = 1;
   m_Ecr.m_HistoryReady = 0;
   m_Ecr.m_HistoryPath.Set("");
+  m_Ecr.m_IoDirectComplete = 0;
   if (std::int32_t code = m_Job.HistoryRequest(); code != kCodeSuccess) return code;
-  // A history can take long to save: no time limit, only the register's own error ends the wait.
-  m_Ecr.WaitUntil([&] { return m_Ecr.m_HistoryReady || m_Ecr.m_GenericError; });
-  if (std::int32_t code = m_Job.GetEcrError(m_Ecr.m_HistoryReady, 1); code != kCodeSuccess) return code;
+  if (std::int32_t code = AwaitSavedFile(m_Ecr.m_HistoryReady); code != kCodeSuccess) return code;
   m_Job.WriteReplyString(m_Ecr.m_HistoryPath.Get());
   m_Job.WriteWarning(kCodeSuccess);
   return kCodeSuccess;
 }
 
+std::int32_t CTillJobElements::AwaitSavedFile(Flag& saved) {
+  const auto refused = [&] { return m_Ecr.m_IoDirectComplete && m_Ecr.m_IoDirectResult != 0; };
+  m_Job.WaitFor([&] { return saved || m_Ecr.m_GenericError || refused(); }, m_Ecr.m_Limits.m_Completion);
+  if (!saved && refused()) {
+    m_Job.WriteWarning(kCodeFailure);
+    return kCodeFailure;
+  }
+  return m_Job.GetEcrError(saved, 1, m_Ecr.m_Limits.m_Completion);
+}
+
 std::int32_t CTillJobElements::HistoryRollback(const std::string&) {
-  m_Job.EndBatches();
   if (std::int32_t code = m_Job.HistoryRollback(); code != kCodeSuccess) return code;
   m_Job.WriteWarning(kCodeSuccess);
   return kCodeSuccess;
 }
 
 std::int32_t CTillJobElements::TableSummary(const std::string&) {
-  m_Job.EndBatches();
   m_Ecr.m_IoDirectComplete = 0;
   if (std::int32_t code = m_Job.SendIODirect(kTableSummary); code != kCodeSuccess) return code;
   std::int32_t code = m_Job.WaitIoDirectComplete();
@@ -93,20 +98,16 @@ std::int32_t CTillJobElements::TableSummary(const std::string&) {
 }
 
 std::int32_t CTillJobElements::SetHeader(const std::string& line) {
-  m_Job.EndBatches();
   static const char* const kLines[] = {"LINE1", "LINE2", "LINE3", "LINE4", "LINE5", "LINE6"};
-  for (int i = 0; i < 3; ++i) m_Ecr.m_AnswerA[i] = ChildValue(line, kLines[i]);
-  for (int i = 0; i < 3; ++i) m_Ecr.m_AnswerB[i] = ChildValue(line, kLines[3 + i]);
-  m_Ecr.m_ExchangePending = 1;
+  CJobInputs& inputs = m_Job.m_Inputs;
+  for (int i = 0; i < 3; ++i) inputs.m_AnswerA[i] = ChildValue(line, kLines[i]);
+  for (int i = 0; i < 3; ++i) inputs.m_AnswerB[i] = ChildValue(line, kLines[3 + i]);
   if (std::int32_t code = m_Job.SetHeader(); code != kCodeSuccess) return code;
-  m_Job.WaitFor([&] { return !m_Ecr.m_ExchangePending || m_Ecr.m_GenericError; }, m_Ecr.m_Limits.m_Exchange);
-  if (std::int32_t code = m_Job.GetEcrError(m_Ecr.m_ExchangePending, 0); code != kCodeSuccess) return code;
   m_Job.WriteWarning(kCodeSuccess);
   return kCodeSuccess;
 }
 
 std::int32_t CTillJobElements::ReadStatus(const std::string&) {
-  m_Job.EndBatches();
   std::int32_t requestStatus = 0;
   if (ReadRegisterStatus(requestStatus) != kCodeSuccess) {
     m_Job.WriteWarning(kCodeNoStatus);

@@ -18,6 +18,9 @@ class CTillJobElements {
   // Runs the element of one line; a line with no known tag does nothing and gives 0.
   std::int32_t Run(const std::string& line);
 
+  // The programming batch an element keeps open.
+  enum class Batch { None, Department, Plu, Offer };
+
   // Set by a zero-family <CLOSE_TICKET>: show the last total once the reply is written.
   bool LastTotalWanted() const { return m_LastTotal; }
 
@@ -43,6 +46,10 @@ class CTillJobElements {
   // Asks the register for its status text and parses it; 0, the Request's status, or 13 when empty.
   std::int32_t ReadRegisterStatus(std::int32_t& requestStatus);
   std::int32_t EnterTicketMode();
+  std::int32_t EndOtherBatches(Batch keep);
+  // A report or history file the register saves: 0 once it is saved; 3 when the register refuses (it
+  // could not save it); otherwise the register's trouble, waited out under the lost-command rule.
+  std::int32_t AwaitSavedFile(Flag& saved);
   // A Write of the line and its completion; the keyboard is unlocked when either fails.
   std::int32_t WriteAndAwait(const std::string& element);
 

@@ -11,13 +11,6 @@
 // reply exists, a zero-family register may show the ticket's total on its displays.
 
 namespace driver {
-namespace {
-
-bool AnyUploadArmed(const CEcrContext& ecr) {
-  return ecr.m_QueueB80Armed || ecr.m_QueueB81Armed || ecr.m_QueueB84Armed;
-}
-
-}  // namespace
 
 void CQorThread::DoTillJob() {
   CEcrContext& ecr = *m_current;
@@ -42,10 +35,10 @@ void CQorThread::DoTillJob() {
   CTillJobElements elements(*this);
   std::int32_t code = kCodeSuccess;
   std::string line;
+  // A zero-family upload is fetched and awaited by the batch end that starts it, so no element waits
+  // for an earlier one here.
   while (code == kCodeSuccess && document.NextLine(line)) {
     if (line.empty()) continue;
-    // A zero-family register fetches an upload before it takes the next element.
-    if (IsZeroFamily()) ecr.WaitUntil([&] { return !AnyUploadArmed(ecr); });
     if (Cancelled()) break;
     ++m_ElementCount;
     code = elements.Run(line);
@@ -53,7 +46,10 @@ void CQorThread::DoTillJob() {
   // At shutdown the job leaves as it is: nothing more is sent or written, the document stays.
   if (Cancelled()) return;
 
-  EndBatches();
+  // Programming is done only once the register has taken the last batch too.
+  const std::int32_t batches = EndBatches();
+  if (Cancelled()) return;
+  if (code == kCodeSuccess) code = batches;
   document.Close();
   RemoveJobFile(m_DocumentPath);
   WriteReply(code);

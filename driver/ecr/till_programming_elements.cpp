@@ -3,72 +3,69 @@
 #include "driver/ecr/till_elements.h"
 
 // Department, PLU and offer records of a command document. A batch of one kind is started by its first
-// record and stays open for the records of the same kind that follow; a record of another kind ends
-// the other batches first. Star-family registers take decimal commas in prices and limits.
+// record and stays open for the records of the same kind that follow (the element table ends the other
+// batches first). Star-family registers take decimal commas in prices and limits.
 
 namespace driver {
 
 std::int32_t CTillJobElements::SetDepartment(const std::string& line) {
-  m_Job.EndOfferBatch();
-  m_Job.EndPluBatch();
   if (!m_Job.m_DepartmentBatch) {
     if (std::int32_t code = m_Job.DepartmentBatchStart(); code != kCodeSuccess) return code;
     m_Job.m_DepartmentBatch = 1;
   }
   const bool star = !m_Ecr.IsZeroFamily();
-  m_Ecr.m_DepDescription = ChildValue(line, "DESCRIPTION");
-  m_Ecr.m_DepPrice = ChildValue(line, "PRICE");
-  m_Ecr.m_DepLalo = ChildValue(line, "LALO");
-  m_Ecr.m_DepHalo = ChildValue(line, "HALO");
+  CDepartmentRecord& record = m_Job.m_Inputs.m_Department;
+  record.m_Description = ChildValue(line, "DESCRIPTION");
+  record.m_Price = ChildValue(line, "PRICE");
+  record.m_Lalo = ChildValue(line, "LALO");
+  record.m_Halo = ChildValue(line, "HALO");
   if (star) {
-    m_Ecr.m_DepHalo = WithDecimalComma(m_Ecr.m_DepHalo);
-    m_Ecr.m_DepLalo = WithDecimalComma(m_Ecr.m_DepLalo);
-    m_Ecr.m_DepPrice = WithDecimalComma(m_Ecr.m_DepPrice);
+    record.m_Halo = WithDecimalComma(record.m_Halo);
+    record.m_Lalo = WithDecimalComma(record.m_Lalo);
+    record.m_Price = WithDecimalComma(record.m_Price);
   }
-  m_Ecr.m_DepNumber = ReadNumber(ChildValue(line, "DEPARTMENT"));
-  m_Ecr.m_DepTax = ReadNumber(ChildValue(line, "TAX"));
+  record.m_Number = ReadNumber(ChildValue(line, "DEPARTMENT"));
+  record.m_Tax = ReadNumber(ChildValue(line, "TAX"));
   if (std::int32_t code = m_Job.DepartmentRecord(); code != kCodeSuccess) return code;
   m_Job.WriteWarning(kCodeSuccess);
   return kCodeSuccess;
 }
 
 std::int32_t CTillJobElements::SetPlu(const std::string& line) {
-  m_Job.EndDepartmentBatch();
-  m_Job.EndOfferBatch();
   if (!m_Job.m_PluBatch) {
     if (std::int32_t code = m_Job.PluBatchStart(); code != kCodeSuccess) return code;
     m_Job.m_PluBatch = 1;
   }
   const bool star = !m_Ecr.IsZeroFamily();
-  m_Ecr.m_PluCode = ChildValue(line, "CODE");
-  m_Ecr.m_PluDescription = ChildValue(line, "DESCRIPTION");
-  m_Ecr.m_PluPrice = ChildValue(line, "PRICE");
-  if (star) m_Ecr.m_PluPrice = WithDecimalComma(m_Ecr.m_PluPrice);
-  m_Ecr.m_PluDepartment = ReadNumber(ChildValue(line, "DEPARTMENT"));
-  m_Ecr.m_PluTax = ReadNumber(ChildValue(line, "TAX"));
-  m_Ecr.m_PluDiscount = ChildValue(line, "DISCOUNT");
-  m_Ecr.m_PluOffer = ChildValue(line, "OFFER");
-  m_Ecr.m_PluPrice1 = ChildValue(line, "PRICE1");
-  if (star) m_Ecr.m_PluPrice1 = WithDecimalComma(m_Ecr.m_PluPrice1);
-  m_Ecr.m_PluFmult = ChildValue(line, "FMULT");
+  CPluRecord& record = m_Job.m_Inputs.m_Plu;
+  record.m_Code = ChildValue(line, "CODE");
+  record.m_Description = ChildValue(line, "DESCRIPTION");
+  record.m_Price = ChildValue(line, "PRICE");
+  if (star) record.m_Price = WithDecimalComma(record.m_Price);
+  record.m_Department = ReadNumber(ChildValue(line, "DEPARTMENT"));
+  record.m_Tax = ReadNumber(ChildValue(line, "TAX"));
+  record.m_Discount = ChildValue(line, "DISCOUNT");
+  record.m_Offer = ChildValue(line, "OFFER");
+  record.m_Price1 = ChildValue(line, "PRICE1");
+  if (star) record.m_Price1 = WithDecimalComma(record.m_Price1);
+  record.m_Fmult = ChildValue(line, "FMULT");
   if (std::int32_t code = m_Job.PluRecord(); code != kCodeSuccess) return code;
   m_Job.WriteWarning(kCodeSuccess);
   return kCodeSuccess;
 }
 
 std::int32_t CTillJobElements::SetOffer(const std::string& line) {
-  m_Job.EndDepartmentBatch();
-  m_Job.EndPluBatch();
   if (!m_Job.m_OfferBatch) {
     if (std::int32_t code = m_Job.OfferBatchStart(); code != kCodeSuccess) return code;
     m_Job.m_OfferBatch = 1;
   }
-  m_Ecr.m_OffCode = ChildValue(line, "CODE");
-  m_Ecr.m_OffDescription = ChildValue(line, "DESCRIPTION");
-  m_Ecr.m_OffDepartment = ReadNumber(ChildValue(line, "DEPARTMENT"));
-  m_Ecr.m_OffPrice = ChildValue(line, "PRICE");
-  m_Ecr.m_OffNitem = ChildValue(line, "NITEM");
-  m_Ecr.m_OffFmult = ChildValue(line, "FMULT");
+  COfferRecord& record = m_Job.m_Inputs.m_Offer;
+  record.m_Code = ChildValue(line, "CODE");
+  record.m_Description = ChildValue(line, "DESCRIPTION");
+  record.m_Department = ReadNumber(ChildValue(line, "DEPARTMENT"));
+  record.m_Price = ChildValue(line, "PRICE");
+  record.m_Nitem = ChildValue(line, "NITEM");
+  record.m_Fmult = ChildValue(line, "FMULT");
   if (std::int32_t code = m_Job.OfferRecord(); code != kCodeSuccess) return code;
   m_Job.WriteWarning(kCodeSuccess);
   return kCodeSuccess;

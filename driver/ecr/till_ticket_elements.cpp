@@ -1,4 +1,5 @@
 #include <iterator>
+#include <vector>
 
 #include "driver/ecr/command_strings.h"
 #include "driver/ecr/result_codes.h"
@@ -12,9 +13,12 @@
 namespace driver {
 namespace {
 
+using Batch = CTillJobElements::Batch;
+
 struct CElementRow {
   const char* m_Tag;
   std::int32_t (CTillJobElements::*m_Steps)(const std::string&);
+  Batch m_Keeps = Batch::None;  // the programming batch that stays open; every other one is ended first
 };
 
 // The first row whose tag occurs anywhere in the line wins.
@@ -26,9 +30,9 @@ const CElementRow kElementTable[] = {
     {"<HISTORY_ROLLBACK>", &CTillJobElements::HistoryRollback},
     {"<TABLE_SUMMARY>", &CTillJobElements::TableSummary},
     {"<SET_HEADER>", &CTillJobElements::SetHeader},
-    {"<SET_DEPARTMENT>", &CTillJobElements::SetDepartment},
-    {"<SET_PLU>", &CTillJobElements::SetPlu},
-    {"<SET_OFF>", &CTillJobElements::SetOffer},
+    {"<SET_DEPARTMENT>", &CTillJobElements::SetDepartment, Batch::Department},
+    {"<SET_PLU>", &CTillJobElements::SetPlu, Batch::Plu},
+    {"<SET_OFF>", &CTillJobElements::SetOffer, Batch::Offer},
     {"<READ_STATUS>", &CTillJobElements::ReadStatus},
     {"<OPEN_TICKET>", &CTillJobElements::OpenTicket},
     {"<OPEN_TABLE>", &CTillJobElements::OpenTicket},
@@ -57,13 +61,36 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 std::int32_t CTillJobElements::Run(const std::string& line) {
   for (const CElementRow& row : kElementTable) {
-    if (line.find(row.m_Tag) != std::string::npos) return (this->*row.m_Steps)(line);
+    if (line.find(row.m_Tag) == std::string::npos) continue;
+    // A batch that the register did not take fails the element that ends it.
+    if (std::int32_t code = EndOtherBatches(row.m_Keeps); code != kCodeSuccess) return code;
+    return (this->*row.m_Steps)(line);
   }
   return kCodeSuccess;
 }
 
+// Every open batch but the one kept is ended, in the order of the element steps: a department ends
+// the offer then the PLU batch, a PLU the department then the offer batch, an offer the department
+// then the PLU batch, any other element the offer, PLU and department batches. All are ended even when
+// one fails; the first failure is the code.
+std::int32_t CTillJobElements::EndOtherBatches(Batch keep) {
+  using End = std::int32_t (CQorThread::*)();
+  std::vector<End> ends;
+  switch (keep) {
+    case Batch::Department: ends = {&CQorThread::EndOfferBatch, &CQorThread::EndPluBatch}; break;
+    case Batch::Plu: ends = {&CQorThread::EndDepartmentBatch, &CQorThread::EndOfferBatch}; break;
+    case Batch::Offer: ends = {&CQorThread::EndDepartmentBatch, &CQorThread::EndPluBatch}; break;
+    case Batch::None: return m_Job.EndBatches();
+  }
+  std::int32_t first = kCodeSuccess;
+  for (End end : ends) {
+    const std::int32_t code = (m_Job.*end)();
+    if (first == kCodeSuccess) first = code;
+  }
+  return first;
+}
+
 std::int32_t CTillJobElements::OpenTicket(const std::string& line) {
-  m_Job.EndBatches();
   if (m_Ecr.IsZeroFamily()) {
     m_Ecr.m_IoDirectComplete = 0;
     if (std::int32_t code = m_Job.SendIODirect(kZeroWake); code != kCodeSuccess) return code;
@@ -114,7 +141,6 @@ std::int32_t CTillJobElements::WriteAndAwait(const std::string& element) {
 }
 
 std::int32_t CTillJobElements::TicketItem(const std::string& line) {
-  m_Job.EndBatches();
   const std::int32_t ecr = m_Ecr.m_EcrId;
   platform::DebugLog("DoTillJob idECR [%d] [%s]", ecr, line.c_str());
   m_Ecr.m_WorkComplete = 0;
@@ -138,7 +164,6 @@ std::int32_t CTillJobElements::TicketItem(const std::string& line) {
 }
 
 std::int32_t CTillJobElements::CloseTable(const std::string& line) {
-  m_Job.EndBatches();
   // The control closes a table through its open-table element.
   m_Ecr.m_WorkComplete = 0;
   std::int32_t job = 0;
@@ -152,7 +177,7 @@ std::int32_t CTillJobElements::CloseTable(const std::string& line) {
     m_Job.SbloccaTastiera();
     return kCodeFailure;
   }
-  std::int32_t code = m_Job.GetEcrError(m_Ecr.m_WorkComplete, 1);
+  std::int32_t code = m_Job.GetEcrError(m_Ecr.m_WorkComplete, 1, m_Ecr.m_Limits.m_Completion);
   m_Job.SbloccaTastiera();
   if (code != kCodeSuccess) return code;
   m_Job.WriteWarning(kCodeSuccess);
@@ -161,7 +186,6 @@ std::int32_t CTillJobElements::CloseTable(const std::string& line) {
 
 std::int32_t CTillJobElements::CloseTicket(const std::string& line) {
   if (m_Ecr.IsZeroFamily()) m_LastTotal = true;
-  m_Job.EndBatches();
   m_Ecr.m_WorkComplete = 0;
   std::int32_t job = 0;
   if (std::int32_t code = m_Job.SendWrite(line, job); code != kCodeSuccess) {
@@ -176,7 +200,6 @@ std::int32_t CTillJobElements::CloseTicket(const std::string& line) {
 }
 
 std::int32_t CTillJobElements::ProtocolCommand(const std::string& line) {
-  m_Job.EndBatches();
   std::string command = ChildValue(line, "CMD");
   m_Ecr.m_IoDirectComplete = 0;
   if (std::int32_t code = m_Job.SendIODirect(command); code != kCodeSuccess) return code;

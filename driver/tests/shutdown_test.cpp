@@ -158,10 +158,7 @@ TEST_P(FollowUpMessage, SendsTheRegisterItsCommand) {
 INSTANTIATE_TEST_SUITE_P(
     Messages, FollowUpMessage,
     testing::Values(
-        FollowUpCase{"ExchangeDone", driver::WindowMessage::WM_EXCHANGEDONE, 2, "IODirect 2 0;*2;#a;*3;+1;"},
-        FollowUpCase{"ExchangeDoneForUnlistedRegister", driver::WindowMessage::WM_EXCHANGEDONE, 5, ""},
-        FollowUpCase{"StatusAlert", driver::WindowMessage::WM_STATUSALERT, 2, "IODirect 2 0;*4;*3;+1;"},
-        FollowUpCase{"QueueEmpty", driver::WindowMessage::WM_QUEUEEMPTY, 2, "IODirect 2 0;*3;+1;"}),
+        FollowUpCase{"StatusAlert", driver::WindowMessage::WM_STATUSALERT, 2, "IODirect 2 0;*4;*3;+1;"}),
     [](const testing::TestParamInfo<FollowUpCase>& info) { return std::string(info.param.label); });
 
 TEST_F(DriverAtWork, FolderChangeMovesEveryRegisterAndIsSavedInQorCfg) {

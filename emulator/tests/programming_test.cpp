@@ -88,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(StarTypes, StarProgramming, ::testing::Values(3, 4));
 
 class ZeroProgramming : public ::testing::TestWithParam<int> {};
 
-// Uploads fetch queued lines one data question at a time until the reply "*".
+// Uploads fetch queued lines one data question at a time until the reply "*". An upload with a line
+// the register rejects keeps the lines it took and is refused as a whole, with the register's code.
 TEST_P(ZeroProgramming, UploadsFetchLinesOneQuestionAtATime) {
   const int ecr = GetParam();
   CEmulatorFixture emulator;
@@ -96,7 +97,8 @@ TEST_P(ZeroProgramming, UploadsFetchLinesOneQuestionAtATime) {
   emulator.Sink().Script("B81", {"8001:199:5:LOLLY:::::1:::", "*"});
   emulator.Sink().Script("B84", {"OF1:500:5:THREE FOR TWO::3:::2::", "*"});
   EXPECT_EQ("ERR not in programming mode: 0;*F;", emulator.Send(ecr, "0;*F;"));
-  EXPECT_EQ("OK", emulator.Send(ecr, "0;*2;+4;*F;*3;"));
+  EXPECT_EQ("ERR 1 upload lines rejected: 0;*2;+4;*F;*3;", emulator.Send(ecr, "0;*2;+4;*F;*3;"));
+  EXPECT_EQ(kResultBadValue, emulator.Sink().WaitFor("DirectIO", ecr, 2)->m_Result);
   EXPECT_EQ(4, emulator.Sink().Count("Data", ecr));
   EXPECT_EQ("OK", emulator.Send(ecr, "0;*2;+4;*G;*3;"));
   EXPECT_EQ("OK", emulator.Send(ecr, "0;*2;+4;*L;*3;"));
@@ -130,7 +132,7 @@ TEST_P(ZeroProgramming, AnUnansweredQuestionEndsTheUploadAndTheAlertCommandDrops
   const int ecr = GetParam();
   CEmulatorFixture emulator;
   emulator.Sink().Script("B85", {"A:NEW:HEADER:"});
-  EXPECT_EQ("OK", emulator.Send(ecr, "0;*2;+4;*T;*3;"));
+  EXPECT_EQ("ERR upload B85 interrupted: 0;*2;+4;*T;*3;", emulator.Send(ecr, "0;*2;+4;*T;*3;"));
   EXPECT_EQ(2, emulator.Sink().Count("Data", ecr));
   EXPECT_NE(std::string::npos, emulator.Journal(ecr).find("UPLOAD B85 INTERRUPTED"));
   EXPECT_EQ("OK", emulator.Send(ecr, "0;*4;*3;+1;"));

@@ -20,7 +20,9 @@ void CRecordingSink::Record(CRecordedEvent event) {
   m_Changed.notify_all();
 }
 
-void CRecordingSink::DirectIOEvent(std::int32_t ecr, const std::string& text) { Record({"DirectIO", ecr, text}); }
+void CRecordingSink::DirectIOEvent(std::int32_t ecr, std::int32_t result, const std::string& text) {
+  Record({"DirectIO", ecr, text, 0, result});
+}
 void CRecordingSink::OutputCompleteEvent(std::int32_t ecr, std::int32_t job, std::int32_t result) {
   Record({"OutputComplete", ecr, {}, job, result});
 }

@@ -28,7 +28,7 @@ class CRecordingSink final : public driver::IFiscalControlEvents {
   // Replies for a data question, handed out in order; when they run out the question gets no reply.
   void Script(const std::string& question, std::vector<std::string> replies);
 
-  void DirectIOEvent(std::int32_t ecr, const std::string& text) override;
+  void DirectIOEvent(std::int32_t ecr, std::int32_t result, const std::string& text) override;
   void OutputCompleteEvent(std::int32_t ecr, std::int32_t job, std::int32_t result) override;
   void StatusUpdateEvent(std::int32_t ecr, const std::string& status) override;
   void RequestEvent(std::int32_t ecr, std::int32_t n, const std::string& text,

@@ -31,7 +31,7 @@ CControlRig::CControlRig(const std::string& baseDirectory)
   EnsureApplication();
   m_Emulator = std::make_unique<emulator::CEmulatorControl>(baseDirectory);
   m_Qor = std::make_unique<CQor>(*m_Emulator);
-  m_FollowUps = std::make_unique<CQueuedFollowUps>(*m_Qor, *this, m_Display);
+  m_FollowUps = std::make_unique<CQueuedFollowUps>(*m_Qor, m_Display);
   m_FollowUps->SetStatusAlertText("ECR status alert");
   m_Events = std::make_unique<CControlEvents>(*this, *m_FollowUps, m_Display);
   m_WindowThread = std::make_unique<QThread>();

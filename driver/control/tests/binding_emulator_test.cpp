@@ -11,6 +11,7 @@
 #include "driver/control/tests/rig_wait.h"
 #include "driver/control/wait_io_direct.h"
 #include "testsupport/log_capture.h"
+#include "emulator/result_codes.h"
 #include "testsupport/temp_folder.h"
 
 namespace driver {
@@ -28,53 +29,56 @@ int CountCalls(CControlRig& rig, const std::string& entry) {
 
 std::string Journal(CControlRig& rig, int ecr) { return testsupport::ReadFile(rig.Emulator().JournalPath(ecr)); }
 
-TEST(BindingWithEmulator, HeaderExchangeAnswersThreeQuestionsThenTheRegisterAcceptsTheHeader) {
+// The handlers answer the register's questions while its exchange command runs; the command then
+// completes, and nothing else is sent by the window thread: the job sends the command that follows.
+TEST(BindingWithEmulator, HeaderExchangeAnswersThreeQuestionsWhileItsCommandRuns) {
   testsupport::TempFolder base;
   CControlRig rig(base.Path());
   CEcrContext& ecr = rig.Ecr(1);
-  ecr.m_AnswerA = {"THE SHOP", "MAIN STREET 1", ""};
-  ecr.m_AnswerB = {"", "", "THANK YOU"};
-  ecr.m_ExchangeStatus = -1;
+  ecr.m_ExchangeAnswers.Set({"THE SHOP", "MAIN STREET 1", ""}, {"", "", "THANK YOU"});
   ecr.m_ExchangeRow = 1;
   ecr.m_ExchangePending = 1;
-  rig.Control().IODirect(1, "0;*2;+4;*T;*3;", 0);
-  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.m_ExchangePending.load() == 0 && ecr.m_ExchangeStatus.load() != -1; }));
-  EXPECT_EQ(0, ecr.m_ExchangeStatus.load());
-  Settle(rig, ecr);
+  bool completed = false;
+  ASSERT_EQ(0, SendAndAwait(rig.Control(), ecr, "0;*2;+4;*T;*3;", &completed));
+  ASSERT_TRUE(completed);
+  EXPECT_EQ(0, ecr.m_IoDirectResult.load());
+  EXPECT_EQ(0, ecr.m_ExchangePending.load());
   EXPECT_EQ(3, CountCalls(rig, "event DataEvent 1 B85"));
+  ASSERT_EQ(0, SendAndAwait(rig.Control(), ecr, "0;*2;#a;*3;+1;"));
+  EXPECT_EQ(0, ecr.m_IoDirectResult.load());
+  Settle(rig, ecr);
   EXPECT_EQ(1, CountCalls(rig, "IODirect 1 0;*2;#a;*3;+1;"));
   EXPECT_NE(std::string::npos, Journal(rig, 1).find("PROGRAM HEADER LINE 6 THANK YOU"));
 
-  // With no transfer pending a fourth question is not answered: the register gives up its upload.
-  rig.Control().IODirect(1, "0;*2;+4;*T;*3;", 0);
-  Settle(rig, ecr);
+  // With no transfer pending a fourth question is not answered: the register gives up its upload and
+  // says so in the command's completion.
+  ASSERT_EQ(0, SendAndAwait(rig.Control(), ecr, "0;*2;+4;*T;*3;"));
+  EXPECT_NE(0, ecr.m_IoDirectResult.load());
   EXPECT_EQ(4, CountCalls(rig, "event DataEvent 1 B85"));
-  EXPECT_EQ(1, CountCalls(rig, "IODirect 1 0;*2;#a;*3;+1;"));
   EXPECT_NE(std::string::npos, Journal(rig, 1).find("UPLOAD B85 INTERRUPTED"));
 }
 
-TEST(BindingWithEmulator, DepartmentUploadTakesTwoLinesThenTheEndMarkAndPostsQueueEmptyOnce) {
+TEST(BindingWithEmulator, DepartmentUploadTakesTwoLinesThenTheEndMarkWhileItsCommandRuns) {
   testsupport::TempFolder base;
   CControlRig rig(base.Path());
   CEcrContext& ecr = rig.Ecr(2);
   ecr.m_QueueB80 = {"5:SWEETS::1000:50:250:2:::::::", "6:BOOKS::0:0::1:::::::"};
   ecr.m_QueueB80Armed = 1;
-  rig.Control().IODirect(2, "0;*2;+4;*F;*3;", 0);
-  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.m_QueueB80Armed.load() == 0; }));
-  Settle(rig, ecr);
+  ASSERT_EQ(0, SendAndAwait(rig.Control(), ecr, "0;*2;+4;*F;*3;"));
+  EXPECT_EQ(0, ecr.m_IoDirectResult.load());
+  EXPECT_EQ(0, ecr.m_QueueB80Armed.load());
   EXPECT_EQ(3, CountCalls(rig, "event DataEvent 2 B80"));
-  EXPECT_EQ(1, CountCalls(rig, "IODirect 2 0;*3;+1;"));
-  EXPECT_TRUE(ecr.m_Operating.Equals("2"));
-  EXPECT_EQ(0, ecr.m_KeyLocked.load());
+  EXPECT_EQ(3, ecr.m_QuestionsAsked.load());
   EXPECT_NE(std::string::npos, Journal(rig, 2).find("UPLOAD B80 LINES 2 REJECTED 0"));
 
-  rig.Control().IODirect(2, "0;*2;+4;*F;*3;", 0);
-  Settle(rig, ecr);
+  // Disarmed, the queue answers nothing more: the register breaks its upload off and refuses it.
+  ASSERT_EQ(0, SendAndAwait(rig.Control(), ecr, "0;*2;+4;*F;*3;"));
+  EXPECT_NE(0, ecr.m_IoDirectResult.load());
   EXPECT_EQ(4, CountCalls(rig, "event DataEvent 2 B80"));
-  EXPECT_EQ(1, CountCalls(rig, "IODirect 2 0;*3;+1;"));
+  EXPECT_EQ(0, CountCalls(rig, "IODirect 2 0;*3;+1;")) << "the window thread sends nothing of its own";
 
   // The uploaded HALO now limits sales in department 5.
-  ASSERT_EQ(0, SendAndAwait(rig.Control(), ecr, "0;+1;"));
+  ASSERT_EQ(0, SendAndAwait(rig.Control(), ecr, "0;*3;+1;"));
   ASSERT_EQ(0, WriteAndAwait(rig.Control(), ecr, "<OPEN_TICKET><INVOICE>0</INVOICE></OPEN_TICKET>"));
   EXPECT_NE(0, WriteAndAwait(rig.Control(), ecr,
                              "<SELLITEM><PLUCODE></PLUCODE><PRICE>10,01</PRICE><DEPARTMENT>5</DEPARTMENT>"
@@ -141,8 +145,10 @@ TEST(WaitIODirect, ReturnsTheCallsStatusOnceTheCommandCompletes) {
   CControlRig rig(base.Path());
   EXPECT_EQ(0, WaitIODirect(rig.Control(), 3, "*LI", 0, rig.Ecr(3)));
   EXPECT_EQ(1, rig.Ecr(3).m_IoDirectComplete.load());
-  // An unknown command is refused by the call and still completes at once.
+  // An unknown command is refused by the call: there is no completion to wait for.
   EXPECT_EQ(203, WaitIODirect(rig.Control(), 3, "*NOPE", 0, rig.Ecr(3)));
+  // A command the register's state refuses completes with the register's code, which is the answer.
+  EXPECT_EQ(emulator::kResultCommandRefused, WaitIODirect(rig.Control(), 3, "*S01Q3B$FRUIT$QK", 0, rig.Ecr(3)));
 }
 
 TEST(WaitIODirect, GivesThreeAfterItsTimeLimit) {

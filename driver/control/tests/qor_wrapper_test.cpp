@@ -22,7 +22,7 @@ namespace {
 // Records on which thread each event arrived, in order.
 class CThreadRecordingSink final : public IFiscalControlEvents {
  public:
-  void DirectIOEvent(std::int32_t, const std::string&) override { Record("DirectIO"); }
+  void DirectIOEvent(std::int32_t, std::int32_t, const std::string&) override { Record("DirectIO"); }
   void OutputCompleteEvent(std::int32_t, std::int32_t, std::int32_t) override { Record("OutputComplete"); }
   void StatusUpdateEvent(std::int32_t, const std::string&) override { Record("Status"); }
   void RequestEvent(std::int32_t, std::int32_t, const std::string&, std::optional<std::string>&) override {}

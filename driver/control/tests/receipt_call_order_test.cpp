@@ -76,7 +76,7 @@ TEST(ReceiptCallOrder, FourElementReceiptOnTypeTwoGivesTheExecutorsCallsAndEvent
   for (std::size_t extra = expectedCalls.size(); extra < calls.size(); ++extra) EXPECT_EQ("IODirect 2 0;", calls[extra]);
   // Every IODirect ends with one DirectIOEvent; the unawaited ones may come after later calls.
   const std::vector<std::string> events = Matching(log, true);
-  EXPECT_EQ(static_cast<long>(calls.size()) - 5, std::count(events.begin(), events.end(), "event DirectIOEvent 2"));
+  EXPECT_EQ(static_cast<long>(calls.size()) - 5, std::count(events.begin(), events.end(), "event DirectIOEvent 2 0"));
   // Each Write completes, job numbers rising, before the next Write is made.
   for (int job = 1; job <= 4; ++job) {
     const std::size_t write = IndexOf(log, std::string("Write 2 ") + kReceipt[job - 1]);

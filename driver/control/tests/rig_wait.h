@@ -44,15 +44,15 @@ inline int CountPrefix(const std::vector<std::string>& log, const std::string& p
       std::count_if(log.begin(), log.end(), [&](const std::string& entry) { return entry.rfind(prefix, 0) == 0; }));
 }
 
-// Returns once every command sent to the register, the follow-up commands the window thread sends
-// included, has completed and its completion has been handled. Completions of unawaited commands may
+// Returns once every command sent to the register, the status alert the window thread sends included,
+// has completed and its completion has been handled. Completions of unawaited commands may
 // wake a wait meant for a later one, so it goes round until the counts agree.
 inline void Settle(CControlRig& rig, CEcrContext& ecr) {
   const std::string number = std::to_string(ecr.m_EcrId);
   for (int round = 0; round < 50; ++round) {
     rig.RunOnWindowThread([] {});
     const std::vector<std::string> log = rig.Emulator().CallLog();
-    if (CountPrefix(log, "IODirect " + number + " ") == CountPrefix(log, "event DirectIOEvent " + number)) break;
+    if (CountPrefix(log, "IODirect " + number + " ") == CountPrefix(log, "event DirectIOEvent " + number + " ")) break;
     SendAndAwait(rig.Control(), ecr, ecr.IsZeroFamily() ? "0;" : "*SZ");
   }
   rig.RunOnWindowThread([] {});

@@ -151,6 +151,9 @@ INSTANTIATE_TEST_SUITE_P(Codes, ExchangeAlert,
                                            CAlertCase{2, 1, "001", StatusFollowUp::kStatusAlert},
                                            CAlertCase{2, 1, "128", StatusFollowUp::kNone},
                                            CAlertCase{2, 1, "000", StatusFollowUp::kNone},
+                                           CAlertCase{1, 1, " 12", StatusFollowUp::kStatusAlert},
+                                           CAlertCase{1, 1, "  4", StatusFollowUp::kStatusAlert},
+                                           CAlertCase{2, 1, "   ", StatusFollowUp::kNone},
                                            CAlertCase{2, 0, "008", StatusFollowUp::kNone},
                                            CAlertCase{0, 1, "008", StatusFollowUp::kNone}));
 

@@ -59,15 +59,18 @@ class CControlSpy final : public IFiscalControl {
   }
   ControlStatus Request(std::int32_t ecr, std::int32_t code, std::string& text) override {
     Before("Request", ecr, std::to_string(code));
+    if (std::optional<ControlStatus> status = Overridden("Request", ecr, std::to_string(code))) return *status;
     return m_Inner.Request(ecr, code, text);
   }
   ControlStatus IODirect(std::int32_t ecr, const std::string& command, std::int16_t argument) override {
     Before("IODirect", ecr, command);
-    if (std::optional<ControlStatus> status = Overridden(ecr, command)) return *status;
+    if (std::optional<ControlStatus> status = Overridden("IODirect", ecr, command)) return *status;
     return m_Inner.IODirect(ecr, command, argument);
   }
-  // A status the control returns for an IODirect without sending it: a link that refuses a command.
-  using Override = std::function<std::optional<ControlStatus>(std::int32_t ecr, const std::string& command)>;
+  // A status the control returns for an IODirect or a Request (text: its code) without passing it on:
+  // a link that refuses a command, or one that accepts it and loses it on the way.
+  using Override = std::function<std::optional<ControlStatus>(const std::string& method, std::int32_t ecr,
+                                                              const std::string& text)>;
   void SetOverride(Override override) {
     std::lock_guard guard(m_Lock);
     m_Override = std::move(override);
@@ -86,13 +89,13 @@ class CControlSpy final : public IFiscalControl {
     if (hook) hook(method, ecr, text);
   }
 
-  std::optional<ControlStatus> Overridden(std::int32_t ecr, const std::string& command) {
+  std::optional<ControlStatus> Overridden(const char* method, std::int32_t ecr, const std::string& text) {
     Override override;
     {
       std::lock_guard guard(m_Lock);
       override = m_Override;
     }
-    return override ? override(ecr, command) : std::nullopt;
+    return override ? override(method, ecr, text) : std::nullopt;
   }
 
   IFiscalControl& m_Inner;

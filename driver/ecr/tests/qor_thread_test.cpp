@@ -194,21 +194,21 @@ TEST_F(JobThread, AdministrationJobsRunTheirOperationsAndWriteNoFiles) {
   }
 }
 
-TEST_F(JobThread, BackToBackPluJobsOfTheSheetNeverLoseAnUploadLine) {
+TEST_F(JobThread, SheetJobsWaitingForABusyRegisterEachProgramTheValuesTheyWereStartedWith) {
   CEcrContext& ecr = m_Rig.Ecr(2);
   ecr.m_PluDepartment = 1;
   ecr.m_PluTax = 1;
-  std::size_t ended = 0;
+  // Another job holds the register; the sheet writes the next PLU as soon as a job is started.
+  ASSERT_EQ(ecr.m_hJobMutex->Wait(std::chrono::milliseconds(0)), platform::kWaitObject0);
   for (const char* code : {"61", "62", "63"}) {
-    // The sheet writes the next PLU as soon as its job is started; the job copies it when it runs.
-    ASSERT_TRUE(m_Host.WaitForEnded(ended));
     ecr.m_PluCode = code;
     ecr.m_PluDescription = std::string("PLU ") + code;
     ecr.m_PluPrice = "1,00";
     ASSERT_EQ(StartAdminJob(m_Host, ecr, kJobPlu), JobStartResult::Started);
-    ++ended;
   }
-  ASSERT_TRUE(m_Host.WaitForEnded(ended));
+  ecr.m_PluCode = "99";
+  ASSERT_TRUE(ecr.m_hJobMutex->Release());
+  ASSERT_TRUE(m_Host.WaitForEnded(3));
   ASSERT_TRUE(ecr.WaitUntil([&] { return ecr.m_QueueB81Armed == 0; }, std::chrono::steady_clock::now() + kGenerous));
   for (const char* code : {"61", "62", "63"}) {
     CTicketFiles files(ecr.m_TicketFolder.Get(), std::string("sale") + code);

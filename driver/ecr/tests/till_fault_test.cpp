@@ -8,6 +8,7 @@
 #include <new>
 
 #include "driver/ecr/tests/job_rig.h"
+#include "emulator/result_codes.h"
 #include "testsupport/log_capture.h"
 
 namespace driver::ecrtest {
@@ -52,6 +53,14 @@ class TillFault : public ::testing::Test {
       StartTicket(ecr, cleanup).wait();
     }
     ASSERT_TRUE(context.WaitUntil([&] { return context.m_TicketOpen == 0; }, deadline));
+  }
+  // After a case: the register is free again and a receipt on it is answered 0.
+  void ExpectNextReceiptRuns(int ecr, int number) {
+    Settle(ecr, number);
+    CTicketFiles next = Ticket(ecr, "next" + std::to_string(number));
+    next.WriteDocument({kOpen, kSale, kClose});
+    ASSERT_EQ(StartTicket(ecr, next).wait_for(kGenerous), std::future_status::ready);
+    EXPECT_EQ(next.Reply(), "0\n") << "the next ticket on the register";
   }
   bool Called(const std::string& call) {
     std::vector<std::string> log = m_Rig.Emulator().CallLog();
@@ -241,8 +250,8 @@ TEST_F(TillFault, AtShutdownAWaitingJobLeavesWithoutWritingAnythingMore) {
   EXPECT_TRUE(testsupport::FileExists(files.m_Document)) << "an interrupted ticket keeps its document";
 }
 
-TEST_F(TillFault, AnUploadThatCannotBeStartedDoesNotHoldUpTheNextElement) {
-  m_Host.Spy().SetOverride([](std::int32_t, const std::string& command) -> std::optional<ControlStatus> {
+TEST_F(TillFault, AnUploadThatCannotBeStartedFailsAndDoesNotHoldUpTheRegister) {
+  m_Host.Spy().SetOverride([](const std::string&, std::int32_t, const std::string& command) -> std::optional<ControlStatus> {
     if (command == "0;*2;+4;*G;*3;") return 203;
     return std::nullopt;
   });
@@ -254,10 +263,162 @@ TEST_F(TillFault, AnUploadThatCannotBeStartedDoesNotHoldUpTheNextElement) {
   bool ended = job.wait_for(kGenerous) == std::future_status::ready;
   if (!ended) m_Rig.Ecr(2).Cancel();  // let the stuck job go, so that the test can end
   ASSERT_TRUE(ended) << "the next element waited for an upload that was never started";
-  std::string reply = files.Reply();
-  ASSERT_GT(reply.size(), 3u);
-  EXPECT_EQ(reply.substr(reply.size() - 3), "\n0\n");
+  // The PLU never reached the register: the element that ended its batch fails with the control's status.
+  EXPECT_EQ(files.Warnings(), WarningLines({{0, 0}, {1, 203}}));
+  EXPECT_EQ(files.Reply(), "203\n");
   EXPECT_EQ(m_Rig.Ecr(2).m_QueueB81Armed, 0);
+}
+
+const std::string kClosure = "<FISCAL_CLOSURE></FISCAL_CLOSURE>";
+const std::string kDepartment =
+    "<SET_DEPARTMENT><DEPARTMENT>7</DEPARTMENT><DESCRIPTION>TEA</DESCRIPTION><TAX>1</TAX><LALO></LALO>"
+    "<HALO></HALO><PRICE>2,00</PRICE></SET_DEPARTMENT>";
+const std::string kQuietReport = "<REPORT_REQUEST><TYPE>0</TYPE><PRINT>0</PRINT></REPORT_REQUEST>";
+const std::string kHistory = "<HISTORY_REQUEST></HISTORY_REQUEST>";
+
+TEST_F(TillFault, WhatTheRegisterRefusesFailsItsElement) {
+  const std::string notAFolder = m_Base.Path() + "/not-a-folder";
+  testsupport::WriteFile(notAFolder, "");
+  const std::string reports = m_Rig.Control().GetReportFolder();
+  struct Case {
+    const char* name;
+    int ecr;
+    bool receiptOpen;      // a receipt is left open on the register first
+    bool reportsUnsaved;   // the report folder cannot be written
+    std::string element;
+    std::vector<std::pair<int, int>> warnings;
+    const char* reply;
+  } cases[] = {
+      {"closure with a receipt open, zero family", 1, true, false, kClosure, {{0, 19}}, "19\n"},
+      {"closure with a receipt open, star family", 3, true, false, kClosure, {}, "19\n"},
+      {"department upload with a receipt open", 1, true, false, kDepartment, {{0, 0}, {0, 3}}, "3\n"},
+      {"department line the register rejects", 2, false, false,
+       "<SET_DEPARTMENT><DEPARTMENT>0</DEPARTMENT><DESCRIPTION>X</DESCRIPTION><TAX>1</TAX></SET_DEPARTMENT>",
+       {{0, 0}, {0, 3}}, "3\n"},
+      {"raw command refused", 2, false, false, "<PROTOCOL_CMD><CMD>0;#a;</CMD></PROTOCOL_CMD>", {{0, 3}}, "3\n"},
+      {"report that cannot be saved", 2, false, true, kQuietReport, {{0, 3}}, "3\n"},
+      {"history that cannot be saved", 1, false, true, kHistory, {{0, 3}}, "3\n"},
+  };
+  int number = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ++number;
+    if (c.receiptOpen) {
+      CTicketFiles open = Ticket(c.ecr, "open" + std::to_string(number));
+      open.WriteDocument({kOpen, kSale});
+      StartTicket(c.ecr, open).wait();
+      ASSERT_EQ(open.Reply(), "0\n");
+    }
+    if (c.reportsUnsaved) m_Rig.Control().SetReportFolder(notAFolder + "/reports");
+    CTicketFiles files = Ticket(c.ecr, "refused" + std::to_string(number));
+    files.WriteDocument({c.element});
+    ASSERT_EQ(StartTicket(c.ecr, files).wait_for(kGenerous), std::future_status::ready);
+    m_Rig.Control().SetReportFolder(reports);
+    EXPECT_EQ(files.Reply(), c.reply);
+    EXPECT_EQ(testsupport::FileExists(files.m_Warnings), !c.warnings.empty());
+    if (!c.warnings.empty()) EXPECT_EQ(files.Warnings(), WarningLines(c.warnings));
+    EXPECT_EQ(m_Rig.Ecr(c.ecr).m_QueueB80Armed, 0);
+    ExpectNextReceiptRuns(c.ecr, number);
+  }
+}
+
+// A register that lets a whole further period pass without the awaited event, while it reports no
+// trouble, has lost the command: the element gives up with 3 and the register serves the next ticket.
+TEST_F(TillFault, WaitsForAnEventThatNeverComesGiveUp) {
+  struct Case {
+    const char* name;
+    int ecr;
+    std::string element;
+    const char* lostCall;  // the call the link loses ("Request <code>"); null: the register stops answering
+    std::vector<std::pair<int, int>> warnings;
+  } cases[] = {
+      {"department upload never fetched", 1, kDepartment, nullptr, {{0, 0}, {0, 3}, {0, 3}}},
+      {"header exchange that never comes", 2,
+       "<SET_HEADER><LINE1>A</LINE1><LINE2>B</LINE2><LINE3>C</LINE3><LINE4>D</LINE4><LINE5>E</LINE5>"
+       "<LINE6>F</LINE6></SET_HEADER>",
+       nullptr, {{0, 3}, {0, 3}}},
+      {"history never saved", 1, kHistory, "Request 13", {{0, 3}, {0, 3}}},
+      {"report never saved", 2, kQuietReport, "Request 51", {{0, 3}, {0, 3}}},
+  };
+  m_Host.SetOptions({true, false, false});
+  int number = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ++number;
+    ShortenLimits(m_Rig.Ecr(c.ecr));
+    if (c.lostCall == nullptr) m_Rig.Emulator().SetNoAnswer(c.ecr, true);
+    const std::string lost = c.lostCall == nullptr ? "" : c.lostCall;
+    m_Host.Spy().SetOverride([lost](const std::string& method, std::int32_t, const std::string& text) {
+      return method + " " + text == lost ? std::optional<ControlStatus>(0) : std::nullopt;
+    });
+    CTicketFiles files = Ticket(c.ecr, "lost" + std::to_string(number));
+    files.WriteDocument({c.element});
+    const bool ended = StartTicket(c.ecr, files).wait_for(kGenerous) == std::future_status::ready;
+    m_Host.Spy().SetOverride({});
+    m_Rig.Emulator().SetNoAnswer(c.ecr, false);
+    if (!ended) m_Rig.Ecr(c.ecr).Cancel();  // let the stuck job go, so that the test can end
+    ASSERT_TRUE(ended) << "the job waited for good";
+    EXPECT_EQ(files.Warnings(), WarningLines(c.warnings));
+    EXPECT_EQ(files.Reply(), "3\n");
+    EXPECT_EQ(m_Rig.Ecr(c.ecr).m_QueueB80Armed, 0);
+    EXPECT_EQ(m_Rig.Ecr(c.ecr).m_ExchangePending, 0);
+    ExpectNextReceiptRuns(c.ecr, number);
+  }
+}
+
+// After a recovery with OnErrorVoidTicket, 21 means the register voided the receipt. When the element
+// being recovered was the payment, the register printed the receipt and refuses the void: the reply is
+// 0, and the refused void has its own warning line with the register's result.
+TEST_F(TillFault, AVoidAfterARecoveryCountsOnlyWhenTheRegisterVoided) {
+  m_Host.SetOptions({true, true, false});
+  m_Rig.Ecr(2).m_Limits.m_Exchange = std::chrono::milliseconds(500);
+  CTicketFiles open = Ticket(2, "opened");
+  open.WriteDocument({kOpen, kSale});
+  StartTicket(2, open).wait();
+  ASSERT_EQ(open.Reply(), "0\n");
+  CTicketFiles files = Ticket(2, "payment");
+  files.WriteDocument({kClose});
+  std::atomic<bool> caused{false};
+  m_Host.Spy().SetHook([&](const std::string& method, std::int32_t ecr, const std::string& text) {
+    if (method == "Write" && text == kClose && !caused.exchange(true)) m_Rig.Emulator().SetPaperOut(ecr, true);
+  });
+  std::future<void> job = StartTicket(2, files);
+  ASSERT_TRUE(Eventually([&] { return files.Warnings() == WarningLines({{0, 16}}); }));
+  m_Rig.Emulator().SetPaperOut(2, false);
+  ASSERT_EQ(job.wait_for(kGenerous), std::future_status::ready);
+  m_Host.Spy().SetHook({});
+  EXPECT_TRUE(Called("Write 2 <TICKETVOID></TICKETVOID>"));
+  EXPECT_EQ(files.Warnings(), WarningLines({{0, 16}, {0, emulator::kResultNoTicketOpen}, {0, 0}}));
+  EXPECT_EQ(files.Reply(), "0\n");
+  EXPECT_EQ(m_Rig.Ecr(2).m_TicketOpen, 0);
+}
+
+// A printed report or zero-set ends when the printing has ended, not at a completion left over from
+// the command before it; paper that runs out meanwhile is reported and waited out.
+TEST_F(TillFault, PrintedReportsAreAnsweredOnceTheyArePrinted) {
+  m_Host.SetOptions({true, false, false});
+  m_Rig.Emulator().SetLineDelay(2, 20);
+  CTicketFiles files = Ticket(2, "printed");
+  files.WriteDocument({"<REPORT_REQUEST><TYPE>0</TYPE><PRINT>1</PRINT></REPORT_REQUEST>",
+                       "<ZEROSET_REQUEST><TYPE>0</TYPE><PRINT>1</PRINT></ZEROSET_REQUEST>"});
+  std::atomic<bool> caused{false};
+  m_Host.Spy().SetHook([&](const std::string& method, std::int32_t ecr, const std::string& text) {
+    if (method == "Request" && text == "80" && !caused.exchange(true)) m_Rig.Emulator().SetPaperOut(ecr, true);
+  });
+  m_Rig.Emulator().ClearCallLog();
+  std::future<void> job = StartTicket(2, files);
+  ASSERT_TRUE(Eventually([&] { return files.Warnings() == WarningLines({{0, 0}, {1, 16}}); }));
+  m_Rig.Emulator().SetPaperOut(2, false);
+  ASSERT_EQ(job.wait_for(kGenerous), std::future_status::ready);
+  m_Host.Spy().SetHook({});
+  m_Rig.Emulator().SetLineDelay(2, 0);
+  EXPECT_EQ(files.Warnings(), WarningLines({{0, 0}, {1, 16}, {1, 0}}));
+  EXPECT_EQ(files.Reply(), "0\n");
+  // The zero-set's completion came before the reply was written.
+  std::vector<std::string> log = m_Rig.Emulator().CallLog();
+  auto request = std::find(log.begin(), log.end(), "Request 2 80");
+  ASSERT_NE(request, log.end());
+  EXPECT_NE(std::find(request, log.end(), "event DirectIOEvent 2 0"), log.end());
 }
 
 }  // namespace
