@@ -5,14 +5,13 @@
 #include <QVBoxLayout>
 
 #include "driver/admin/admin_rules.h"
+#include "driver/ecr/command_strings.h"
 #include "driver/ecr/qor_thread.h"
 #include "platform/named_mutex.h"
 
 namespace driver {
 namespace {
 
-constexpr const char* kStarUnlock = "*U";
-constexpr const char* kZeroUnlock = "0;*3;";
 constexpr const char* kStarClearError = "*SZ";
 constexpr const char* kZeroClearError = "0;#S3:3";
 

@@ -216,6 +216,43 @@ double ResidentMegabytes(pid_t pid) {
 
 void Print(const char* name, double value) { std::printf("%s=%.2f\n", name, value); }
 
+// Drops count receipts at once, spread over the registers, and waits for their replies; the number
+// of tickets that got none.
+int DropReceipts(BenchDriver& driver, int registers, const std::string& prefix, int count) {
+  ReplyWatch watch(driver, registers);
+  std::set<std::string> pending;
+  for (int i = 0; i < count; ++i) {
+    int ecr = 1 + i % registers;
+    std::string name = prefix + std::to_string(i);
+    Stage(driver.Folder(ecr), name, kReceipt);
+    pending.insert(std::to_string(ecr) + "/" + name + ".rep");
+  }
+  for (int i = 0; i < count; ++i) Publish(driver.Folder(1 + i % registers), prefix + std::to_string(i));
+  watch.WaitFor(pending, std::chrono::seconds(count / 10 + 60));
+  // A till removes the replies it has read, so the folders do not grow either.
+  for (int i = 0; i < count; ++i) {
+    std::error_code ignored;
+    std::string stem = driver.Folder(1 + i % registers) + "/" + prefix + std::to_string(i);
+    fs::remove(stem + ".rep", ignored);
+    fs::remove(stem + ".inf", ignored);
+  }
+  return static_cast<int>(pending.size());
+}
+
+// Resident memory after the first 1,000 receipts and after 10,000 (quick: 3,000, scaled to 10,000):
+// a driver that runs for months must not grow with the tickets it has answered.
+double MemoryGrowthPer10k(bool quick) {
+  BenchDriver driver(8);
+  const int total = quick ? 3000 : 10000;
+  int unanswered = DropReceipts(driver, 8, "warm", 1000);
+  const double after1k = ResidentMegabytes(driver.Pid());
+  for (int done = 1000; done < total; done += 1000)
+    unanswered += DropReceipts(driver, 8, "grow" + std::to_string(done) + "-", 1000);
+  if (unanswered > 0) BenchDriver::Fail(std::to_string(unanswered) + " receipts got no reply in the memory run");
+  const double growth = ResidentMegabytes(driver.Pid()) - after1k;
+  return growth * 9000.0 / static_cast<double>(total - 1000);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -243,20 +280,11 @@ int main(int argc, char** argv) {
     idleCpu = 100.0 * (CpuSeconds(driver.Pid()) - before) / (quick ? 3.0 : 10.0);
     Print("idle_cpu_percent", idleCpu);
 
-    ReplyWatch watch(driver, 8);
-    std::set<std::string> pending;
-    for (int i = 0; i < burst; ++i) {
-      int ecr = 1 + i % 8;
-      std::string name = "burst" + std::to_string(i);
-      Stage(driver.Folder(ecr), name, kReceipt);
-      pending.insert(std::to_string(ecr) + "/" + name + ".rep");
-    }
     Clock::time_point start = Clock::now();
-    for (int i = 0; i < burst; ++i) Publish(driver.Folder(1 + i % 8), "burst" + std::to_string(i));
-    watch.WaitFor(pending, std::chrono::seconds(burst / 10 + 60));
+    const int unanswered = DropReceipts(driver, 8, "burst", burst);
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    lost = static_cast<int>(pending.size()) + CountLeftovers(driver, 8);
-    burstRate = static_cast<double>(burst - pending.size()) / seconds;
+    lost = unanswered + CountLeftovers(driver, 8);
+    burstRate = static_cast<double>(burst - unanswered) / seconds;
     Print("burst_tickets_per_s", burstRate);
     std::printf("lost=%d\n", lost);
   }
@@ -278,13 +306,15 @@ int main(int argc, char** argv) {
     std::printf("registers_100_ok=%d\n", registersOk);
     Print("rss_mb", rss);
   }
+  const double growth = MemoryGrowthPer10k(quick);
+  Print("rss_growth_mb_per_10k", growth);
   // 90% of what the 20 ms writer wait per ticket allows one window thread: 45 tickets a second.
   constexpr double kBurstTarget = 0.9 * 1000.0 / 20.0;
   bool met = receiptP50 - emptyP50 <= 3.0 && burstRate >= kBurstTarget && lost == 0 && idleCpu <= 0.5 &&
-             registersOk == 1;
+             registersOk == 1 && growth <= 1.0;
   std::printf("summary: receipt p50 %.1f ms (executor %.1f ms), burst %.0f tickets/s, lost %d, idle %.2f%% CPU, "
-              "100 registers %s, %.0f MB resident: %s\n",
-              receiptP50, receiptP50 - emptyP50, burstRate, lost, idleCpu, registersOk ? "ok" : "FAILED", rss,
+              "100 registers %s, %.0f MB resident, %.1f MB more per 10,000 receipts: %s\n",
+              receiptP50, receiptP50 - emptyP50, burstRate, lost, idleCpu, registersOk ? "ok" : "FAILED", rss, growth,
               met ? "targets met" : "targets NOT met");
   return met ? 0 : 1;
 }
