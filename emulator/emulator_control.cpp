@@ -79,6 +79,7 @@ void CEmulatorControl::SetLineDelay(int ecr, int milliseconds) {
   m_Engine->ChangeFaults(ecr, [milliseconds](CRegisterFaults& faults) { faults.m_LineDelayMs = milliseconds; });
 }
 
+void CEmulatorControl::RecordCalls() { m_Engine->CallLog().Record(true); }
 std::vector<std::string> CEmulatorControl::CallLog() const { return m_Engine->CallLogEntries(); }
 void CEmulatorControl::ClearCallLog() { m_Engine->CallLog().Clear(); }
 

@@ -53,8 +53,10 @@ class CEmulatorControl final : public QObject, public driver::IFiscalControl {
   // Printing time per printed line; 0 = instant.
   void SetLineDelay(int ecr, int milliseconds);
 
-  // Every call and event so far, in order (see call_log.h). An event being raised is listed once it has
-  // reached the sink; do not call this from a sink while it answers a data question.
+  // Once RecordCalls() was called: the latest calls and events, in order (see call_log.h). An event
+  // being raised is listed once it has reached the sink; do not call this from a sink while it answers
+  // a data question.
+  void RecordCalls();
   std::vector<std::string> CallLog() const;
   void ClearCallLog();
 

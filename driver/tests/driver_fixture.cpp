@@ -40,6 +40,7 @@ driver::CQorDriverDlg& DriverFixture::StartOnEmulator() {
   const std::string base = Base();
   return Start([this, base](const platform::Store&) {
     auto emulator = std::make_shared<emulator::CEmulatorControl>(base);
+    emulator->RecordCalls();
     m_Emulator = emulator.get();
     driver::CControlChoice choice;
     choice.m_BaseDirectory = base;

@@ -7,6 +7,7 @@ namespace emulator::testing {
 CEmulatorFixture::CEmulatorFixture(const std::string& settings) {
   if (!settings.empty()) testsupport::WriteFile(m_Base / "QorEmulator.ini", settings);
   m_Control = std::make_unique<CEmulatorControl>(m_Base.Path());
+  m_Control->RecordCalls();
   m_Control->SetEventSink(&m_Sink);
   EXPECT_EQ(0, m_Control->Open(""));
 }

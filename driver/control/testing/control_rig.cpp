@@ -30,6 +30,7 @@ CControlRig::CControlRig(const std::string& baseDirectory)
     : m_BaseDirectory(baseDirectory), m_TicketRoot(baseDirectory + "/Tickets") {
   EnsureApplication();
   m_Emulator = std::make_unique<emulator::CEmulatorControl>(baseDirectory);
+  m_Emulator->RecordCalls();
   m_Qor = std::make_unique<CQor>(*m_Emulator);
   m_FollowUps = std::make_unique<CQueuedFollowUps>(*m_Qor, m_Display);
   m_FollowUps->SetStatusAlertText("ECR status alert");
