@@ -86,13 +86,13 @@ LockFileTry TryLockMutexFile(int fd) {
     return LockFileTry::Failed;
   }
   char mark = '0';
-  bool abandoned = ::pread(fd, &mark, 1, 0) == 1 && mark == '1';
+  bool deadOwner = ::pread(fd, &mark, 1, 0) == 1 && mark == '1';
   WriteHeldMark(fd, '1');
-  return abandoned ? LockFileTry::TakenAbandoned : LockFileTry::Taken;
+  return deadOwner ? LockFileTry::TakenAfterDeadOwner : LockFileTry::Taken;
 }
 
-void UnlockMutexFile(int fd, HeldMark mark) {
-  if (mark == HeldMark::Clear) WriteHeldMark(fd, '0');
+void UnlockMutexFile(int fd) {
+  WriteHeldMark(fd, '0');
   struct flock lock = WholeFile(F_UNLCK);
   ::fcntl(fd, F_OFD_SETLK, &lock);
 }
