@@ -27,6 +27,9 @@ JobStartResult StartJob(IJobHost& host, const CJobSetup& setup, const BeforeResu
   }
   thread->m_current = setup.m_current;
   thread->m_JobCode = setup.m_JobCode;
+  // The place in the register's line is taken now, on the starting thread, in the order jobs start.
+  if (setup.m_current != nullptr && setup.m_current->m_hJobMutex)
+    thread->m_JobPlace = setup.m_current->m_hJobMutex->ReservePlace();
   thread->SetPriority(setup.m_Priority);
   if (beforeResume) beforeResume(*thread);
   thread->Resume();
