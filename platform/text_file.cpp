@@ -29,7 +29,34 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
-bool ReplaceWholeFile(const std::string& path, const std::string& bytes) {
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A renamed name is on the disk once its folder is synced.
+bool SyncFolder(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
+}
+
+}  // namespace
+
+bool SyncFileData(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool synced = ::fdatasync(fd) == 0;
+  ::close(fd);
+  return synced;
+}
+
+bool ReplaceWholeFile(const std::string& path, const std::string& bytes, Durability durability) {
   std::string temporary = path + ".tmp-" + std::to_string(::getpid()) + "-" +
                           std::to_string(reinterpret_cast<std::uintptr_t>(&bytes));
   int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -48,11 +75,12 @@ bool ReplaceWholeFile(const std::string& path, const std::string& bytes) {
   // Keep the permissions of the file being replaced.
   struct stat old {};
   if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-  if (::close(fd) != 0 || std::rename(temporary.c_str(), path.c_str()) != 0) {
+  const bool synced = durability == Durability::kCached || ::fsync(fd) == 0;
+  if (::close(fd) != 0 || !synced || std::rename(temporary.c_str(), path.c_str()) != 0) {
     ::unlink(temporary.c_str());
     return false;
   }
-  return true;
+  return durability == Durability::kCached || SyncFolder(FolderOf(path));
 }
 
 }  // namespace platform
