@@ -28,14 +28,6 @@ bool CutBack(const std::string& path, std::uint64_t length) {
   return !error;
 }
 
-// The private files of writes that were cut short by the end of their process.
-void RemoveLeftOvers(const std::string& folder, const std::string& fileName) {
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
-    if (entry.path().filename().string().rfind(fileName + ".tmp-", 0) == 0) fs::remove(entry.path(), error);
-  }
-}
-
 // Whole lines only: a line without its line end never completed.
 std::vector<std::string> ReadHistory(const std::string& path) {
   std::vector<std::string> lines;
@@ -59,8 +51,7 @@ std::string CMemoryFile::HistoryPath() const {
 }
 
 void CMemoryFile::Load(CRegister& ecr) {
-  RemoveLeftOvers(m_BaseDirectory + "/Memory", "ECR" + std::to_string(m_Ecr) + ".txt");
-  const std::optional<std::string> text = platform::ReadWholeFile(MemoryPath());
+  const std::optional<std::string> text = platform::ReadOwnFile(MemoryPath());
   std::optional<CRememberedRegister> memory = text ? ParseMemoryText(*text) : std::nullopt;
   if (memory && (memory->m_Register.m_Number != ecr.m_Number || memory->m_Register.m_Type != ecr.m_Type))
     memory.reset();
@@ -100,8 +91,8 @@ bool CMemoryFile::Save(const CRegister& ecr) {
   // The memory must never run ahead of the printing it accounts for.
   if (synced) platform::SyncFileData(journal);
   if (synced && historyChanged) platform::SyncFileData(HistoryPath());
-  if (!platform::ReplaceWholeFile(MemoryPath(), text,
-                                  synced ? platform::Durability::kSynced : platform::Durability::kCached)) {
+  if (!platform::ReplaceOwnFile(MemoryPath(), text,
+                                synced ? platform::Durability::kSynced : platform::Durability::kCached)) {
     platform::DebugLog("Emulator: ECR %d memory [%s] not written", m_Ecr, MemoryPath().c_str());
     return false;
   }
@@ -109,20 +100,15 @@ bool CMemoryFile::Save(const CRegister& ecr) {
   return true;
 }
 
-// New lines are appended; after a rollback the file is replaced with what is left.
+// New lines are appended; a rollback empties the history, and the file with it.
 bool CMemoryFile::SaveHistory(const CRegister& ecr, bool& changed) {
   const std::vector<std::string>& history = ecr.m_History;
   if (history.size() == m_HistoryLines) return true;
   const bool rolledBack = history.size() < m_HistoryLines;
   std::string lines;
   for (std::size_t n = rolledBack ? 0 : m_HistoryLines; n < history.size(); ++n) lines += HistoryFileLine(history[n]);
-  bool written = false;
-  if (rolledBack) {
-    written = platform::ReplaceWholeFile(HistoryPath(), lines);
-  } else {
-    std::ofstream out(HistoryPath(), std::ios::binary | std::ios::app);
-    written = static_cast<bool>(out << lines << std::flush);
-  }
+  std::ofstream out(HistoryPath(), std::ios::binary | (rolledBack ? std::ios::trunc : std::ios::app));
+  const bool written = static_cast<bool>(out << lines << std::flush);
   if (!written) {
     platform::DebugLog("Emulator: ECR %d history [%s] not written", m_Ecr, HistoryPath().c_str());
     return false;

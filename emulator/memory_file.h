@@ -1,10 +1,11 @@
 #pragma once
 // Where each register's memory lives: "<base directory>/Memory/ECR<n>.txt", the memory text (see
 // register_memory.h), and "ECR<n>.history", the electronic journal kept for history requests, one
-// escaped line per line. The memory text is replaced whole (written under a private name, then renamed
-// over the old one) after every command that changed the register and before the command's completion
-// is told, so a driver that dies at any instant finds the register as the last completed command left
-// it, or with the command that was on its way done as well.
+// escaped line per line. The memory text is replaced whole after every command that changed the
+// register and before the command's completion is told: written as "ECR<n>.txt.new", which then takes
+// the old file's place (platform ReplaceOwnFile: the old file is removed first, because renaming over
+// it costs ext4 about a millisecond). A driver that dies at any instant finds the register as the last
+// completed command left it, or with the command that was on its way done as well.
 //
 // The memory text also records how long the printed journal and the history file were when it was
 // written. Lines beyond those lengths were printed by a command whose memory never followed (the

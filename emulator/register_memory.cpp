@@ -10,6 +10,8 @@ namespace {
 
 constexpr const char* kFormatName = "memory";
 constexpr int kFormatVersion = 1;
+// The last line: a text without it was cut short.
+constexpr std::string_view kEnd = "end";
 
 // Every single value a register remembers, by its name in the memory text. Register is CRegister or
 // const CRegister, so that writing and reading walk the same table.
@@ -255,7 +257,7 @@ std::string MemoryText(const CRegister& ecr, const CPrintMarks& marks) {
   WriteCollections(out, ecr);
   out.Line("journal", marks.m_JournalBytes);
   out.Line("history", marks.m_HistoryBytes);
-  return out.m_Text;
+  return out.m_Text + std::string(kEnd) + "\n";
 }
 
 std::optional<CRememberedRegister> ParseMemoryText(const std::string& text) {
@@ -266,7 +268,8 @@ std::optional<CRememberedRegister> ParseMemoryText(const std::string& text) {
     lines.push_back(std::string_view(text).substr(start, end - start));
     start = end + 1;
   }
-  if (lines.empty()) return std::nullopt;
+  if (lines.size() < 2 || lines.back() != kEnd) return std::nullopt;
+  lines.pop_back();
   CRememberedRegister memory;
   CRegister& ecr = memory.m_Register;
   std::vector<std::string> first = SplitFields(lines[0]);

@@ -7,7 +7,8 @@
 //
 // One item per line: a name, then its fields, each preceded by a tab. A tab, a line end or a
 // backslash inside a field is written "\t", "\n", "\r" or "\\". The first line names the format and
-// the register ("memory 1 <number> <type>"); the rest, in any order:
+// the register ("memory 1 <number> <type>"), the last one is "end" (a text without it was cut short);
+// between them, in any order:
 //
 //   key, mode, ... <value>              one line per single value (the names of MemoryText's table)
 //   ticketline <text> <amount> <department> <plu code> <quantity>   the open receipt's lines

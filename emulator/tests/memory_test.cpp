@@ -57,23 +57,25 @@ TEST(RegisterMemory, ATextReadsBackAsTheRegisterItWasWrittenFrom) {
 
 TEST(RegisterMemory, TextsThatAreNotAWholeMemoryAreRefused) {
   const std::string head = "memory\t1\t7\t0\n";
+  const std::string end = "end\n";
   const struct {
     const char* m_Case;
     std::string m_Text;
   } cases[] = {
       {"empty", ""},
-      {"no line end at the end", "memory\t1\t7\t0"},
-      {"another format", "journal\t1\t7\t0\n"},
-      {"another version", "memory\t2\t7\t0\n"},
-      {"unknown item", head + "drawer\t1\n"},
-      {"not a number", head + "receiptnumber\tforty\n"},
-      {"not a switch", head + "ticketopen\t2\n"},
-      {"a field missing", head + "department\t5\tFRUIT\t2\t240\t50\n"},
-      {"a field too many", head + "table\t7\t100\t0003\tX\n"},
-      {"no such header line", head + "header\t6\tSEVENTH\n"},
+      {"cut short", head + "receiptnumber\t3\n"},
+      {"no line end at the end", head + "end"},
+      {"another format", "journal\t1\t7\t0\n" + end},
+      {"another version", "memory\t2\t7\t0\n" + end},
+      {"unknown item", head + "drawer\t1\n" + end},
+      {"not a number", head + "receiptnumber\tforty\n" + end},
+      {"not a switch", head + "ticketopen\t2\n" + end},
+      {"a field missing", head + "department\t5\tFRUIT\t2\t240\t50\n" + end},
+      {"a field too many", head + "table\t7\t100\t0003\tX\n" + end},
+      {"no such header line", head + "header\t6\tSEVENTH\n" + end},
   };
   for (const auto& c : cases) EXPECT_FALSE(ParseMemoryText(c.m_Text)) << c.m_Case;
-  EXPECT_TRUE(ParseMemoryText(head + "receiptnumber\t3\n"));
+  EXPECT_TRUE(ParseMemoryText(head + "receiptnumber\t3\n" + end));
 }
 
 // The control closes with a receipt open; when it opens again (as after a driver that died), the
