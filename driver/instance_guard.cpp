@@ -18,12 +18,7 @@ bool CInstanceGuard::TakeBaseDirectory(const std::string& baseDirectory) {
 
 bool CInstanceGuard::TakeTicketRoot(const std::string& ticketRoot) {
   if (m_TicketRoot.Covers(ticketRoot)) return true;
-  // A root that is the base directory itself is guarded already (a second lock would meet the first).
-  if (m_BaseDirectory.Covers(ticketRoot)) {
-    m_TicketRoot = platform::FolderLock();
-    return true;
-  }
-  platform::FolderLockResult result = m_TicketRoot.Lock(ticketRoot);
+  platform::FolderLockResult result = m_TicketRoot.Lock(ticketRoot, platform::FolderLockPlace::kInTheLockFolder);
   if (result == platform::FolderLockResult::HeldElsewhere) {
     platform::DebugLog("[ZEDO] Another QorDriver serves the ticket folders in [%s]", ticketRoot.c_str());
     return false;

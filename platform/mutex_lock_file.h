@@ -12,8 +12,9 @@ namespace platform {
 // Folder of the lock files: $XDG_RUNTIME_DIR, else /tmp/qor-<uid> (made private to the user).
 std::string MutexLockFolder();
 
-// Opens (creating it) the lock file of a mutex name; -1 on failure, with the reason logged.
-int OpenMutexLockFile(const std::string& name);
+// Opens (creating it) the lock file of a mutex name, "<lock folder>/<prefix><name, escaped>.lock";
+// -1 on failure, with the reason logged.
+int OpenMutexLockFile(const std::string& name, const char* prefix = "qor-mutex-");
 
 enum class LockFileTry { Taken, TakenAfterDeadOwner, HeldElsewhere, Failed };
 

@@ -202,7 +202,7 @@ TEST_F(DriverAtWork, FolderChangeToTicketFoldersAnotherDriverServesIsRefused) {
   const std::string taken = Base() + "Taken";
   std::filesystem::create_directory(taken);
   platform::FolderLock otherDriver;
-  ASSERT_EQ(otherDriver.Lock(taken), platform::FolderLockResult::Locked);
+  ASSERT_EQ(otherDriver.Lock(taken, platform::FolderLockPlace::kInTheLockFolder), platform::FolderLockResult::Locked);
   const std::string root = driver.TicketRoot();
   driver.ChangeFolders(m_Emulator->GetReportFolder(), taken);
   EXPECT_EQ(driver.TicketRoot(), root);

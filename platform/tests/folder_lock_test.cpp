@@ -18,25 +18,28 @@ using platform::FolderLockResult;
 
 TEST(FolderLock, OneHolderAtATimeUnderAnyNameOfTheFolder) {
   testsupport::TempFolder base;
+  testsupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", base.Path());
   const std::string folder = base / "base";
   const std::string link = base / "link";
   std::filesystem::create_directory(folder);
   std::filesystem::create_directory_symlink(folder, link);
+  for (platform::FolderLockPlace place : {platform::FolderLockPlace::kOnTheFolder, platform::FolderLockPlace::kInTheLockFolder}) {
+    SCOPED_TRACE(place == platform::FolderLockPlace::kOnTheFolder ? "on the folder" : "in the lock folder");
+    FolderLock first;
+    ASSERT_EQ(first.Lock(folder, place), FolderLockResult::Locked);
+    EXPECT_TRUE(first.Covers(link));
+    EXPECT_FALSE(first.Covers(base.Path()));
+    FolderLock second;
+    EXPECT_EQ(second.Lock(folder, place), FolderLockResult::HeldElsewhere);
+    EXPECT_EQ(second.Lock(link, place), FolderLockResult::HeldElsewhere);
+    EXPECT_EQ(second.Lock(base / "missing", place), FolderLockResult::Failed);
+    EXPECT_FALSE(second.Held());
+    EXPECT_TRUE(std::filesystem::is_empty(folder)) << "locking creates nothing in the folder";
 
-  FolderLock first;
-  ASSERT_EQ(first.Lock(folder), FolderLockResult::Locked);
-  EXPECT_TRUE(first.Covers(link));
-  EXPECT_FALSE(first.Covers(base.Path()));
-  FolderLock second;
-  EXPECT_EQ(second.Lock(folder), FolderLockResult::HeldElsewhere);
-  EXPECT_EQ(second.Lock(link), FolderLockResult::HeldElsewhere);
-  EXPECT_EQ(second.Lock(base / "missing"), FolderLockResult::Failed);
-  EXPECT_FALSE(second.Held());
-  EXPECT_TRUE(std::filesystem::is_empty(folder)) << "locking creates nothing in the folder";
-
-  first = FolderLock();
-  EXPECT_EQ(second.Lock(link), FolderLockResult::Locked);
-  EXPECT_TRUE(second.Held());
+    first = FolderLock();
+    EXPECT_EQ(second.Lock(link, place), FolderLockResult::Locked);
+    EXPECT_TRUE(second.Held());
+  }
 }
 
 // The holder is killed: the system drops its lock, and the folder can be locked at once.
