@@ -117,4 +117,29 @@ TEST(RegisterMemory, AReceiptOpenWhenTheDriverWasKilledIsStillOpenAfterTheRestar
   EXPECT_EQ(driver.Stop(), 0) << driver.Log();
 }
 
+// Killed in the middle of a receipt, while its job holds the register: the restarted driver takes the
+// register at once (the dead driver's hold on it went with it), and the receipt is still open on the
+// register, so the till's void ticket voids it and the next receipt prints.
+TEST(RegisterMemory, ADriverKilledInTheMiddleOfAReceiptLeavesTheRegisterFreeAndTheReceiptOpen) {
+  endtoend::CDriverSetup setup;
+  setup.m_EmulatorIni += "[ECR2]\r\nLineDelayMs=100\r\n";
+  CRunningDriver driver(setup);
+  ASSERT_TRUE(driver.Start()) << driver.Log();
+  driver.DropTicket(2, "cut.txt", Receipt("CutShort", "NeverPaid"));
+  ASSERT_TRUE(driver.WaitForLog("<DESCRIPTION>NeverPaid</DESCRIPTION>")) << driver.Log();
+  ASSERT_TRUE(driver.Kill());
+
+  ASSERT_TRUE(driver.Start()) << driver.Log();
+  driver.DropTicket(2, "void.txt", "8\n");
+  EXPECT_EQ(driver.WaitForReply(2, "void.txt"), "0\n") << driver.Log();
+  EXPECT_NE(driver.Log().find("F44EAS2] was held by a process that ended; it is free"), std::string::npos) << driver.Log();
+  driver.DropTicket(2, "next.txt", Receipt("After"));
+  EXPECT_EQ(driver.WaitForReply(2, "next.txt"), "0\n") << driver.Log();
+  const std::string journal = driver.Journal(2);
+  EXPECT_NE(journal.find("RECEIPT VOIDED", journal.find("CutShort")), std::string::npos) << journal;
+  EXPECT_EQ(Occurrences(journal, "CutShort"), 1) << journal;
+  EXPECT_NE(journal.find("RECEIPT NO. 1", journal.find("After")), std::string::npos) << journal;
+  EXPECT_EQ(driver.Stop(), 0) << driver.Log();
+}
+
 }  // namespace
