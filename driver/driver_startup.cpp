@@ -1,6 +1,7 @@
 // Start-up of the driver, steps 1 to 12 in this order: base directory and control, message catalogue,
 // priority, settings, competing program, About font and modal flags, tray icon, control properties
-// and Open, register list, ticket folders, selected register, folder monitor.
+// and Open, register list, ticket folders, selected register, folder monitor. Between steps 2 and 3
+// the driver makes sure that no other driver serves its base directory or its ticket folders.
 
 #include <cstdio>
 
@@ -27,6 +28,11 @@ std::string MutexName(const char* format, std::int32_t ecrId) {
 void CQorDriverDlg::OnInitDialog() {
   DetermineBaseDirectory();
   InitMessageLanguage(m_BaseDirectory, *m_Environment.m_Store);
+  if (!GuardAgainstSecondDriver()) {
+    m_StartRefused = true;
+    ShowMessage("67");
+    return;
+  }
   ApplyPriorityStep();
   ReadSettings();
   EndCompetingProgram();
@@ -50,6 +56,15 @@ void CQorDriverDlg::DetermineBaseDirectory() {
   m_Events = std::make_unique<CControlEvents>(*this, *this, m_ReportDisplay);
   m_Qor->SetEventSink(m_Events.get());
   m_TicketIntake = std::make_unique<CTicketIntake>(*this, m_BaseDirectory);
+}
+
+// The message catalogue has been read, nothing else. A ticket root nobody has made yet is served by
+// nobody, so making it cannot harm another driver.
+bool CQorDriverDlg::GuardAgainstSecondDriver() {
+  if (!m_Guard.TakeBaseDirectory(m_BaseDirectory)) return false;
+  const std::string ticketRoot = ChooseTicketRoot(m_BaseDirectory).m_Root;
+  CreateFolder(ticketRoot);
+  return m_Guard.TakeTicketRoot(ticketRoot);
 }
 
 // Step 3.
@@ -139,7 +154,8 @@ void CQorDriverDlg::MonitorRemoveFolder(const std::string& folder) {
 void CQorDriverDlg::DisconnectFolderMonitor() { m_FolderMonitor.reset(); }
 
 // The About dialog's folder change: the report folder first, then the ticket root and every register's
-// folder inside it, each moved in the folder monitor as it goes.
+// folder inside it, each moved in the folder monitor as it goes. A ticket root that another driver
+// serves is refused and the folders stay as they were.
 void CQorDriverDlg::ChangeFolders(const std::string& reportFolder, const std::string& ticketFolder) {
   if (reportFolder != m_ReportFolder) {
     m_ReportFolder = reportFolder;
@@ -149,6 +165,11 @@ void CQorDriverDlg::ChangeFolders(const std::string& reportFolder, const std::st
     platform::DebugLog("New Report Folder: [%s]", reportFolder.c_str());
   }
   if (ticketFolder == m_TicketRoot) return;
+  CreateFolder(ticketFolder);
+  if (!m_Guard.TakeTicketRoot(ticketFolder)) {
+    ShowMessage("68");
+    return;
+  }
   m_TicketRoot = ticketFolder;
   WriteFolderSetting(m_BaseDirectory, kTicketFolderKey, ticketFolder);
   CreateFolder(ticketFolder);

@@ -5,7 +5,7 @@
 //                          (no DISPLAY and no WAYLAND_DISPLAY) or QT_QPA_PLATFORM=offscreen
 //
 // SIGTERM and SIGINT close the driver as its window's close does; the exit status is 0 after a clean
-// shutdown.
+// shutdown, 1 when another driver already serves the same base directory or ticket folders.
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -83,6 +83,8 @@ int RunDriver(driver::IMessageBox& messageBox, driver::IMainWindow* window) {
   if (window != nullptr) desktop = std::make_unique<driver::CDesktopShell>(dialog, store, messageBox);
 
   dialog.OnInitDialog();
+  // Another driver serves these folders: this one ends at once, having touched nothing.
+  if (dialog.StartRefused()) return 1;
   if (desktop && !dialog.IsClosed()) desktop->AddTrayIcon();
   int status = QCoreApplication::exec();
   if (dialog.JobsAbandoned()) {

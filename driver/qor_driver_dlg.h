@@ -26,6 +26,7 @@
 #include "driver/driver_settings.h"
 #include "driver/ecr/job_host.h"
 #include "driver/folder_monitor.h"
+#include "driver/instance_guard.h"
 #include "driver/message_box.h"
 #include "driver/tickets/ticket_intake.h"
 #include "driver/window_messages.h"
@@ -75,8 +76,11 @@ class CQorDriverDlg final : public QObject,
   CQorDriverDlg(const CQorDriverDlg&) = delete;
   CQorDriverDlg& operator=(const CQorDriverDlg&) = delete;
 
-  // Start-up steps 1 to 12, on the window thread, before its event loop runs.
+  // Start-up steps 1 to 12, on the window thread, before its event loop runs. A driver that finds
+  // another one on its base directory or ticket folders stops after step 2, having touched nothing.
   void OnInitDialog();
+  // True when the start-up was refused because another driver serves the same folders.
+  bool StartRefused() const { return m_StartRefused; }
 
   // Posting: queues the message to the window thread and returns at once; safe from any thread.
   void PostMessage(WindowMessage message, std::int32_t wParam = 0);
@@ -145,6 +149,7 @@ class CQorDriverDlg final : public QObject,
  private:
   // Start-up steps (driver_startup.cpp).
   void DetermineBaseDirectory();
+  bool GuardAgainstSecondDriver();
   void ApplyPriorityStep();
   void ReadSettings();
   void EndCompetingProgram();
@@ -197,6 +202,10 @@ class CQorDriverDlg final : public QObject,
 
   // The folder monitor (QorSpy) with the sink subscribed to it; none when it could not be connected.
   std::unique_ptr<CFolderMonitor> m_FolderMonitor;
+
+  // The locks on the base directory and the ticket root that keep a second driver off them.
+  CInstanceGuard m_Guard;
+  bool m_StartRefused = false;
 
   bool m_Closed = false;
   bool m_JobsAbandoned = false;

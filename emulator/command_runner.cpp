@@ -21,6 +21,8 @@ void CCommandRunner::Run(const CPendingCommand& command) {
     case CommandKind::kHistory: RunHistory(); break;
     case CommandKind::kRollback: RunRollback(); break;
   }
+  // The completion queued above is told only after this: what it confirms is kept.
+  m_Engine.Remember(m_Ecr);
   m_Engine.AnnounceStatusChanges();
 }
 

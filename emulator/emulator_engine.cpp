@@ -65,12 +65,16 @@ std::int32_t CEmulatorEngine::Open() {
   if (m_Open) return kStatusAlreadyOpen;
   m_Order.clear();
   m_Registers.clear();
+  m_Memories.clear();
   m_Announced.clear();
   m_Queue.clear();
+  const MemorySync sync = settings.m_SyncMemory ? MemorySync::kSynced : MemorySync::kCached;
   for (const auto& [number, type] : settings.m_Registers) {
     m_Order.push_back(number);
     CRegister ecr = MakeRegister(number, type);
     if (const auto faults = settings.m_Faults.find(number); faults != settings.m_Faults.end()) ecr.m_Faults = faults->second;
+    auto memory = m_Memories.emplace(number, CMemoryFile(m_BaseDirectory, number, sync)).first;
+    memory->second.Load(ecr);
     m_Registers.emplace(number, std::move(ecr));
   }
   m_Watch = std::make_unique<CSettingsWatch>(m_BaseDirectory, kSettingsFileName);
@@ -98,6 +102,11 @@ std::int32_t CEmulatorEngine::Close() {
   m_Outbox.clear();
   m_Watch.reset();
   return kStatusOk;
+}
+
+void CEmulatorEngine::Remember(const CRegister& ecr) {
+  const auto memory = m_Memories.find(ecr.m_Number);
+  if (memory != m_Memories.end()) memory->second.Save(ecr);
 }
 
 CRegister* CEmulatorEngine::Find(int ecr) {

@@ -19,6 +19,7 @@
 
 #include "driver/control/fiscal_control.h"
 #include "emulator/call_log.h"
+#include "emulator/memory_file.h"
 #include "emulator/pending_command.h"
 #include "emulator/register_state.h"
 
@@ -69,6 +70,8 @@ class CEmulatorEngine {
   void Emit(std::unique_lock<std::mutex>& stateLock);
   std::optional<std::string> AskDriver(std::unique_lock<std::mutex>& stateLock, int ecr, const std::string& question);
   void PrintingPause(std::unique_lock<std::mutex>& stateLock, int lines, int delayMs);
+  // Keeps what the register now remembers; before a command's completion is told.
+  void Remember(const CRegister& ecr);
   std::int32_t QueueCommand(CPendingCommand command);
   std::int32_t QueueRequest(std::int32_t ecr, std::int32_t code, const std::string& text);
   CRegister* Find(int ecr);
@@ -82,6 +85,7 @@ class CEmulatorEngine {
   std::string m_ReportFolder;
   std::vector<int> m_Order;  // register numbers in list order
   std::map<int, CRegister> m_Registers;
+  std::map<int, CMemoryFile> m_Memories;  // by register number
   std::map<int, std::string> m_Announced;  // last status text sent per register
   std::vector<CPendingCommand> m_Queue;
   std::vector<CEvent> m_Outbox;

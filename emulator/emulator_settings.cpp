@@ -46,6 +46,8 @@ void ApplyLine(CEmulatorSettings& settings, const std::string& section, const st
     const bool known = number && std::any_of(settings.m_Registers.begin(), settings.m_Registers.end(),
                                              [&](const auto& entry) { return entry.first == *number; });
     if (number && type && *type <= 3 && !known) settings.m_Registers.emplace_back(*number, *type);
+  } else if (section == "memory" && key == "sync") {
+    settings.m_SyncMemory = IsOn(value);
   } else if (const auto number = RegisterSection(section)) {
     ApplyFault(settings.m_Faults[*number], key, value);
   }

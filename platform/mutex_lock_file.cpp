@@ -15,9 +15,9 @@ namespace {
 
 // Mutex names may hold any character; the file name keeps letters, digits, '-' and '.' and writes
 // every other byte as %XX, so two names never share a file.
-std::string EscapedFileName(const std::string& name) {
+std::string EscapedFileName(const char* prefix, const std::string& name) {
   static const char kHex[] = "0123456789ABCDEF";
-  std::string out = "qor-mutex-";
+  std::string out = prefix;
   for (unsigned char c : name) {
     bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
                  c == '.';
@@ -66,13 +66,13 @@ std::string MutexLockFolder() {
   return "/tmp/qor-" + std::to_string(::getuid());
 }
 
-int OpenMutexLockFile(const std::string& name) {
+int OpenMutexLockFile(const std::string& name, const char* prefix) {
   std::string folder = MutexLockFolder();
   if (!HasRuntimeFolder() && !PrivateFolderReady(folder)) {
     DebugLog("NamedMutex: lock folder [%s] is not usable", folder.c_str());
     return -1;
   }
-  std::string path = folder + "/" + EscapedFileName(name);
+  std::string path = folder + "/" + EscapedFileName(prefix, name);
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) DebugLog("NamedMutex: open [%s] failed, errno %d", path.c_str(), errno);
   return fd;
@@ -86,13 +86,13 @@ LockFileTry TryLockMutexFile(int fd) {
     return LockFileTry::Failed;
   }
   char mark = '0';
-  bool abandoned = ::pread(fd, &mark, 1, 0) == 1 && mark == '1';
+  bool deadOwner = ::pread(fd, &mark, 1, 0) == 1 && mark == '1';
   WriteHeldMark(fd, '1');
-  return abandoned ? LockFileTry::TakenAbandoned : LockFileTry::Taken;
+  return deadOwner ? LockFileTry::TakenAfterDeadOwner : LockFileTry::Taken;
 }
 
-void UnlockMutexFile(int fd, HeldMark mark) {
-  if (mark == HeldMark::Clear) WriteHeldMark(fd, '0');
+void UnlockMutexFile(int fd) {
+  WriteHeldMark(fd, '0');
   struct flock lock = WholeFile(F_UNLCK);
   ::fcntl(fd, F_OFD_SETLK, &lock);
 }

@@ -29,6 +29,9 @@ JobStartResult StartJob(IJobHost& host, const CJobSetup& setup, const BeforeResu
   // A sheet job takes the sheet's values now: the sheet may change them before the job runs.
   if (setup.m_Ticket == nullptr) thread->m_Inputs = SheetInputsOf(*setup.m_current);
   thread->m_JobCode = setup.m_JobCode;
+  // The place in the register's line is taken now, on the starting thread, in the order jobs start.
+  if (setup.m_current != nullptr && setup.m_current->m_hJobMutex)
+    thread->m_JobPlace = setup.m_current->m_hJobMutex->ReservePlace();
   thread->SetPriority(setup.m_Priority);
   if (beforeResume) beforeResume(*thread);
   thread->Resume();

@@ -10,26 +10,29 @@ namespace driver {
 
 CQorThread::CQorThread(IJobHost& driver) : m_pDriver(driver) {}
 
+// A job mutex taken abandoned comes from a job thread of this driver that ended while it held the
+// register (a process that died leaves the mutex free instead). The register is brought back to a
+// known state first, then the job runs and releases the register like any other: an ended job never
+// holds its register for good.
 int CQorThread::Run() {
   if (m_current == nullptr || !m_current->m_hJobMutex || !m_current->m_hStopMutex) return 0;
   std::array<platform::NamedMutex*, 2> mutexes{m_current->m_hJobMutex.get(), m_current->m_hStopMutex.get()};
-  std::uint32_t waited = platform::WaitForAnyMutex(mutexes, std::nullopt);
-  if (waited == platform::kWaitObject0) {
+  std::uint32_t waited = platform::WaitForAnyMutex(mutexes, std::nullopt, &m_JobPlace);
+  if (waited == platform::kWaitObject0 || waited == platform::kWaitAbandoned0) {
     // A job that gets the register only after shutdown began leaves it untouched.
     if (!Cancelled()) {
       IFiscalControl& control = m_pDriver.Control();
       control.BeginJob(m_current->m_EcrId);
+      if (waited == platform::kWaitAbandoned0) BringRegisterToKnownState();
       RunJob();
       control.EndJob(m_current->m_EcrId);
     }
     m_current->m_hJobMutex->Release();
     m_pDriver.JobThreadEnded(Identity());
-  } else if (waited == platform::kWaitObject0 + 1) {
+  } else if (waited == platform::kWaitObject0 + 1 || waited == platform::kWaitAbandoned0 + 1) {
     platform::DebugLog("CQorThread::WAIT_OBJECT_0+1");
     m_current->m_hStopMutex->Release();
   }
-  // Any other outcome (an abandoned mutex among them) ends without running; a mutex taken abandoned
-  // stays owned and is abandoned again when this thread ends.
   return 0;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// CQorThread: one job on one register. Created suspended, given its register and job code, resumed;
-// it waits for the register's job mutex (or the stop mutex at shutdown), runs its job between
-// BeginJob and EndJob, tells the driver it ended, and deletes itself.
+// CQorThread: one job on one register. Created suspended, given its register and job code and its
+// place in the line for the register's job mutex, resumed; it waits for its turn at the job mutex (or
+// for the stop mutex at shutdown), runs its job between BeginJob and EndJob, tells the driver it ended,
+// and deletes itself. Jobs of one register thus run in the order they were started.
 //
 // The operations are spread over files by job: the thread entry and job table (qor_thread.cpp), the
 // document executor (till_job.cpp and the till_*elements.cpp files), the completion waits
@@ -23,6 +24,7 @@
 #include "driver/ecr/job_inputs.h"
 #include "driver/ecr/result_codes.h"
 #include "driver/ecr/worker_thread.h"
+#include "platform/named_mutex.h"
 
 namespace driver {
 
@@ -50,6 +52,9 @@ class CQorThread : public CWorkerThread {
   int Run() override;
   // The job of m_JobCode, without the mutexes and the BeginJob/EndJob bracket.
   void RunJob();
+  // A register that a job left in the middle of its work: the status asked afresh, a receipt left open
+  // voided, the keyboard unlocked, the display cleared.
+  void BringRegisterToKnownState();
 
   // Command executor.
   void DoTillJob();
@@ -107,6 +112,8 @@ class CQorThread : public CWorkerThread {
   std::int32_t m_PluBatch = 0;
   std::int32_t m_DepartmentBatch = 0;
   char m_SavedKey = 0;
+  // Reserved in the job mutex's line when the job is started; used up by the wait for the register.
+  platform::MutexPlace m_JobPlace;
 
  private:
   // Control calls; once the register's context is cancelled they send nothing and give kCodeShutdown.
@@ -140,6 +147,8 @@ class CQorThread : public CWorkerThread {
   bool WaitWhileWorking(const std::function<bool()>& done, std::chrono::milliseconds period);
 
   void ShowLastTotal();
+  // Asks the register for its status text and parses it into the context; false without an answer.
+  bool RefreshStatus();
 
   // Shared body of the two completion waits.
   enum class CompletionKind { Write, IoDirect };

@@ -27,7 +27,7 @@ std::string Message(int number) { return "Message " + std::to_string(number); }
 
 DriverFixture::DriverFixture() : m_Store(m_Folder / "registry") {
   std::string catalogue = "[testi]\r\n";
-  for (int number = 1; number <= 66; ++number) catalogue += std::to_string(number) + "=" + Message(number) + "\r\n";
+  for (int number = 1; number <= 68; ++number) catalogue += std::to_string(number) + "=" + Message(number) + "\r\n";
   testsupport::WriteFile(Base() + "EnglishMessages.txt", catalogue);
 }
 

@@ -11,6 +11,7 @@
 #include "driver/ecr/worker_thread.h"
 #include "driver/tests/driver_fixture.h"
 #include "emulator/emulator_control.h"
+#include "platform/folder_lock.h"
 #include "platform/named_mutex.h"
 
 namespace {
@@ -189,6 +190,22 @@ TEST_F(DriverAtWork, FirstUnchangedConfirmationStoresOnlyTheReportFolder) {
   driver.ChangeFolders(reportFolder, driver.TicketRoot());
   EXPECT_EQ(ReadFile(Base() + "Qor.cfg"), "[FOLDERS]\nReportFolder=" + reportFolder + "\n\n");
   EXPECT_FALSE(m_Log.Contains("New Ticket Folder: [" + driver.TicketRoot() + "]"));
+}
+
+// Another driver serves the chosen ticket root: the change is refused with message 68 and nothing moves.
+TEST_F(DriverAtWork, FolderChangeToTicketFoldersAnotherDriverServesIsRefused) {
+  WriteFile(Base() + "Qor.cfg", "[FOLDERS]\n");
+  driver::CQorDriverDlg& driver = StartOnEmulator();
+  const std::string taken = Base() + "Taken";
+  std::filesystem::create_directory(taken);
+  platform::FolderLock otherDriver;
+  ASSERT_EQ(otherDriver.Lock(taken, platform::FolderLockPlace::kInTheLockFolder), platform::FolderLockResult::Locked);
+  const std::string root = driver.TicketRoot();
+  driver.ChangeFolders(m_Emulator->GetReportFolder(), taken);
+  EXPECT_EQ(driver.TicketRoot(), root);
+  EXPECT_EQ(driver.FindEcr(1)->m_TicketFolder.Get(), root + "/1");
+  EXPECT_EQ(m_MessageBox.m_Texts.back(), Message(68));
+  EXPECT_EQ(ReadFile(Base() + "Qor.cfg").find("TicketFolder"), std::string::npos);
 }
 
 TEST_F(DriverAtWork, FolderChangeWithoutQorCfgWritesNoFile) {

@@ -12,6 +12,7 @@
 
 #include "driver/messages.h"
 #include "driver/tests/driver_fixture.h"
+#include "platform/folder_lock.h"
 #include "platform/named_mutex.h"
 #include "platform/process_list.h"
 #include "platform/tests/competing_process.h"
@@ -67,6 +68,19 @@ TEST_F(DriverStartup, BuildsTheRegistersOfTheEmulatorWithTheirFoldersAndMutexes)
   // No folder monitor yet: the driver says so and runs on.
   EXPECT_EQ(m_MessageBox.m_Texts, std::vector<std::string>{Message(15)});
   EXPECT_EQ(m_Store.GetValue(driver::kLanguageKey, "Language"), "English");
+}
+
+// Another driver holds the base directory: this one shows message 67 after reading its catalogue and
+// goes no further. The control is never opened, no folder is made, no setting is read.
+TEST_F(DriverStartup, ASecondDriverOnTheBaseDirectoryRefusesToStartAndTouchesNothing) {
+  platform::FolderLock firstDriver;
+  ASSERT_EQ(firstDriver.Lock(Base()), platform::FolderLockResult::Locked);
+  driver::CQorDriverDlg& driver = StartOn(m_Scripted);
+  EXPECT_TRUE(driver.StartRefused());
+  EXPECT_EQ(m_MessageBox.m_Texts, std::vector<std::string>{Message(67)});
+  EXPECT_TRUE(m_Scripted.m_Calls.empty());
+  EXPECT_FALSE(IsFolder(Base() + "Tickets"));
+  EXPECT_TRUE(m_Log.Contains("[ZEDO] Another QorDriver runs on the base directory [" + Base() + "]: not starting"));
 }
 
 struct ListCase {

@@ -11,6 +11,8 @@
 #include <array>
 #include <atomic>
 #include <future>
+#include <mutex>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -209,6 +211,59 @@ TEST(NamedMutex, ReleasingTheStopMutexLetsEveryWaiterLeaveInTurn) {
   running.join();
 }
 
+// Jobs reserve their places when they are started and take the mutex in that order, however their
+// threads happen to be scheduled: here the threads begin to wait in the opposite order.
+TEST(NamedMutex, AFreeMutexGoesToReservedPlacesInTheOrderTheyWereReserved) {
+  auto mutex = Make(UniqueName("line"), true);
+  constexpr int kWaiters = 8;
+  std::vector<platform::MutexPlace> places;
+  for (int i = 0; i < kWaiters; ++i) places.push_back(mutex->ReservePlace());
+  std::mutex orderLock;
+  std::vector<int> order;
+  std::vector<std::thread> waiters;
+  for (int i = kWaiters - 1; i >= 0; --i) {
+    waiters.emplace_back([&, i] {
+      NamedMutex* list[] = {mutex.get()};
+      ASSERT_EQ(platform::WaitForAnyMutex(list, kGenerous, &places[i]), kWaitObject0);
+      {
+        std::lock_guard guard(orderLock);
+        order.push_back(i);
+      }
+      mutex->Release();
+    });
+  }
+  EXPECT_TRUE(mutex->Release());
+  for (auto& waiter : waiters) waiter.join();
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_FALSE(places[0].Reserved()) << "a wait uses its place up";
+}
+
+TEST(NamedMutex, AReservedPlaceHoldsAFreeMutexForItsWaitUntilItIsDropped) {
+  auto mutex = Make(UniqueName("reserved"));
+  std::optional<platform::MutexPlace> place = mutex->ReservePlace();
+  EXPECT_EQ(OnOtherThread([&] { return mutex->Wait(milliseconds(0)); }), kWaitTimeout);
+  std::future<std::uint32_t> later = std::async(std::launch::async, [&] {
+    std::uint32_t result = mutex->Wait(kGenerous);
+    mutex->Release();
+    return result;
+  });
+  place.reset();
+  EXPECT_EQ(later.get(), kWaitObject0);
+  // A place reserved for a mutex the wait does not ask for is given up all the same.
+  auto other = Make(UniqueName("other"));
+  platform::MutexPlace elsewhere = other->ReservePlace();
+  NamedMutex* list[] = {mutex.get()};
+  EXPECT_EQ(platform::WaitForAnyMutex(list, milliseconds(0), &elsewhere), kWaitObject0);
+  EXPECT_TRUE(mutex->Release());
+  EXPECT_FALSE(elsewhere.Reserved());
+  EXPECT_EQ(OnOtherThread([&] {
+              std::uint32_t result = other->Wait(milliseconds(0));
+              other->Release();
+              return result;
+            }),
+            kWaitObject0);
+}
+
 TEST(NamedMutex, WaitEndsAtItsTimeoutWhileAnotherThreadOwnsIt) {
   auto mutex = Make(UniqueName("timeout"));
   std::promise<void> held, finish;
@@ -285,7 +340,9 @@ class HelperProcess {
   bool m_Reaped = false;
 };
 
-TEST(NamedMutexAcrossProcesses, AnotherProcessOwningItBlocksUntilReleasedAndDyingAbandonsIt) {
+// A process that dies owning the mutex leaves it free, as a Windows mutex vanishes with the last
+// process that had it open: a driver restarted after a crash takes its registers again at once.
+TEST(NamedMutexAcrossProcesses, AnotherProcessOwningItBlocksUntilReleasedAndDyingFreesIt) {
   testsupport::TempFolder folder;
   testsupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", folder.Path());
   std::string name = UniqueName("FF9DDFC0-6374-43AC-930F-6C452D21F44EAS");
@@ -306,7 +363,9 @@ TEST(NamedMutexAcrossProcesses, AnotherProcessOwningItBlocksUntilReleasedAndDyin
   ASSERT_EQ(waiting.ReadLine(), "held 0");
   waiting.Kill();
   EXPECT_EQ(waiting.ExitCode(), -SIGKILL);
-  EXPECT_EQ(mutex->Wait(kGenerous), kWaitAbandoned0);
+  EXPECT_EQ(mutex->Wait(kGenerous), kWaitObject0);
+  EXPECT_TRUE(mutex->Release());
+  EXPECT_EQ(mutex->Wait(kGenerous), kWaitObject0) << "the dead owner's mark is gone for good";
   EXPECT_TRUE(mutex->Release());
   EXPECT_TRUE(testsupport::FileExists(folder.Path() + "/qor-mutex-" + name + ".lock"));
 }

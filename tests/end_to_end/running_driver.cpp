@@ -88,6 +88,30 @@ int CRunningDriver::Stop() {
   return m_Process.exitCode();
 }
 
+bool CRunningDriver::Kill() {
+  if (m_Process.state() == QProcess::NotRunning) return true;
+  ::kill(static_cast<pid_t>(m_Process.processId()), SIGKILL);
+  bool ended = m_Process.waitForFinished(30000);
+  ReadLog();
+  return ended;
+}
+
+int CRunningDriver::RunSecondDriver(const std::string& folder, std::string& log, std::chrono::seconds limit) {
+  QProcess second;
+  second.setProcessEnvironment(m_Process.processEnvironment());
+  second.setWorkingDirectory(QString::fromStdString(folder));
+  const std::string logPath = m_Base / "second-driver.log";
+  second.setStandardErrorFile(QString::fromStdString(logPath));
+  second.start(QOR_DRIVER_PROGRAM, {"--headless"});
+  const bool ended = second.waitForStarted(10000) && second.waitForFinished(static_cast<int>(limit.count() * 1000));
+  if (!ended) {
+    second.kill();
+    second.waitForFinished(10000);
+  }
+  log = testsupport::ReadFile(logPath);
+  return ended && second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
+}
+
 void CRunningDriver::SetEmulatorSettings(const std::string& text) {
   std::string settings = m_Base / "QorEmulator.ini";
   testsupport::WriteFile(settings + ".new", text);

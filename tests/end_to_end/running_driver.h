@@ -36,6 +36,13 @@ class CRunningDriver {
   bool Start();
   // SIGTERM, then waits for the end; the exit code, or -1 when it did not end normally.
   int Stop();
+  // SIGKILL, as a crash or the out-of-memory killer ends it; true once it has ended. Start runs it
+  // again on the same base directory.
+  bool Kill();
+  // Runs a second QorDriver on the same store in folder (its base directory) until it ends by itself;
+  // its exit code, or -1 when it was still running after the limit. Its log is left in log.
+  int RunSecondDriver(const std::string& folder, std::string& log,
+                      std::chrono::seconds limit = std::chrono::seconds(30));
 
   const std::string& Base() const { return m_Base.Path(); }
   std::string Folder(int ecr) const;

@@ -3,7 +3,8 @@
 // emulator, drops tickets the way a point-of-sale program does (written under another name, renamed
 // into the register's folder), and times each from the rename to the appearance of its ".rep".
 //
-// Prints one "name=value" line per figure and a summary line. Usage: qor-bench [--quick]
+// Prints one "name=value" line per figure and a summary line. Usage: qor-bench [--quick] [--sync-memory]
+// (--sync-memory: the emulated registers put their memory on the disk before each command completes).
 
 #include <fcntl.h>
 #include <poll.h>
@@ -53,10 +54,12 @@ const std::string kReceipt = "0 1\n" + Record("1", {{0, "1"}, {25, "1,00"}, {35,
 // One running driver with its own base directory and store.
 class BenchDriver {
  public:
-  explicit BenchDriver(int registers) {
+  BenchDriver(int registers, bool syncMemory) {
     char pattern[] = "/var/tmp/qor-bench-XXXXXX";
     m_Base = ::mkdtemp(pattern);
-    std::ofstream(m_Base + "/QorEmulator.ini") << "[Registers]\r\n" << RegisterLines(registers);
+    std::ofstream(m_Base + "/QorEmulator.ini") << "[Registers]\r\n"
+                                               << RegisterLines(registers) << "[Memory]\r\nSync=" << (syncMemory ? 1 : 0)
+                                               << "\r\n";
     std::ofstream(m_Base + "/QorDriver.ini") << "[OCXManager]\r\nSingleClient=0\r\n";
     platform::Store store(m_Base + "/registry");
     std::string module = ProgramFolder() + "/libQorMonitor.so", error;
@@ -256,14 +259,18 @@ double MemoryGrowthPer10k(bool quick) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+  bool quick = false, syncMemory = false;
+  for (int i = 1; i < argc; ++i) {
+    quick = quick || std::strcmp(argv[i], "--quick") == 0;
+    syncMemory = syncMemory || std::strcmp(argv[i], "--sync-memory") == 0;
+  }
   int singles = quick ? 15 : 60;
   int burst = quick ? 200 : 2000;
 
   double emptyP50 = 0, receiptP50 = 0, receiptP99 = 0, idleCpu = 0, burstRate = 0;
   int lost = 0;
   {
-    BenchDriver driver(8);
+    BenchDriver driver(8, syncMemory);
     TimeSingles(driver, kReceipt, 3, "warm");
     std::vector<double> empty = TimeSingles(driver, kEmptyTicket, singles, "empty");
     std::vector<double> receipts = TimeSingles(driver, kReceipt, singles, "receipt");
@@ -292,7 +299,7 @@ int main(int argc, char** argv) {
   double rss = 0;
   {
     constexpr int kRegisters = 100;
-    BenchDriver driver(kRegisters);
+    BenchDriver driver(kRegisters, syncMemory);
     ReplyWatch watch(driver, kRegisters);
     std::set<std::string> pending;
     for (int ecr = 1; ecr <= kRegisters; ++ecr) {

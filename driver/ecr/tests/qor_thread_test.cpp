@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "driver/ecr/command_strings.h"
 #include "driver/ecr/job_starter.h"
 #include "driver/ecr/tests/job_rig.h"
 #include "testsupport/log_capture.h"
@@ -134,13 +135,66 @@ TEST_F(JobThread, AJobThatGetsTheRegisterAfterShutdownBeganLeavesItUntouched) {
   EXPECT_TRUE(testsupport::FileExists(files.m_Document));
 }
 
-TEST_F(JobThread, AJobMutexAbandonedByAJobThatDiedEndsTheNextJobWithoutRunning) {
-  std::thread([&] { m_Rig.Ecr(2).m_hJobMutex->Wait(); }).join();
-  m_Rig.Emulator().ClearCallLog();
-  CTicketFiles files = StartTicket(2, "abandoned");
-  ASSERT_TRUE(CWorkerThread::WaitAllEnded(kGenerous));
-  EXPECT_FALSE(testsupport::FileExists(files.m_Reply));
-  EXPECT_TRUE(Calls(2).empty());
+// Ten jobs started while the register is busy all wait at once; they run in the order they were
+// started, whatever order their threads began to wait in.
+TEST_F(JobThread, JobsOfOneRegisterRunInTheOrderTheyWereStarted) {
+  CEcrContext& ecr = m_Rig.Ecr(3);
+  ASSERT_EQ(ecr.m_hJobMutex->Wait(std::chrono::milliseconds(0)), platform::kWaitObject0);
+  constexpr int kJobs = 10;
+  for (int n = 0; n < kJobs; ++n) {
+    CTicketFiles files(ecr.m_TicketFolder.Get(), "order" + std::to_string(n));
+    std::vector<std::string> receipt = kReceipt;
+    receipt[1].replace(receipt[1].find("TEA"), 3, "ITEM" + std::to_string(n));
+    files.WriteDocument(receipt);
+    CTicketJob job{files.m_Document, files.m_ReplyWork, files.m_Warnings, files.m_Reply, &ecr};
+    ASSERT_EQ(StartTicketJob(m_Host, job, {}), JobStartResult::Started);
+  }
+  ASSERT_TRUE(ecr.m_hJobMutex->Release());
+  ASSERT_TRUE(m_Host.WaitForEnded(kJobs));
+  const std::string journal = testsupport::ReadFile(m_Rig.Emulator().JournalPath(3));
+  std::size_t at = 0;
+  for (int n = 0; n < kJobs; ++n) {
+    std::size_t found = journal.find("ITEM" + std::to_string(n), at);
+    ASSERT_NE(found, std::string::npos) << "ITEM" << n << " not printed after ITEM" << n - 1 << "\n" << journal;
+    at = found;
+  }
+}
+
+// A job thread that ends while it holds the register (here in the middle of a receipt, with the
+// keyboard locked) abandons the job mutex. The next job finds the register in a known state first:
+// the receipt left open voided, the keyboard unlocked; then it runs, and the register is free again.
+TEST_F(JobThread, AJobAfterOneThatEndedHoldingTheRegisterVoidsWhatItLeftAndRuns) {
+  const std::string checking = "[ZEDO] CQorThread: ecr 3 left by a job that ended holding it; checking the register";
+  testsupport::LogCapture log;
+  CEcrContext& ecr = m_Rig.Ecr(3);
+  std::thread([&] {
+    ASSERT_EQ(ecr.m_hJobMutex->Wait(), platform::kWaitObject0);
+    ecr.m_IoDirectComplete = 0;
+    ASSERT_EQ(m_Host.Control().IODirect(3, kStarLock, 0), 0);
+    for (const std::string& element : {kReceipt[0], kReceipt[1]}) {
+      ecr.m_WorkComplete = 0;
+      std::int32_t job = 0;
+      ASSERT_EQ(m_Host.Control().Write(3, 2, element, job), 0);
+      ASSERT_TRUE(ecr.WaitUntil([&] { return ecr.m_WorkComplete != 0; }, std::chrono::steady_clock::now() + kGenerous));
+    }
+    ASSERT_TRUE(ecr.WaitUntil([&] { return ecr.m_KeyLocked != 0 && ecr.m_TicketOpen != 0; },
+                              std::chrono::steady_clock::now() + kGenerous));
+  }).join();
+
+  CTicketFiles next = StartTicket(3, "next");
+  ASSERT_TRUE(m_Host.WaitForEnded(1));
+  EXPECT_EQ(next.Reply(), "0\n");
+  EXPECT_EQ(log.Count(checking), 1);
+  const std::string journal = testsupport::ReadFile(m_Rig.Emulator().JournalPath(3));
+  const std::size_t voided = journal.find("RECEIPT VOIDED");
+  ASSERT_NE(voided, std::string::npos) << journal;
+  EXPECT_NE(journal.find("RECEIPT NO. 1", voided), std::string::npos) << "the next receipt printed after the void";
+  EXPECT_EQ(ecr.m_KeyLocked, 0);
+
+  CTicketFiles after = StartTicket(3, "after");
+  ASSERT_TRUE(m_Host.WaitForEnded(2));
+  EXPECT_EQ(after.Reply(), "0\n");
+  EXPECT_EQ(log.Count(checking), 1) << "the abandonment is told once";
 }
 
 TEST_F(JobThread, AdministrationJobsRunTheirOperationsAndWriteNoFiles) {

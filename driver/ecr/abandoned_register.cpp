@@ -1,0 +1,38 @@
+#include "driver/control/status_parse.h"
+#include "driver/ecr/command_strings.h"
+#include "driver/ecr/qor_thread.h"
+#include "driver/ecr/result_codes.h"
+#include "platform/debug_log.h"
+
+// The job before this one ended while it held the register, somewhere in its work: a receipt may be
+// open with half its lines, the keyboard locked, the display full. Nobody will finish that receipt
+// (its job is gone), and the next job must find the register as every job expects to: no receipt
+// open, keyboard free. The status is asked afresh rather than trusted from before.
+
+namespace driver {
+
+bool CQorThread::RefreshStatus() {
+  std::string text;
+  if (SendRequest(kRequestStatus, text) != kCodeSuccess || text.empty()) return false;
+  m_current->m_StatusText.Set(text);
+  if (ParseEcrStatus(*m_current) == StatusFollowUp::kStatusAlert) m_pDriver.PostStatusAlert(m_current->m_EcrId);
+  return true;
+}
+
+void CQorThread::BringRegisterToKnownState() {
+  CEcrContext& ecr = *m_current;
+  platform::DebugLog("[ZEDO] CQorThread: ecr %d left by a job that ended holding it; checking the register",
+                     ecr.m_EcrId);
+  if (!RefreshStatus()) platform::DebugLog("[ZEDO] CQorThread: ecr %d gives no status", ecr.m_EcrId);
+  if (ecr.m_TicketOpen) {
+    ecr.m_WorkComplete = 0;
+    std::int32_t job = 0;
+    std::int32_t code = SendWrite(kTicketVoidElement, job);
+    if (code == kCodeSuccess) code = WaitWorkComplete();
+    platform::DebugLog("[ZEDO] CQorThread: ecr %d receipt left open voided, code [%d]", ecr.m_EcrId, code);
+  }
+  SbloccaTastiera();
+  ClearDisplay();
+}
+
+}  // namespace driver

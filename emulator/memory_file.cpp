@@ -1,0 +1,122 @@
+#include "emulator/memory_file.h"
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "emulator/journal.h"
+#include "emulator/register_memory.h"
+#include "platform/debug_log.h"
+#include "platform/text_file.h"
+
+namespace emulator {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::uint64_t FileSize(const std::string& path) {
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(path, error);
+  return error ? 0 : size;
+}
+
+// Cuts a file back to a length it grew beyond; true when something was cut off.
+bool CutBack(const std::string& path, std::uint64_t length) {
+  if (FileSize(path) <= length) return false;
+  std::error_code error;
+  fs::resize_file(path, length, error);
+  return !error;
+}
+
+// Whole lines only: a line without its line end never completed.
+std::vector<std::string> ReadHistory(const std::string& path) {
+  std::vector<std::string> lines;
+  const std::string text = platform::ReadWholeFile(path).value_or(std::string());
+  for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(HistoryLineOf(text.substr(start, end - start)));
+  return lines;
+}
+
+}  // namespace
+
+CMemoryFile::CMemoryFile(std::string baseDirectory, int ecr, MemorySync sync)
+    : m_BaseDirectory(std::move(baseDirectory)), m_Ecr(ecr), m_Sync(sync) {}
+
+std::string CMemoryFile::MemoryPath() const {
+  return m_BaseDirectory + "/Memory/ECR" + std::to_string(m_Ecr) + ".txt";
+}
+
+std::string CMemoryFile::HistoryPath() const {
+  return m_BaseDirectory + "/Memory/ECR" + std::to_string(m_Ecr) + ".history";
+}
+
+void CMemoryFile::Load(CRegister& ecr) {
+  const std::optional<std::string> text = platform::ReadOwnFile(MemoryPath());
+  std::optional<CRememberedRegister> memory = text ? ParseMemoryText(*text) : std::nullopt;
+  if (memory && (memory->m_Register.m_Number != ecr.m_Number || memory->m_Register.m_Type != ecr.m_Type))
+    memory.reset();
+  if (!memory) {
+    if (text) platform::DebugLog("Emulator: ECR %d memory unreadable or of another register: it starts empty", m_Ecr);
+    ForgetHistory();
+    return;
+  }
+  if (CutBack(JournalPath(m_BaseDirectory, m_Ecr), memory->m_Marks.m_JournalBytes))
+    platform::DebugLog("Emulator: ECR %d journal cut back to what its memory covers", m_Ecr);
+  CutBack(HistoryPath(), memory->m_Marks.m_HistoryBytes);
+  CRegister& remembered = memory->m_Register;
+  remembered.m_Faults = ecr.m_Faults;
+  remembered.m_History = ReadHistory(HistoryPath());
+  ecr = std::move(remembered);
+  m_HistoryLines = ecr.m_History.size();
+  m_HistoryBytes = FileSize(HistoryPath());
+  m_Saved = *text;
+}
+
+void CMemoryFile::ForgetHistory() {
+  std::error_code ignored;
+  fs::remove(HistoryPath(), ignored);
+  m_HistoryLines = 0;
+  m_HistoryBytes = 0;
+}
+
+bool CMemoryFile::Save(const CRegister& ecr) {
+  std::error_code ignored;
+  fs::create_directories(m_BaseDirectory + "/Memory", ignored);
+  bool historyChanged = false;
+  if (!SaveHistory(ecr, historyChanged)) return false;
+  const std::string journal = JournalPath(m_BaseDirectory, m_Ecr);
+  const std::string text = MemoryText(ecr, {FileSize(journal), m_HistoryBytes});
+  if (text == m_Saved) return true;
+  const bool synced = m_Sync == MemorySync::kSynced;
+  // The memory must never run ahead of the printing it accounts for.
+  if (synced) platform::SyncFileData(journal);
+  if (synced && historyChanged) platform::SyncFileData(HistoryPath());
+  if (!platform::ReplaceOwnFile(MemoryPath(), text,
+                                synced ? platform::Durability::kSynced : platform::Durability::kCached)) {
+    platform::DebugLog("Emulator: ECR %d memory [%s] not written", m_Ecr, MemoryPath().c_str());
+    return false;
+  }
+  m_Saved = text;
+  return true;
+}
+
+// New lines are appended; a rollback empties the history, and the file with it.
+bool CMemoryFile::SaveHistory(const CRegister& ecr, bool& changed) {
+  const std::vector<std::string>& history = ecr.m_History;
+  if (history.size() == m_HistoryLines) return true;
+  const bool rolledBack = history.size() < m_HistoryLines;
+  std::string lines;
+  for (std::size_t n = rolledBack ? 0 : m_HistoryLines; n < history.size(); ++n) lines += HistoryFileLine(history[n]);
+  std::ofstream out(HistoryPath(), std::ios::binary | (rolledBack ? std::ios::trunc : std::ios::app));
+  const bool written = static_cast<bool>(out << lines << std::flush);
+  if (!written) {
+    platform::DebugLog("Emulator: ECR %d history [%s] not written", m_Ecr, HistoryPath().c_str());
+    return false;
+  }
+  m_HistoryBytes = (rolledBack ? 0 : m_HistoryBytes) + lines.size();
+  m_HistoryLines = history.size();
+  changed = true;
+  return true;
+}
+
+}  // namespace emulator
