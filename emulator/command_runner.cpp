@@ -122,7 +122,8 @@ void CCommandRunner::QueueNotSaved() {
 
 void CCommandRunner::RunHistory() {
   std::vector<std::string> lines = {"ECR " + std::to_string(m_Ecr.m_Number) + " HISTORY"};
-  lines.insert(lines.end(), m_Ecr.m_History.begin(), m_Ecr.m_History.end());
+  const std::vector<std::string> history = m_Engine.HistoryOf(m_Ecr);
+  lines.insert(lines.end(), history.begin(), history.end());
   lines.push_back("END OF HISTORY");
   const std::string path = SaveReportFile("HISTORY", lines);
   if (path.empty()) return QueueNotSaved();
@@ -132,7 +133,8 @@ void CCommandRunner::RunHistory() {
 }
 
 void CCommandRunner::RunRollback() {
-  m_Ecr.m_History.clear();
+  m_Ecr.m_NewHistory.clear();
+  m_Ecr.m_HistoryRolledBack = true;
   Print("HISTORY ROLLED BACK");
   FinishPrinting();
 }

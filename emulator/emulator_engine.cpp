@@ -104,9 +104,15 @@ std::int32_t CEmulatorEngine::Close() {
   return kStatusOk;
 }
 
-void CEmulatorEngine::Remember(const CRegister& ecr) {
+void CEmulatorEngine::Remember(CRegister& ecr) {
   const auto memory = m_Memories.find(ecr.m_Number);
   if (memory != m_Memories.end()) memory->second.Save(ecr);
+}
+
+std::vector<std::string> CEmulatorEngine::HistoryOf(const CRegister& ecr) const {
+  const auto memory = m_Memories.find(ecr.m_Number);
+  if (memory != m_Memories.end()) return memory->second.History(ecr);
+  return ecr.m_NewHistory;
 }
 
 CRegister* CEmulatorEngine::Find(int ecr) {

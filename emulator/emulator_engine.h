@@ -71,7 +71,9 @@ class CEmulatorEngine {
   std::optional<std::string> AskDriver(std::unique_lock<std::mutex>& stateLock, int ecr, const std::string& question);
   void PrintingPause(std::unique_lock<std::mutex>& stateLock, int lines, int delayMs);
   // Keeps what the register now remembers; before a command's completion is told.
-  void Remember(const CRegister& ecr);
+  void Remember(CRegister& ecr);
+  // The register's whole electronic journal, for a history request.
+  std::vector<std::string> HistoryOf(const CRegister& ecr) const;
   std::int32_t QueueCommand(CPendingCommand command);
   std::int32_t QueueRequest(std::int32_t ecr, std::int32_t code, const std::string& text);
   CRegister* Find(int ecr);

@@ -65,9 +65,7 @@ void CMemoryFile::Load(CRegister& ecr) {
   CutBack(HistoryPath(), memory->m_Marks.m_HistoryBytes);
   CRegister& remembered = memory->m_Register;
   remembered.m_Faults = ecr.m_Faults;
-  remembered.m_History = ReadHistory(HistoryPath());
   ecr = std::move(remembered);
-  m_HistoryLines = ecr.m_History.size();
   m_HistoryBytes = FileSize(HistoryPath());
   m_Saved = *text;
 }
@@ -75,11 +73,10 @@ void CMemoryFile::Load(CRegister& ecr) {
 void CMemoryFile::ForgetHistory() {
   std::error_code ignored;
   fs::remove(HistoryPath(), ignored);
-  m_HistoryLines = 0;
   m_HistoryBytes = 0;
 }
 
-bool CMemoryFile::Save(const CRegister& ecr) {
+bool CMemoryFile::Save(CRegister& ecr) {
   std::error_code ignored;
   fs::create_directories(m_BaseDirectory + "/Memory", ignored);
   bool historyChanged = false;
@@ -100,13 +97,13 @@ bool CMemoryFile::Save(const CRegister& ecr) {
   return true;
 }
 
-// New lines are appended; a rollback empties the history, and the file with it.
-bool CMemoryFile::SaveHistory(const CRegister& ecr, bool& changed) {
-  const std::vector<std::string>& history = ecr.m_History;
-  if (history.size() == m_HistoryLines) return true;
-  const bool rolledBack = history.size() < m_HistoryLines;
+// New lines are appended; a rollback empties the file first. Only the lines not yet written are kept
+// in memory, so the register does not grow with the receipts it has printed.
+bool CMemoryFile::SaveHistory(CRegister& ecr, bool& changed) {
+  if (ecr.m_NewHistory.empty() && !ecr.m_HistoryRolledBack) return true;
+  const bool rolledBack = ecr.m_HistoryRolledBack;
   std::string lines;
-  for (std::size_t n = rolledBack ? 0 : m_HistoryLines; n < history.size(); ++n) lines += HistoryFileLine(history[n]);
+  for (const std::string& line : ecr.m_NewHistory) lines += HistoryFileLine(line);
   std::ofstream out(HistoryPath(), std::ios::binary | (rolledBack ? std::ios::trunc : std::ios::app));
   const bool written = static_cast<bool>(out << lines << std::flush);
   if (!written) {
@@ -114,9 +111,16 @@ bool CMemoryFile::SaveHistory(const CRegister& ecr, bool& changed) {
     return false;
   }
   m_HistoryBytes = (rolledBack ? 0 : m_HistoryBytes) + lines.size();
-  m_HistoryLines = history.size();
+  ecr.m_NewHistory.clear();
+  ecr.m_HistoryRolledBack = false;
   changed = true;
   return true;
+}
+
+std::vector<std::string> CMemoryFile::History(const CRegister& ecr) const {
+  std::vector<std::string> lines = ecr.m_HistoryRolledBack ? std::vector<std::string>() : ReadHistory(HistoryPath());
+  lines.insert(lines.end(), ecr.m_NewHistory.begin(), ecr.m_NewHistory.end());
+  return lines;
 }
 
 }  // namespace emulator

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "emulator/register_state.h"
 
@@ -30,22 +31,24 @@ class CMemoryFile {
   // Gives the register what it remembers (keeping its faults), when there is a memory of this register
   // number and type; otherwise it stays as made, and an old history file is dropped.
   void Load(CRegister& ecr);
-  // Writes the register's memory when it changed since the last time; false when it could not.
-  bool Save(const CRegister& ecr);
+  // Writes the register's memory when it changed since the last time, and moves its new history lines
+  // into the history file; false when it could not.
+  bool Save(CRegister& ecr);
+  // The whole electronic journal: the history file's lines and those not yet written.
+  std::vector<std::string> History(const CRegister& ecr) const;
 
   std::string MemoryPath() const;
   std::string HistoryPath() const;
 
  private:
   void ForgetHistory();
-  bool SaveHistory(const CRegister& ecr, bool& changed);
+  bool SaveHistory(CRegister& ecr, bool& changed);
 
   std::string m_BaseDirectory;
   int m_Ecr = 0;
   MemorySync m_Sync = MemorySync::kCached;
-  std::string m_Saved;                 // the memory text last written or read
-  std::size_t m_HistoryLines = 0;      // history lines in the history file
-  std::uint64_t m_HistoryBytes = 0;    // and their length
+  std::string m_Saved;               // the memory text last written or read
+  std::uint64_t m_HistoryBytes = 0;  // the length of the history file
 };
 
 }  // namespace emulator

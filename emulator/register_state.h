@@ -125,9 +125,10 @@ struct CRegister {
   std::string m_CustomerDisplay;
   std::string m_OperatorDisplay;
 
-  // The electronic journal kept for history requests, emptied by a rollback; at most kHistoryLines.
-  static constexpr std::size_t kHistoryLines = 5000;
-  std::vector<std::string> m_History;
+  // The electronic journal for history requests lives in the register's history file (memory_file.h);
+  // here are the receipt lines printed since it was last written, and a rollback not yet applied to it.
+  std::vector<std::string> m_NewHistory;
+  bool m_HistoryRolledBack = false;
   int m_ReportSequence = 0;
 
   bool IsZeroFamily() const { return m_Type == 1 || m_Type == 2; }

@@ -136,10 +136,7 @@ void AddToDailyTotals(CRegister& ecr, const std::string& payment) {
 
 void EndReceipt(CRegister& ecr, Printed& printed) {
   ecr.m_LastReceipt = printed;
-  ecr.m_History.insert(ecr.m_History.end(), printed.begin(), printed.end());
-  // The electronic journal holds a limited number of lines: the oldest give way to the newest.
-  if (ecr.m_History.size() > CRegister::kHistoryLines)
-    ecr.m_History.erase(ecr.m_History.begin(), ecr.m_History.end() - static_cast<long>(CRegister::kHistoryLines));
+  ecr.m_NewHistory.insert(ecr.m_NewHistory.end(), printed.begin(), printed.end());
   ecr.m_TicketOpen = false;
   ecr.m_TicketLines.clear();
   ecr.m_TicketTotal = 0;
