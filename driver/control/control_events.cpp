@@ -9,9 +9,11 @@
 
 namespace driver {
 
-void CControlEvents::DirectIOEvent(std::int32_t ecr, const std::string&) {
+void CControlEvents::DirectIOEvent(std::int32_t ecr, const std::string& text) {
   CEcrContext* ctx = m_Registers.FindEcr(ecr);
   if (ctx == nullptr) return;
+  // The answer is in place before the flag that tells it has come.
+  ctx->m_IoDirectAnswer.Set(text);
   ctx->m_IoDirectComplete = 1;
   ctx->SignalChange();
 }
@@ -143,7 +145,7 @@ void CControlEvents::WriteTicketStatus(std::int32_t ecr, const std::string& text
 
 void CControlEvents::DisplayReport(CEcrContext& ctx, const std::string& path) {
   if (ctx.m_QuietReport.load() != 0) return;
-  m_Display.ShowReport(path);
+  m_Display.ShowReport(ctx.m_EcrId, path);
 }
 
 }  // namespace driver

@@ -107,6 +107,7 @@ class CEcrContext {
   Flag m_WorkComplete{0};
   Flag m_JobResult{0};
   Flag m_IoDirectComplete{0};
+  CSharedText m_IoDirectAnswer;  // the register's text with the last DirectIOEvent, for the sheet
 
   // Register status, from the last status text.
   CSharedText m_StatusText;
