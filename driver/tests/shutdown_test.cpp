@@ -10,6 +10,7 @@
 
 #include "driver/ecr/worker_thread.h"
 #include "driver/tests/driver_fixture.h"
+#include "driver/ticket_folders.h"
 #include "emulator/emulator_control.h"
 #include "platform/named_mutex.h"
 
@@ -194,11 +195,13 @@ TEST_F(DriverAtWork, FirstUnchangedConfirmationStoresOnlyTheReportFolder) {
   EXPECT_FALSE(m_Log.Contains("New Ticket Folder: [" + driver.TicketRoot() + "]"));
 }
 
-TEST_F(DriverAtWork, FolderChangeWithoutQorCfgWritesNoFile) {
+// Without "Qor.cfg" the chosen folders would be lost at the next start: the file is made.
+TEST_F(DriverAtWork, FolderChangeWithoutQorCfgMakesTheFileAndTheNextStartUsesIt) {
   driver::CQorDriverDlg& driver = StartOnEmulator();
   driver.ChangeFolders(Base() + "r", Base() + "t");
-  EXPECT_FALSE(FileExists(Base() + "Qor.cfg"));
+  EXPECT_EQ(ReadFile(Base() + "Qor.cfg"), "[FOLDERS]\nReportFolder=" + Base() + "r\nTicketFolder=" + Base() + "t\n\n");
   EXPECT_EQ(driver.TicketRoot(), Base() + "t");
+  EXPECT_EQ(driver::ChooseTicketRoot(Base()).m_Root, Base() + "t");
 }
 
 }  // namespace
