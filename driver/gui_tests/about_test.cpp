@@ -68,6 +68,11 @@ TEST(AboutDialog, ShowsTheFoldersSwitchAndLanguageAndSetsAboutOpenWhileUp) {
     EXPECT_EQ("Greek", language.itemText(1).toStdString());
     EXPECT_EQ("Italian", language.itemText(2).toStdString());
     EXPECT_EQ("English", language.currentText().toStdString());
+    // It opens wide enough to show both folders whole.
+    for (const char* name : {"reportFolder", "ticketFolder"}) {
+      QLineEdit& field = Child<QLineEdit>(dialog, name);
+      EXPECT_GT(field.width(), field.fontMetrics().horizontalAdvance(field.text())) << name;
+    }
   });
   EXPECT_TRUE(aboutOpen);
   EXPECT_FALSE(rig.Driver().m_AboutOpen);
