@@ -8,14 +8,18 @@ source tools/install-deps.sh
 cmake --preset default >/dev/null
 cmake --build --preset default --target QorDriver QorMonitor QorEmulator qor-regsvr TillJobIt TillDemo qor-ticket
 
-bin="$PWD/build/default/bin"
-base="${QOR_RUN_DIR:-$PWD/run}"
+root="$PWD"
+bin="$root/build/default/bin"
+base="${QOR_RUN_DIR:-$root/run}"
 mkdir -p "$base"
-# The base directory holds the settings and the catalogues; without a registered control module it
-# is the driver's current directory. The catalogues are refreshed, the settings kept once written.
+# The base directory holds the settings and the catalogues, laid out as an installation's template
+# (packaging/base): QorDriver.ini, QorEmulator.ini (registers 1 to 4 of types 1, 2, 0, 3) and Qor.cfg,
+# where the folders chosen in the About dialog are kept. The catalogues are refreshed, the settings
+# kept once written.
 cp "$bin"/*Messages.txt "$base"/
-[ -f "$base/QorDriver.ini" ] || printf '[TillJob]\r\nSetPriorityHigh=0\r\nOnErrorContinue=1\r\nOnErrorVoidTicket=0\r\nDisplayLastTotal=0\r\nDescriptionCheck=0\r\n[OCXManager]\r\nSingleClient=1\r\n' >"$base/QorDriver.ini"
-[ -f "$base/QorEmulator.ini" ] || printf '[Registers]\r\n1=1\r\n2=2\r\n3=0\r\n4=3\r\n' >"$base/QorEmulator.ini"
+for settings in QorDriver.ini QorEmulator.ini Qor.cfg; do
+  [ -f "$base/$settings" ] || cp "packaging/base/$settings" "$base/$settings"
+done
 # A store of its own, so a trial run never changes the machine's registrations.
 export QOR_REGISTRY="${QOR_REGISTRY:-$base/registry}"
 # The folder monitor and the fiscal control are modules found through the store. The emulator module
@@ -34,6 +38,8 @@ QorDriver on the register emulator
   journals         $base/Journal/ECR<register>.txt
   log              $log
   store            $QOR_REGISTRY
+Send the sample sale to register 1 and see its reply (in another terminal):
+  '$bin/TillJobIt' --base '$base' '1,$root/resources/samples/sale.txt'
 INFO
 cd "$base"
 exec "$bin/QorDriver" "$@" 2> >(tee -i -a "$log" >&2)

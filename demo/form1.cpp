@@ -2,7 +2,9 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,6 +40,15 @@ Widget* Placed(Widget* widget, const char* name, int x, int y, int width, int he
 }
 
 QString ToQ(const std::string& text) { return QString::fromStdString(text); }
+
+// Where the file chooser opens: the sample tickets beside the program (a build's bin folder) or in an
+// installation's share/qor, else the program's own folder.
+QString SamplesFolder() {
+  const QString program = QCoreApplication::applicationDirPath();
+  for (const QString& samples : {program + "/samples", program + "/../share/qor/samples"})
+    if (QFileInfo(samples).isDir()) return QDir(samples).absolutePath();
+  return program;
+}
 
 }  // namespace
 
@@ -112,7 +123,7 @@ void Form1::OnChooseFile() {
   m_Text2->clear();
   QFileDialog dialog(this);
   dialog.setObjectName(QStringLiteral("CommonDialog1"));
-  dialog.setDirectory(QCoreApplication::applicationDirPath());
+  dialog.setDirectory(SamplesFolder());
   dialog.setNameFilter(QStringLiteral("Text File (*.txt)"));
   dialog.setDefaultSuffix(QStringLiteral("txt"));
   dialog.setFileMode(QFileDialog::AnyFile);

@@ -6,9 +6,13 @@
 #include "demo/detached_starter.h"
 #include "demo/form1.h"
 #include "demo/message_box_sink.h"
+#include "platform/display_start.h"
 
 int main(int argc, char* argv[]) {
+  platform::CDisplayStartGuard displayGuard("TillDemo: no display can be opened (" + platform::DisplayInUse() +
+                                            "). TillDemo is a window program: start it on a desktop.");
   QApplication application(argc, argv);
+  displayGuard.Started();
   QApplication::setApplicationName(QStringLiteral("TillDemo"));
   demo::CMessageBoxSink messages;
   demo::CDetachedStarter starter;

@@ -1,12 +1,16 @@
 #include "driver/about_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "driver/messages.h"
 #include "driver/qor_driver_dlg.h"
@@ -17,10 +21,13 @@ namespace {
 QString Text(const char* number) { return QString::fromLocal8Bit(LoadMessage(number).c_str()); }
 QString FromBytes(const std::string& bytes) { return QString::fromLocal8Bit(bytes.c_str()); }
 
+bool WritableFolder(const QFileInfo& folder) { return folder.isDir() && folder.isWritable(); }
+
 }  // namespace
 
-CAboutDialog::CAboutDialog(CQorDriverDlg& driver, platform::Store& store, IFolderChooser& chooser, QWidget* parent)
-    : QDialog(parent), m_Driver(driver), m_Store(store), m_Chooser(chooser) {
+CAboutDialog::CAboutDialog(CQorDriverDlg& driver, platform::Store& store, IFolderChooser& chooser,
+                           IMessageBox& messageBox, QWidget* parent)
+    : QDialog(parent), m_Driver(driver), m_Store(store), m_Chooser(chooser), m_MessageBox(messageBox) {
   setObjectName("aboutDialog");
   setFont(QFont(FromBytes(driver.FontFace()), driver.FontHeight()));
   m_ReportFolder.setObjectName("reportFolder");
@@ -31,8 +38,10 @@ CAboutDialog::CAboutDialog(CQorDriverDlg& driver, platform::Store& store, IFolde
   // Which catalogue is current follows the stored language from here on.
   const std::string language = StoredLanguage(m_Store);
   setWindowTitle(Text("40"));
-  m_ReportFolder.setText(FromBytes(driver.Control().GetReportFolder()));
-  m_TicketFolder.setText(FromBytes(driver.TicketRoot()));
+  m_ShownReportFolder = FromBytes(driver.Control().GetReportFolder());
+  m_ShownTicketFolder = FromBytes(driver.TicketRoot());
+  m_ReportFolder.setText(m_ShownReportFolder);
+  m_TicketFolder.setText(m_ShownTicketFolder);
   m_NotepadForReports.setText(Text("44"));
   m_NotepadForReports.setChecked(driver.ReportDisplay().NotepadForReports());
   for (const char* name : kLanguages) m_Language.addItem(name);
@@ -40,8 +49,11 @@ CAboutDialog::CAboutDialog(CQorDriverDlg& driver, platform::Store& store, IFolde
 
   connect(&m_NotepadForReports, &QCheckBox::toggled, this,
           [this](bool on) { m_Driver.ReportDisplay().SetNotepadForReports(on); });
-  connect(&m_Language, &QComboBox::activated, this,
-          [this](int index) { ChangeLanguage(m_Language.itemText(index).toStdString(), m_Store); });
+  connect(&m_Language, &QComboBox::activated, this, [this](int index) {
+    const std::string language = m_Language.itemText(index).toStdString();
+    ChangeLanguage(language, m_Store);
+    emit LanguageChosen(language);
+  });
 
   auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok);
   connect(ok, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -57,6 +69,46 @@ CAboutDialog::CAboutDialog(CQorDriverDlg& driver, platform::Store& store, IFolde
   languageRow->addWidget(&m_Language, 1);
   layout->addLayout(languageRow);
   layout->addWidget(ok);
+  resize(OpeningWidth(), sizeHint().height());
+}
+
+// Wide enough to show the longer of the two folders whole, as far as the screen allows.
+int CAboutDialog::OpeningWidth() const {
+  const int longest = std::max(m_ReportFolder.fontMetrics().horizontalAdvance(m_ReportFolder.text()),
+                               m_TicketFolder.fontMetrics().horizontalAdvance(m_TicketFolder.text()));
+  // A line edit's own hint is 17 average characters plus its frame and text margins.
+  const int fieldHint = m_ReportFolder.sizeHint().width();
+  const int frame = fieldHint - 17 * m_ReportFolder.fontMetrics().horizontalAdvance(QLatin1Char('x'));
+  int width = sizeHint().width() + std::max(0, longest + frame - fieldHint);
+  if (const QScreen* display = screen()) width = std::min(width, display->availableGeometry().width());
+  return width;
+}
+
+void CAboutDialog::accept() {
+  if (FolderRefused(m_ReportFolder, m_ShownReportFolder, "41")) return;
+  if (FolderRefused(m_TicketFolder, m_ShownTicketFolder, "42")) return;
+  QDialog::accept();
+}
+
+// An emptied or unchanged field keeps its folder and is not looked at. The driver makes a missing
+// folder itself, one level deep, so a new folder inside a writable one is fine.
+bool CAboutDialog::FolderRefused(QLineEdit& field, const QString& shown, const char* label) {
+  const QString folder = field.text();
+  if (folder.isEmpty() || folder == shown) return false;
+  const QFileInfo info(folder);
+  const QFileInfo madeIn(info.absolutePath());
+  const char* problem = nullptr;
+  if (!QDir::isAbsolutePath(folder)) {
+    problem = "87";
+  } else if (!WritableFolder(info.exists() ? info : madeIn)) {
+    problem = "88";
+  }
+  if (problem == nullptr) return false;
+  m_MessageBox.Show(FillIn(LoadMessage(problem), {LoadMessage(label), field.text().toLocal8Bit().toStdString()}),
+                    MessageButtons::Ok);
+  field.setFocus();
+  field.selectAll();
+  return true;
 }
 
 QLayout* CAboutDialog::MakeFolderRow(QLineEdit& field, const char* buttonName, const char* chooserTitle) {

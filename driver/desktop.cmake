@@ -5,6 +5,7 @@ add_library(qor_driver_desktop STATIC
   ${CMAKE_CURRENT_LIST_DIR}/desktop_shell.cpp
   ${CMAKE_CURRENT_LIST_DIR}/driver_sheet_host.cpp
   ${CMAKE_CURRENT_LIST_DIR}/folder_chooser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt_translation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tray_commands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tray_icon.cpp
 )

@@ -30,7 +30,7 @@ void CQorDriverDlg::OnInitDialog() {
   InitMessageLanguage(m_BaseDirectory, *m_Environment.m_Store);
   if (!GuardAgainstSecondDriver()) {
     m_StartRefused = true;
-    ShowMessage("67");
+    ShowMessage("97");
     return;
   }
   ApplyPriorityStep();
@@ -167,7 +167,7 @@ void CQorDriverDlg::ChangeFolders(const std::string& reportFolder, const std::st
   if (ticketFolder == m_TicketRoot) return;
   CreateFolder(ticketFolder);
   if (!m_Guard.TakeTicketRoot(ticketFolder)) {
-    ShowMessage("68");
+    ShowMessage("98");
     return;
   }
   m_TicketRoot = ticketFolder;

@@ -4,6 +4,8 @@
 //   QorDriver --headless   without windows; also chosen by itself when there is no display
 //                          (no DISPLAY and no WAYLAND_DISPLAY) or QT_QPA_PLATFORM=offscreen
 //
+// A display that is named but cannot be opened ends the program with a line saying so.
+//
 // SIGTERM and SIGINT close the driver as its window's close does; the exit status is 0 after a clean
 // shutdown, 1 when another driver already serves the same base directory or ticket folders.
 
@@ -29,6 +31,7 @@
 #include "driver/qor_driver_dlg.h"
 #include "driver/widget_message_box.h"
 #include "platform/debug_log.h"
+#include "platform/display_start.h"
 #include "platform/store.h"
 
 namespace {
@@ -150,7 +153,10 @@ int main(int argc, char** argv) {
     driver::CHeadlessMessageBox messageBox;
     return RunDriver(messageBox, nullptr);
   }
+  platform::CDisplayStartGuard displayGuard("QorDriver: no display can be opened (" + platform::DisplayInUse() +
+                                            "). Start it on a desktop, or with --headless to run without windows.");
   QApplication application(argc, argv);
+  displayGuard.Started();
   QApplication::setQuitOnLastWindowClosed(false);  // the hidden window is not the program's end
   driver::CWidgetMessageBox messageBox;
   driver::CMainWindow window;

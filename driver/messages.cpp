@@ -76,6 +76,21 @@ std::string LoadMessage(std::string_view number) {
                                            CurrentCatalogue());
 }
 
+std::string FillIn(std::string_view text, const std::vector<std::string>& values) {
+  std::string filled;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const bool placeholder = text[at] == '%' && at + 1 < text.size() && text[at + 1] >= '1' && text[at + 1] <= '9';
+    const std::size_t index = placeholder ? static_cast<std::size_t>(text[at + 1] - '1') : values.size();
+    if (index < values.size()) {
+      filled += values[index];
+      ++at;
+    } else {
+      filled += text[at];
+    }
+  }
+  return filled;
+}
+
 std::string CurrentCatalogue() {
   CatalogueState& state = State();
   std::lock_guard guard(state.lock);

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 class Store;
@@ -39,6 +40,10 @@ void ChangeLanguage(const std::string& language, platform::Store& store);
 // The text of a message number from the current catalogue, at most 255 characters; "!?!" when the
 // catalogue, its section or the number is missing.
 std::string LoadMessage(std::string_view number);
+
+// A catalogue text with "%1" to "%9" replaced by the values in order. One pass, so a value that
+// holds "%2" is never read as a placeholder; a placeholder without a value is left as it stands.
+std::string FillIn(std::string_view text, const std::vector<std::string>& values);
 
 // The current catalogue's path.
 std::string CurrentCatalogue();

@@ -52,6 +52,10 @@ void CQorDriverDlg::JobThreadEnded(CJobThreadIdentity thread) {
   QMetaObject::invokeMethod(this, [this, thread] { OnJobThreadEnd(thread); }, Qt::QueuedConnection);
 }
 
+void CQorDriverDlg::SheetJobEnded(const CSheetJobOutcome& outcome) {
+  QMetaObject::invokeMethod(this, [this, outcome] { emit SheetJobOutcome(outcome); }, Qt::QueuedConnection);
+}
+
 void CQorDriverDlg::OnWindowMessage(WindowMessage message, std::int32_t wParam) {
   if (m_Closed) return;  // the window is gone: later messages find nobody
   switch (message) {

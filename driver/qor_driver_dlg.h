@@ -139,8 +139,11 @@ class CQorDriverDlg final : public QObject,
   void ShowSheetStatus(const std::string& text) override;
   std::string MessageText(int number) const override;
   void JobThreadEnded(CJobThreadIdentity thread) override;
+  void SheetJobEnded(const CSheetJobOutcome& outcome) override;
 
  signals:
+  // A job of the administration sheet has ended (on the window thread); the open sheet shows it.
+  void SheetJobOutcome(const driver::CSheetJobOutcome& outcome);
   // WM_CLOSE is being handled: the shutdown has begun.
   void Closing();
   // Shutdown step 8: the window is closed; the program ends.

@@ -43,10 +43,12 @@ bool CreateFolder(const std::string& path) {
   return errno == EEXIST && IsFolder(path);
 }
 
+// A missing file is made, or the folders chosen now would be lost at the next start; a file that is
+// there but cannot be read is left alone rather than replaced by one holding only this key.
 bool WriteFolderSetting(const std::string& baseDirectory, const std::string& key, const std::string& value) {
   CIniFile settings;
   settings.SetPath(baseDirectory + kFolderSettingsFile);
-  if (!settings.Load()) return false;
+  if (!settings.Load() && !settings.GetLastError().empty()) return false;
   settings.SetValue(kFoldersSection, key, value, true);
   settings.Save();
   return true;

@@ -26,7 +26,8 @@ std::string RegisterFolder(const std::string& ticketRoot, int ecrId);
 // Creates one folder level; an existing folder is no error. False when the folder is not there after.
 bool CreateFolder(const std::string& path);
 
-// Sets key in section "FOLDERS" of "<base>Qor.cfg". Nothing is written when the file cannot be loaded.
+// Sets key in section "FOLDERS" of "<base>Qor.cfg", making the file when there is none. Nothing is
+// written when the file is there but cannot be read.
 bool WriteFolderSetting(const std::string& baseDirectory, const std::string& key, const std::string& value);
 
 }  // namespace driver

@@ -1,5 +1,7 @@
 #include "driver/tray_commands.h"
 
+#include <QApplication>
+
 #include "driver/about_dialog.h"
 #include "driver/admin/prop_dialog.h"
 #include "driver/driver_sheet_host.h"
@@ -7,6 +9,14 @@
 #include "driver/qor_driver_dlg.h"
 
 namespace driver {
+namespace {
+
+// The dialog runs in its own loop, but leaves the command window (where there is no notification
+// area) able to take a click, which then brings the dialog to the front; the commands themselves
+// stay refused while it is up.
+void KeepCommandsReachable(QDialog& dialog) { dialog.setWindowModality(Qt::WindowModal); }
+
+}  // namespace
 
 CTrayCommands::CTrayCommands(CQorDriverDlg& driver, platform::Store& store, IMessageBox& messageBox,
                              IFolderChooser& chooser)
@@ -16,12 +26,21 @@ bool CTrayCommands::ModalWindowUp() const {
   return m_Driver.m_ServiceSuspended || m_Driver.m_SheetConfirming || m_Driver.m_AboutOpen;
 }
 
+void CTrayCommands::RaiseOpenWindow() {
+  QWidget* window = QApplication::activeModalWidget();
+  if (window == nullptr) return;
+  window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+  window->raise();
+  window->activateWindow();
+}
+
 // The folders change only on OK, and not once the driver has begun to close under the dialog.
 void CTrayCommands::About() {
   if (m_Driver.IsClosed()) return;
-  CAboutDialog dialog(m_Driver, m_Store, m_Chooser);
+  CAboutDialog dialog(m_Driver, m_Store, m_Chooser, m_MessageBox);
   const std::string shownReportFolder = dialog.ReportFolder();
   connect(&m_Driver, &CQorDriverDlg::Closing, &dialog, &QDialog::reject);
+  KeepCommandsReachable(dialog);
   m_Driver.m_AboutOpen = true;
   emit AboutOpening(&dialog);
   const int result = dialog.exec();
@@ -47,11 +66,18 @@ void CTrayCommands::Show() {
   CDriverSheetHost host(m_Driver);
   CPropDialog sheet(host);
   connect(&m_Driver, &CQorDriverDlg::Closing, &sheet, &QDialog::reject);
+  connect(&m_Driver, &CQorDriverDlg::SheetJobOutcome, &sheet, &CPropDialog::JobEnded);
+  KeepCommandsReachable(sheet);
   m_Driver.SetOpenSheet(&sheet);
-  m_Driver.ReportDisplay().SetStatusLine([&sheet](const std::string& text) { sheet.ShowStatus(text); });
+  CReportDisplay& display = m_Driver.ReportDisplay();
+  display.SetStatusLine([&sheet](const std::string& text) { sheet.ShowStatus(text); });
+  display.SetReportNotice([&sheet](std::int32_t ecr, const std::string& path, bool openedInViewer) {
+    sheet.ReportSaved(ecr, path, openedInViewer);
+  });
   emit SheetOpening(&sheet);
   sheet.exec();
-  m_Driver.ReportDisplay().SetStatusLine({});
+  display.SetReportNotice({});
+  display.SetStatusLine({});
   m_Driver.SetOpenSheet(nullptr);
   m_Driver.m_ServiceSuspended = false;
 }

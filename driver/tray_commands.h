@@ -23,8 +23,10 @@ class CTrayCommands final : public QObject {
  public:
   CTrayCommands(CQorDriverDlg& driver, platform::Store& store, IMessageBox& messageBox, IFolderChooser& chooser);
 
-  // True while the sheet, its opening question or the About dialog is up: the icon ignores clicks.
+  // True while the sheet, its opening question or the About dialog is up: the icon shows no menu then.
   bool ModalWindowUp() const;
+  // Brings that window to the front (out of the task bar, when it was minimised there).
+  void RaiseOpenWindow();
 
   void About();
   void Show();

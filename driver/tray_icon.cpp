@@ -1,5 +1,6 @@
 #include "driver/tray_icon.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QFileInfo>
@@ -39,6 +40,7 @@ CTrayIcon::CTrayIcon(CTrayCommands& commands, QObject* parent) : QObject(parent)
   connect(m_Show, &QAction::triggered, &m_Commands, &CTrayCommands::Show, Qt::QueuedConnection);
   connect(m_Exit, &QAction::triggered, &m_Commands, &CTrayCommands::Exit, Qt::QueuedConnection);
   connect(&m_Menu, &QMenu::aboutToShow, this, &CTrayIcon::RefreshTexts);
+  connect(&m_PresenceCheck, &QTimer::timeout, this, &CTrayIcon::CheckPresence);
 }
 
 CTrayIcon::~CTrayIcon() { Remove(); }
@@ -47,10 +49,14 @@ TrayPresence CTrayIcon::DesktopPresence() {
   return QSystemTrayIcon::isSystemTrayAvailable() ? TrayPresence::NotificationArea : TrayPresence::Window;
 }
 
+// The image is also every window's icon, so the sheet's task-bar entry shows it.
 void CTrayIcon::Add(const std::string& iconPath, TrayPresence presence) {
-  Remove();
+  TakeAway();
+  m_IconPath = iconPath;
+  m_Presence = presence;
   const QIcon image = LoadImage(iconPath);
   if (image.isNull()) platform::DebugLog("[ZEDO] Tray icon image [%s] not loaded", iconPath.c_str());
+  else QApplication::setWindowIcon(image);
   if (presence == TrayPresence::Window) {
     m_Window = MakeWindow(image);
     RefreshTexts();
@@ -63,7 +69,26 @@ void CTrayIcon::Add(const std::string& iconPath, TrayPresence presence) {
   m_Icon->show();
 }
 
+void CTrayIcon::FollowPresence(std::function<TrayPresence()> probe, std::chrono::milliseconds interval) {
+  m_PresenceProbe = std::move(probe);
+  m_PresenceCheck.start(interval);
+}
+
+void CTrayIcon::CheckPresence() {
+  if (!m_PresenceProbe || (!m_Icon && !m_Window)) return;
+  const TrayPresence presence = m_PresenceProbe();
+  if (presence == m_Presence) return;
+  platform::DebugLog("[ZEDO] Notification area %s", presence == TrayPresence::NotificationArea ? "appeared" : "gone");
+  Add(m_IconPath, presence);
+}
+
+// Taken away at shutdown, the icon stays away.
 void CTrayIcon::Remove() {
+  m_PresenceCheck.stop();
+  TakeAway();
+}
+
+void CTrayIcon::TakeAway() {
   m_Menu.hide();
   if (m_Icon) m_Icon->hide();
   m_Icon.reset();
@@ -71,7 +96,10 @@ void CTrayIcon::Remove() {
 }
 
 void CTrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {
-  if (m_Commands.ModalWindowUp()) return;
+  if (m_Commands.ModalWindowUp()) {
+    m_Commands.RaiseOpenWindow();
+    return;
+  }
   if (reason != QSystemTrayIcon::Context && reason != QSystemTrayIcon::DoubleClick) return;
   m_Menu.popup(QCursor::pos());
 }
@@ -113,7 +141,11 @@ std::unique_ptr<QWidget> CTrayIcon::MakeWindow(const QIcon& image) {
     button->setObjectName(name);
     QAction* command = action;
     connect(button, &QPushButton::clicked, this, [this, command] {
-      if (!m_Commands.ModalWindowUp()) command->trigger();
+      if (m_Commands.ModalWindowUp()) {
+        m_Commands.RaiseOpenWindow();
+      } else {
+        command->trigger();
+      }
     });
     layout->addWidget(button);
   }

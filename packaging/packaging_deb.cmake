@@ -28,7 +28,8 @@ if(QOR_DPKG_SHLIBDEPS)
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6core6, libqt6gui6, libqt6widgets6, libc6, libstdc++6")
 endif()
-# The desktop windows of QorDriver and TillDemo need a Qt platform plugin.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins")
+# The desktop windows of QorDriver and TillDemo need a Qt platform plugin; Qt's own texts in their
+# languages come with its translations.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, qt6-translations-l10n")
 
 include(CPack)

@@ -1,5 +1,7 @@
 # Sourced by run.sh and test.sh: installs the Debian 12 packages the build needs, when any is missing.
 qor_packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev)
+# Qt's own texts (standard buttons, the folder chooser) in the driver's languages, where Qt has them.
+qor_packages+=(qt6-translations-l10n)
 # clang and its fuzzer runtime build the parser fuzzers (tools/run-fuzzers.sh).
 qor_packages+=(clang libclang-rt-14-dev)
 qor_missing=()

@@ -150,7 +150,8 @@ TEST_F(Form1Test, CancelledFileDialogEmptiesThePathSoTheNextGoFails) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("Text File (*.txt)")});
     EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("txt"));
-    EXPECT_EQ(dialog->directory().absolutePath(), QCoreApplication::applicationDirPath());
+    // The build puts the sample tickets beside the programs.
+    EXPECT_EQ(dialog->directory().absolutePath(), QCoreApplication::applicationDirPath() + "/samples");
     dialog->reject();
   });
   Click("Command3");

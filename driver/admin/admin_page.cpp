@@ -4,14 +4,16 @@
 #include <QButtonGroup>
 #include <QFont>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QVBoxLayout>
 
 #include "driver/admin/admin_rules.h"
+#include "driver/messages.h"
 
 namespace driver {
 
-CAdminPage::CAdminPage(ISheetHost& host, StatusLine statusLine, QWidget* parent)
-    : QWidget(parent), m_Host(host), m_StatusLine(std::move(statusLine)) {
+CAdminPage::CAdminPage(ISheetHost& host, CSheetStatus& status, QWidget* parent)
+    : QWidget(parent), m_Host(host), m_Status(status) {
   const CSheetFont font = m_Host.PageFont();
   setFont(QFont(FromBytes(font.m_Face), font.m_Height));
   m_EcrSelector.setObjectName("ecrSelector");
@@ -19,6 +21,7 @@ CAdminPage::CAdminPage(ISheetHost& host, StatusLine statusLine, QWidget* parent)
 
 void CAdminPage::showEvent(QShowEvent* event) {
   EnsureInitialised();
+  if (m_EcrSelector.count() > 0) m_EcrSelector.setCurrentIndex(m_Host.SelectedRegister());
   QWidget::showEvent(event);
 }
 
@@ -30,6 +33,7 @@ void CAdminPage::EnsureInitialised() {
   connect(&m_EcrSelector, &QComboBox::currentIndexChanged, this, [this] {
     if (CEcrContext* ecr = ChosenEcr()) LoadAfterChange(*ecr);
   });
+  connect(&m_EcrSelector, &QComboBox::activated, this, [this](int index) { m_Host.SetSelectedRegister(index); });
 }
 
 // One entry per register in list order, showing its number and carrying its record.
@@ -48,13 +52,28 @@ CEcrContext* CAdminPage::ChosenEcr() const {
 
 QString CAdminPage::Message(const char* number) const { return FromBytes(m_Host.MessageText(number)); }
 
-void CAdminPage::ShowStatus(const char* number) {
-  if (m_StatusLine) m_StatusLine(m_Host.MessageText(number));
+void CAdminPage::ShowStatus(const char* number, const std::vector<std::string>& values) {
+  m_Status.ShowMessage(number, values);
 }
 
-void CAdminPage::StartJob(CEcrContext& ecr, std::int32_t jobCode, const BeforeResume& beforeResume) {
+// A job that could not be started sent nothing; the line says so rather than nothing at all.
+void CAdminPage::StartJob(CEcrContext& ecr, std::int32_t jobCode, const CJobExtras& extras) {
   m_Host.SetSelectedRegister(m_EcrSelector.currentIndex());
-  StartAdminJob(m_Host.JobHost(), ecr, jobCode, beforeResume);
+  if (StartAdminJob(m_Host.JobHost(), ecr, jobCode, extras.m_BeforeResume) == JobStartResult::Started) {
+    m_Status.JobStarted(ecr, jobCode, extras.m_Report, extras.m_Note);
+  } else {
+    m_Status.JobNotStarted(ecr);
+  }
+}
+
+bool CAdminPage::Confirm(const char* number, const CEcrContext& ecr) {
+  QMessageBox question(QMessageBox::Warning, QStringLiteral("QorDriver"),
+                       FromBytes(FillIn(m_Host.MessageText(number), {std::to_string(ecr.m_EcrId)})),
+                       QMessageBox::Yes | QMessageBox::No, this);
+  question.setObjectName("confirmation");
+  question.setDefaultButton(QMessageBox::No);
+  question.setEscapeButton(QMessageBox::No);
+  return question.exec() == QMessageBox::Yes;
 }
 
 bool CAdminPage::DepartmentAllowed(QComboBox& departments, const CEcrContext& ecr) {
@@ -62,6 +81,17 @@ bool CAdminPage::DepartmentAllowed(QComboBox& departments, const CEcrContext& ec
   ShowStatus("3");
   SelectNumber(departments, kStarLastDepartment);
   return false;
+}
+
+std::optional<std::string> CAdminPage::AmountOf(QLineEdit& field, const QString& label, const CEcrContext& ecr) {
+  const std::optional<std::string> amount = SheetAmount(TextOf(field));
+  if (!amount) {
+    ShowStatus("85", {ToBytes(label), TextOf(field)});
+    field.setFocus();
+    field.selectAll();
+    return std::nullopt;
+  }
+  return RegisterDecimal(*amount, ecr.m_EcrType);
 }
 
 QGroupBox* CAdminPage::MakeEcrFrame(const QString& caption) {

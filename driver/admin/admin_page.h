@@ -1,18 +1,21 @@
 #pragma once
 // CAdminPage: what every page of the administration sheet shares. A page owns a register selector
-// filled from the driver's list, loads its fields from the chosen register when it is first shown
-// (so it starts with the register last chosen on any page) and again when the choice changes, writes
-// its validation messages to the sheet's status line and starts the register's jobs.
+// filled from the driver's list. Each time it is shown it selects the register last used on any page
+// (chosen in a selector or sent to), so what it sends goes where the person last looked; it loads its
+// fields from the chosen register and again when the choice changes, writes its messages to the
+// sheet's status line, asks before what cannot be undone, and starts the register's jobs.
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
-#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "driver/admin/sheet_host.h"
+#include "driver/admin/sheet_status.h"
 #include "driver/ecr/job_starter.h"
 
 class QLineEdit;
@@ -20,13 +23,18 @@ class QButtonGroup;
 
 namespace driver {
 
+// What a page may add to a job it starts.
+struct CJobExtras {
+  SavedReport m_Report = SavedReport::NotExpected;  // the outcome is a report the register saves
+  std::string m_Note;                                // follows the "sent" text on the status line
+  BeforeResume m_BeforeResume;
+};
+
 class CAdminPage : public QWidget {
   Q_OBJECT
 
  public:
-  using StatusLine = std::function<void(const std::string&)>;
-
-  CAdminPage(ISheetHost& host, StatusLine statusLine, QWidget* parent = nullptr);
+  CAdminPage(ISheetHost& host, CSheetStatus& status, QWidget* parent = nullptr);
 
   // Fills the selector and loads the fields, once; showing the page does it by itself.
   void EnsureInitialised();
@@ -41,14 +49,21 @@ class CAdminPage : public QWidget {
   virtual void LoadAfterChange(CEcrContext& ecr) { LoadInitial(ecr); }
 
   ISheetHost& Host() { return m_Host; }
+  CSheetStatus& Status() { return m_Status; }
   CEcrContext* ChosenEcr() const;
   QString Message(const char* number) const;
-  void ShowStatus(const char* number);
-  // Stores the chosen register back as the selected one and starts the job on it.
-  void StartJob(CEcrContext& ecr, std::int32_t jobCode, const BeforeResume& beforeResume = {});
+  void ShowStatus(const char* number, const std::vector<std::string>& values = {});
+  // Stores the chosen register back as the selected one and starts the job on it; the status line
+  // says whether it went out, and later how it ended.
+  void StartJob(CEcrContext& ecr, std::int32_t jobCode, const CJobExtras& extras = {});
+  // Asks message number about ecr with Yes and No, No being the default; true on Yes.
+  bool Confirm(const char* number, const CEcrContext& ecr);
 
   // The department rule of the star family: above 12 shows message "3", selects 12 and refuses.
   bool DepartmentAllowed(QComboBox& departments, const CEcrContext& ecr);
+  // The field's amount as the register takes it (decimal comma on the star family); message "85"
+  // naming label, and the field in focus, when it is no amount.
+  std::optional<std::string> AmountOf(QLineEdit& field, const QString& label, const CEcrContext& ecr);
 
   // The selector in a frame with this caption.
   QGroupBox* MakeEcrFrame(const QString& caption);
@@ -57,7 +72,7 @@ class CAdminPage : public QWidget {
   void FillEcrSelector();
 
   ISheetHost& m_Host;
-  StatusLine m_StatusLine;
+  CSheetStatus& m_Status;
   QComboBox m_EcrSelector;
   bool m_Initialised = false;
 };

@@ -4,6 +4,18 @@ namespace driver {
 
 bool UsesStarRules(std::int32_t ecrType) { return ecrType == 0 || ecrType == 3; }
 
+std::optional<std::string> SheetAmount(const std::string& text) {
+  constexpr std::size_t kDecimals = 2;
+  const std::size_t separator = text.find_first_of(".,");
+  const std::string whole = text.substr(0, separator);
+  const std::string decimals = separator == std::string::npos ? std::string() : text.substr(separator + 1);
+  const auto digits = [](const std::string& part) { return part.find_first_not_of("0123456789") == std::string::npos; };
+  if (!digits(whole) || !digits(decimals) || decimals.size() > kDecimals) return std::nullopt;
+  if (separator == std::string::npos) return text;
+  if (whole.empty() && decimals.empty()) return std::nullopt;
+  return whole + text[separator] + decimals + std::string(kDecimals - decimals.size(), '0');
+}
+
 std::string RegisterDecimal(std::string amount, std::int32_t ecrType) {
   if (!UsesStarRules(ecrType)) return amount;
   const std::size_t point = amount.find('.');
@@ -11,9 +23,8 @@ std::string RegisterDecimal(std::string amount, std::int32_t ecrType) {
   return amount;
 }
 
-std::string CutHeaderLine(const std::string& line, std::int32_t ecrType) {
-  const std::size_t width = UsesStarRules(ecrType) ? kStarHeaderWidth : kZeroHeaderWidth;
-  return line.substr(0, width);
-}
+std::size_t HeaderWidth(std::int32_t ecrType) { return UsesStarRules(ecrType) ? kStarHeaderWidth : kZeroHeaderWidth; }
+
+std::string CutHeaderLine(const std::string& line, std::int32_t ecrType) { return line.substr(0, HeaderWidth(ecrType)); }
 
 }  // namespace driver

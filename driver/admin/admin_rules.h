@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace driver {
@@ -20,10 +21,17 @@ inline constexpr std::size_t kZeroHeaderWidth = 21;
 
 bool UsesStarRules(std::int32_t ecrType);
 
+// An amount as the sheet hands it on: empty, or digits with at most one "." or "," and at most two
+// decimals. A separator is followed by exactly two decimals ("12.5" becomes "12.50", "12." becomes
+// "12.00"): the star family reads the digits after the comma as cents. Nothing when it is no amount.
+std::optional<std::string> SheetAmount(const std::string& text);
+
 // The first "." becomes "," on a star-family register; any other text is left as it is.
 std::string RegisterDecimal(std::string amount, std::int32_t ecrType);
 
-// A header line cut to the register's print width (bytes: the registers print 8-bit text).
+// The register's print width of a header line, and a line cut to it (bytes: the registers print
+// 8-bit text).
+std::size_t HeaderWidth(std::int32_t ecrType);
 std::string CutHeaderLine(const std::string& line, std::int32_t ecrType);
 
 }  // namespace driver

@@ -11,8 +11,8 @@ namespace driver {
 
 inline constexpr int kLastDepartmentTax = 4;
 
-CDepartments::CDepartments(ISheetHost& host, StatusLine statusLine, QWidget* parent)
-    : CAdminPage(host, std::move(statusLine), parent) {
+CDepartments::CDepartments(ISheetHost& host, CSheetStatus& status, QWidget* parent)
+    : CAdminPage(host, status, parent) {
   FillNumberSelector(m_Department, 1, kLastDepartment);
   FillNumberSelector(m_Tax, 0, kLastDepartmentTax);
   m_Department.setObjectName("department");
@@ -51,11 +51,17 @@ void CDepartments::LoadInitial(CEcrContext& ecr) {
 void CDepartments::Send() {
   CEcrContext* ecr = ChosenEcr();
   if (ecr == nullptr || !DepartmentAllowed(m_Department, *ecr)) return;
+  const std::optional<std::string> price = AmountOf(m_Price, Message("63"), *ecr);
+  if (!price) return;
+  const std::optional<std::string> lalo = AmountOf(m_Lalo, Message("25"), *ecr);
+  if (!lalo) return;
+  const std::optional<std::string> halo = AmountOf(m_Halo, Message("26"), *ecr);
+  if (!halo) return;
   ecr->m_DepDescription = TextOf(m_Description);
   ecr->m_DepNumber = SelectedNumber(m_Department);
-  ecr->m_DepPrice = RegisterDecimal(TextOf(m_Price), ecr->m_EcrType);
-  ecr->m_DepHalo = RegisterDecimal(TextOf(m_Halo), ecr->m_EcrType);
-  ecr->m_DepLalo = RegisterDecimal(TextOf(m_Lalo), ecr->m_EcrType);
+  ecr->m_DepPrice = *price;
+  ecr->m_DepHalo = *halo;
+  ecr->m_DepLalo = *lalo;
   ecr->m_DepTax = SelectedNumber(m_Tax);
   StartJob(*ecr, kJobDepartment);
 }

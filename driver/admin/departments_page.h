@@ -11,7 +11,7 @@ namespace driver {
 class CDepartments final : public CAdminPage {
   Q_OBJECT
  public:
-  CDepartments(ISheetHost& host, StatusLine statusLine, QWidget* parent = nullptr);
+  CDepartments(ISheetHost& host, CSheetStatus& status, QWidget* parent = nullptr);
 
  private:
   void LoadInitial(CEcrContext& ecr) override;

@@ -6,6 +6,7 @@
 
 #include "driver/admin/admin_rules.h"
 #include "driver/ecr/qor_thread.h"
+#include "driver/messages.h"
 
 namespace driver {
 namespace {
@@ -17,8 +18,8 @@ std::string& HeaderText(CEcrContext& ecr, int line) {
 
 }  // namespace
 
-CHeaders::CHeaders(ISheetHost& host, StatusLine statusLine, QWidget* parent)
-    : CAdminPage(host, std::move(statusLine), parent) {
+CHeaders::CHeaders(ISheetHost& host, CSheetStatus& status, QWidget* parent)
+    : CAdminPage(host, status, parent) {
   auto* fields = new QFormLayout;
   for (int line = 0; line < kHeaderLines; ++line) {
     m_Lines[line].setObjectName(QString("line%1").arg(line + 1));
@@ -39,6 +40,8 @@ void CHeaders::LoadInitial(CEcrContext& ecr) {
   for (int line = 0; line < kHeaderLines; ++line) m_Lines[line].setText(FromBytes(HeaderText(ecr, line)));
 }
 
+// Lines longer than the register prints are cut; the fields then show what was sent and the status
+// line names the lines that were cut.
 void CHeaders::Send() {
   CEcrContext* ecr = ChosenEcr();
   if (ecr == nullptr) return;
@@ -46,10 +49,20 @@ void CHeaders::Send() {
     ShowStatus("13");
     return;
   }
-  for (int line = 0; line < kHeaderLines; ++line)
-    HeaderText(*ecr, line) = CutHeaderLine(TextOf(m_Lines[line]), ecr->m_EcrType);
+  std::string cutLines;
+  for (int line = 0; line < kHeaderLines; ++line) {
+    const std::string text = TextOf(m_Lines[line]);
+    HeaderText(*ecr, line) = CutHeaderLine(text, ecr->m_EcrType);
+    if (HeaderText(*ecr, line) == text) continue;
+    cutLines += (cutLines.empty() ? "" : ", ") + std::to_string(line + 1);
+    m_Lines[line].setText(FromBytes(HeaderText(*ecr, line)));
+  }
+  CJobExtras extras;
+  if (!cutLines.empty())
+    extras.m_Note = FillIn(Host().MessageText("86"), {cutLines, std::to_string(HeaderWidth(ecr->m_EcrType))});
   // The job waits for the register's header answers while the exchange is pending.
-  StartJob(*ecr, kJobTicketHeader, [](CQorThread& job) { job.m_current->m_ExchangePending = 1; });
+  extras.m_BeforeResume = [](CQorThread& job) { job.m_current->m_ExchangePending = 1; };
+  StartJob(*ecr, kJobTicketHeader, extras);
 }
 
 }  // namespace driver

@@ -13,7 +13,7 @@ inline constexpr int kHeaderLines = 6;
 class CHeaders final : public CAdminPage {
   Q_OBJECT
  public:
-  CHeaders(ISheetHost& host, StatusLine statusLine, QWidget* parent = nullptr);
+  CHeaders(ISheetHost& host, CSheetStatus& status, QWidget* parent = nullptr);
 
  private:
   void LoadInitial(CEcrContext& ecr) override;

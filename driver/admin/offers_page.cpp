@@ -8,9 +8,14 @@
 #include "driver/ecr/qor_thread.h"
 
 namespace driver {
+namespace {
 
-COffers::COffers(ISheetHost& host, StatusLine statusLine, QWidget* parent)
-    : CAdminPage(host, std::move(statusLine), parent) {
+constexpr const char* kPriceLabel = "Price";
+
+}  // namespace
+
+COffers::COffers(ISheetHost& host, CSheetStatus& status, QWidget* parent)
+    : CAdminPage(host, status, parent) {
   FillNumberSelector(m_Department, 1, kLastDepartment);
   const std::pair<QWidget*, const char*> names[] = {
       {&m_Code, "code"},         {&m_Description, "description"}, {&m_Price, "price"},
@@ -24,7 +29,7 @@ COffers::COffers(ISheetHost& host, StatusLine statusLine, QWidget* parent)
   auto* fields = new QFormLayout;
   fields->addRow("Code", &m_Code);
   fields->addRow("Description", &m_Description);
-  fields->addRow("Price", &m_Price);
+  fields->addRow(kPriceLabel, &m_Price);
   fields->addRow("Department", &m_Department);
   fields->addRow("Offer", &m_Offer);
   fields->addRow("Mul. Funct.", &m_Fmult);
@@ -57,10 +62,12 @@ void COffers::LoadOffer(const CEcrContext& ecr) {
 void COffers::Send() {
   CEcrContext* ecr = ChosenEcr();
   if (ecr == nullptr || !DepartmentAllowed(m_Department, *ecr)) return;
+  const std::optional<std::string> price = AmountOf(m_Price, kPriceLabel, *ecr);
+  if (!price) return;
   ecr->m_OffCode = TextOf(m_Code);
   ecr->m_OffDescription = TextOf(m_Description);
   ecr->m_OffDepartment = SelectedNumber(m_Department);
-  ecr->m_OffPrice = RegisterDecimal(TextOf(m_Price), ecr->m_EcrType);
+  ecr->m_OffPrice = *price;
   ecr->m_OffNitem = TextOf(m_Offer);
   ecr->m_OffFmult = TextOf(m_Fmult);
   StartJob(*ecr, kJobOffer);

@@ -11,7 +11,7 @@ namespace driver {
 class COffers final : public CAdminPage {
   Q_OBJECT
  public:
-  COffers(ISheetHost& host, StatusLine statusLine, QWidget* parent = nullptr);
+  COffers(ISheetHost& host, CSheetStatus& status, QWidget* parent = nullptr);
 
  private:
   void LoadInitial(CEcrContext& ecr) override;

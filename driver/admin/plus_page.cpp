@@ -12,11 +12,12 @@ namespace {
 
 // A PLU's tax codes; 9 is the register's tax-free code.
 constexpr int kPluTaxes[] = {0, 1, 2, 3, 4, 9};
+constexpr const char* kPrice1Label = "Price 1";
 
 }  // namespace
 
-CPlus::CPlus(ISheetHost& host, StatusLine statusLine, QWidget* parent)
-    : CAdminPage(host, std::move(statusLine), parent) {
+CPlus::CPlus(ISheetHost& host, CSheetStatus& status, QWidget* parent)
+    : CAdminPage(host, status, parent) {
   FillNumberSelector(m_Department, 1, kLastDepartment);
   for (int tax : kPluTaxes) m_Tax.addItem(QString::number(tax), tax);
   const std::pair<QWidget*, const char*> names[] = {
@@ -37,7 +38,7 @@ CPlus::CPlus(ISheetHost& host, StatusLine statusLine, QWidget* parent)
   fields->addRow(Message("12"), &m_Tax);
   fields->addRow("Discount", &m_Discount);
   fields->addRow("Offer", &m_Offer);
-  fields->addRow("Price 1", &m_Price1);
+  fields->addRow(kPrice1Label, &m_Price1);
   fields->addRow("Mul. Funct.", &m_Fmult);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(MakeEcrFrame("Select an Ecr"));
@@ -69,10 +70,14 @@ void CPlus::LoadPlu(const CEcrContext& ecr) {
 void CPlus::Send() {
   CEcrContext* ecr = ChosenEcr();
   if (ecr == nullptr || !DepartmentAllowed(m_Department, *ecr)) return;
+  const std::optional<std::string> price = AmountOf(m_Price, Message("63"), *ecr);
+  if (!price) return;
+  // Price 1 goes to the register as typed; only its form is checked.
+  if (!AmountOf(m_Price1, kPrice1Label, *ecr)) return;
   ecr->m_PluDescription = TextOf(m_Description);
   ecr->m_PluCode = TextOf(m_Code);
   ecr->m_PluDepartment = SelectedNumber(m_Department);
-  ecr->m_PluPrice = RegisterDecimal(TextOf(m_Price), ecr->m_EcrType);
+  ecr->m_PluPrice = *price;
   ecr->m_PluTax = SelectedNumber(m_Tax);
   ecr->m_PluDiscount = TextOf(m_Discount);
   ecr->m_PluOffer = TextOf(m_Offer);

@@ -11,7 +11,7 @@ namespace driver {
 class CPlus final : public CAdminPage {
   Q_OBJECT
  public:
-  CPlus(ISheetHost& host, StatusLine statusLine, QWidget* parent = nullptr);
+  CPlus(ISheetHost& host, CSheetStatus& status, QWidget* parent = nullptr);
 
  private:
   void LoadInitial(CEcrContext& ecr) override;

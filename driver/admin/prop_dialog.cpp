@@ -1,7 +1,11 @@
 #include "driver/admin/prop_dialog.h"
 
 #include <QFont>
+#include <QFontMetrics>
+#include <QScreen>
+#include <QTabBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "driver/admin/departments_page.h"
 #include "driver/admin/headers_page.h"
@@ -14,44 +18,60 @@
 namespace driver {
 namespace {
 
-constexpr int kStatusFontHeight = 16;
+// The status line's font height of 16 was drawn for 96 dots per inch, where it is 12 points; in
+// points it follows the desktop's font scaling.
+constexpr int kStatusFontPoints = 12;
 
 // Tab labels in page order: Reports, ZeroSet, Departments, PLUs, OFFERs, Headers, Utilities.
 constexpr const char* kTabLabels[kSheetPages] = {"20", "23", "21", "64", "66", "22", "24"};
 
+// The notices the status line is sized for: register trouble, the department limit, the header's
+// sixth line.
+constexpr const char* kSizingNotices[] = {"11", "3", "13"};
+
 }  // namespace
 
-CPropDialog::CPropDialog(ISheetHost& host, QWidget* parent) : QDialog(parent) {
+CPropDialog::CPropDialog(ISheetHost& host, QWidget* parent)
+    : QDialog(parent), m_StatusLine(host, m_Status) {
   setWindowTitle("QorDriver");
   setObjectName("propDialog");
-  const CAdminPage::StatusLine statusLine = [this](const std::string& text) { ShowStatus(text); };
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                 Qt::WindowCloseButtonHint);
   CAdminPage* pages[kSheetPages] = {
-      new CReports(host, statusLine), new CZeroSet(host, statusLine),  new CDepartments(host, statusLine),
-      new CPlus(host, statusLine),    new COffers(host, statusLine),   new CHeaders(host, statusLine),
-      new CUtilities(host, statusLine),
+      new CReports(host, m_StatusLine), new CZeroSet(host, m_StatusLine),  new CDepartments(host, m_StatusLine),
+      new CPlus(host, m_StatusLine),    new COffers(host, m_StatusLine),   new CHeaders(host, m_StatusLine),
+      new CUtilities(host, m_StatusLine),
   };
   for (int page = 0; page < kSheetPages; ++page)
     m_Tabs.addTab(pages[page], FromBytes(host.MessageText(kTabLabels[page])));
 
   m_Status.setObjectName("status");
   m_Status.setReadOnly(true);
-  QFont statusFont(FromBytes(host.PageFont().m_Face));
-  statusFont.setPixelSize(kStatusFontHeight);
-  m_Status.setFont(statusFont);
+  m_Status.setFont(QFont(FromBytes(host.PageFont().m_Face), kStatusFontPoints));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(&m_Tabs);
   layout->addWidget(&m_Status);
   // The first page is the one on show; the others load when they are first shown.
   pages[0]->EnsureInitialised();
+  resize(OpeningSize(host));
 }
 
-// A text longer than the line shows its beginning.
-void CPropDialog::ShowStatus(const std::string& text) {
-  m_Status.setText(FromBytes(text));
-  m_Status.setCursorPosition(0);
+QSize CPropDialog::OpeningSize(ISheetHost& host) const {
+  const QMargins margins = layout()->contentsMargins();
+  const int sides = margins.left() + margins.right();
+  // A line edit's own hint is 17 average characters plus its frame and text margins.
+  const QFontMetrics status(m_Status.font());
+  const int statusFrame = m_Status.sizeHint().width() - 17 * status.horizontalAdvance(QLatin1Char('x'));
+  int width = std::max(sizeHint().width(), m_Tabs.tabBar()->sizeHint().width() + 2 * m_Tabs.style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + sides);
+  for (const char* notice : kSizingNotices)
+    width = std::max(width, status.horizontalAdvance(FromBytes(host.MessageText(notice))) + statusFrame + sides);
+  if (const QScreen* display = screen()) width = std::min(width, display->availableGeometry().width());
+  return {width, sizeHint().height()};
 }
 
-std::string CPropDialog::StatusText() const { return ToBytes(m_Status.text()); }
+void CPropDialog::ShowStatus(const std::string& text) { m_StatusLine.Show(text); }
+
+std::string CPropDialog::StatusText() const { return m_StatusLine.Text(); }
 
 CAdminPage& CPropDialog::Page(int index) { return *static_cast<CAdminPage*>(m_Tabs.widget(index)); }
 

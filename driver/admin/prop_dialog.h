@@ -1,7 +1,9 @@
 #pragma once
 // CPropDialog: the administration sheet. Seven pages in tabs and a read-only status line along the
-// bottom, where the pages' validation messages and the driver's notices (register trouble, a saved
-// report) appear. It has no OK or Cancel: the window's close box ends it.
+// bottom, where the pages' messages, the outcome of what they sent and the driver's notices (register
+// trouble, a saved report) appear. It has no OK or Cancel: the window's close box ends it. It is a
+// window of its own with a task-bar entry, since it suspends every ticket while it is open and must
+// not get lost behind the point-of-sale program.
 
 #include <QDialog>
 #include <QLineEdit>
@@ -10,6 +12,7 @@
 
 #include "driver/admin/admin_page.h"
 #include "driver/admin/sheet_host.h"
+#include "driver/admin/sheet_status.h"
 
 namespace driver {
 
@@ -20,16 +23,26 @@ class CPropDialog final : public QDialog {
  public:
   explicit CPropDialog(ISheetHost& host, QWidget* parent = nullptr);
 
-  // A text for the status line; called on the window thread.
+  // The driver's notices, on the window thread: a text for the status line, the end of a job of the
+  // sheet, a report or history the control saved.
   void ShowStatus(const std::string& text);
+  void JobEnded(const CSheetJobOutcome& outcome) { m_StatusLine.JobEnded(outcome); }
+  void ReportSaved(std::int32_t ecr, const std::string& path, bool openedInViewer) {
+    m_StatusLine.ReportSaved(ecr, path, openedInViewer);
+  }
   std::string StatusText() const;
 
   QTabWidget& Tabs() { return m_Tabs; }
   CAdminPage& Page(int index);
 
  private:
+  // Wide enough for every tab without scroll arrows and for the longest notice of the status line,
+  // in the language of the moment; never wider than the screen.
+  QSize OpeningSize(ISheetHost& host) const;
+
   QTabWidget m_Tabs;
   QLineEdit m_Status;
+  CSheetStatus m_StatusLine;
 };
 
 }  // namespace driver

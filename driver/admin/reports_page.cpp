@@ -16,8 +16,8 @@ constexpr const char* kReportTexts[kReportChoices] = {"28", "29", "30", "31", "3
 
 }  // namespace
 
-CReports::CReports(ISheetHost& host, StatusLine statusLine, QWidget* parent)
-    : CAdminPage(host, std::move(statusLine), parent) {
+CReports::CReports(ISheetHost& host, CSheetStatus& status, QWidget* parent)
+    : CAdminPage(host, status, parent) {
   auto* choices = new QGroupBox(Message("27"));
   auto* choiceLayout = new QVBoxLayout(choices);
   for (int report = 0; report < kReportChoices; ++report) {
@@ -46,15 +46,22 @@ CReports::CReports(ISheetHost& host, StatusLine statusLine, QWidget* parent)
 
 void CReports::LoadInitial(CEcrContext& ecr) { CheckChoice(m_Choice, ecr.m_ReportType.load()); }
 
+// A report that is not printed is saved by the register; the status line says where.
 void CReports::Send(std::int32_t printFlag) {
   CEcrContext* ecr = ChosenEcr();
   const int report = m_Choice.checkedId();
-  if (ecr == nullptr || report < 0) return;
+  if (ecr == nullptr) return;
+  if (report < 0) {
+    ShowStatus("95");
+    return;
+  }
   ecr->m_ReportType = report;
   ecr->m_PrintFlag = printFlag;
   ecr->m_QuietReport = 0;
   ecr->m_ReportReady = 0;
-  StartJob(*ecr, kJobReport);
+  CJobExtras extras;
+  extras.m_Report = printFlag == 0 ? SavedReport::Expected : SavedReport::NotExpected;
+  StartJob(*ecr, kJobReport, extras);
 }
 
 }  // namespace driver

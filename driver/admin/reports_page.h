@@ -12,7 +12,7 @@ inline constexpr int kReportChoices = 8;
 class CReports final : public CAdminPage {
   Q_OBJECT
  public:
-  CReports(ISheetHost& host, StatusLine statusLine, QWidget* parent = nullptr);
+  CReports(ISheetHost& host, CSheetStatus& status, QWidget* parent = nullptr);
 
  private:
   void LoadInitial(CEcrContext& ecr) override;

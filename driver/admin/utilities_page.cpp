@@ -15,6 +15,11 @@ namespace {
 constexpr const char* kStarClearError = "*SZ";
 constexpr const char* kZeroClearError = "0;#S3:3";
 
+// Unlock Keyboard and Clear Error have commands for the two families only.
+bool SpeaksAFamily(const CEcrContext* ecr) {
+  return ecr != nullptr && (UsesStarRules(ecr->m_EcrType) || ecr->IsZeroFamily());
+}
+
 QPushButton* MakeButton(const QString& text, const char* name) {
   auto* button = new QPushButton(text);
   button->setObjectName(name);
@@ -23,8 +28,8 @@ QPushButton* MakeButton(const QString& text, const char* name) {
 
 }  // namespace
 
-CUtilities::CUtilities(ISheetHost& host, StatusLine statusLine, QWidget* parent)
-    : CAdminPage(host, std::move(statusLine), parent) {
+CUtilities::CUtilities(ISheetHost& host, CSheetStatus& status, QWidget* parent)
+    : CAdminPage(host, status, parent) {
   m_Command.setObjectName("command");
   QPushButton* unlock = MakeButton(Message("35"), "unlockKeyboard");
   QPushButton* clear = MakeButton(Message("36"), "clearError");
@@ -36,6 +41,7 @@ CUtilities::CUtilities(ISheetHost& host, StatusLine statusLine, QWidget* parent)
   connect(history, &QPushButton::clicked, this, [this] { ReadHistory(); });
   connect(rollBack, &QPushButton::clicked, this, [this] { RollBackHistory(); });
   connect(direct, &QPushButton::clicked, this, [this] { SendCommand(); });
+  connect(&m_Command, &QLineEdit::returnPressed, this, [this] { SendCommand(); });
 
   auto* grid = new QGridLayout;
   grid->addWidget(unlock, 0, 0);
@@ -50,34 +56,39 @@ CUtilities::CUtilities(ISheetHost& host, StatusLine statusLine, QWidget* parent)
   layout->addStretch();
 }
 
-void CUtilities::UnderJobMutex(const std::function<void(CEcrContext&)>& send) {
+// The completion flag is cleared before anything is sent, so the status line can tell when the
+// register has answered this command.
+void CUtilities::UnderJobMutex(const std::function<ControlStatus(CEcrContext&)>& send) {
   CEcrContext* ecr = ChosenEcr();
   if (ecr == nullptr || !ecr->m_hJobMutex) return;
   Host().SetSelectedRegister(EcrSelector().currentIndex());
   const std::uint32_t waited = ecr->m_hJobMutex->Wait(ecr->m_Limits.m_Utility);
   // A mutex left behind by a job thread that died is still ours once taken.
-  if (waited != platform::kWaitObject0 && waited != platform::kWaitAbandoned0) return;
-  send(*ecr);
+  if (waited != platform::kWaitObject0 && waited != platform::kWaitAbandoned0) {
+    Status().RegisterBusy(*ecr);
+    return;
+  }
+  ecr->m_IoDirectComplete = 0;
+  const ControlStatus status = send(*ecr);
   ecr->m_hJobMutex->Release();
+  Status().DirectCommandSent(*ecr, status);
 }
 
 void CUtilities::UnlockKeyboard() {
+  if (!SpeaksAFamily(ChosenEcr())) return;
   UnderJobMutex([this](CEcrContext& ecr) {
-    if (UsesStarRules(ecr.m_EcrType))
-      Host().JobHost().WaitIODirect(ecr, kStarUnlock, 0);
-    else if (ecr.IsZeroFamily())
-      Host().JobHost().Control().IODirect(ecr.m_EcrId, kZeroUnlock, 0);
+    if (UsesStarRules(ecr.m_EcrType)) return Host().JobHost().WaitIODirect(ecr, kStarUnlock, 0);
+    return Host().JobHost().Control().IODirect(ecr.m_EcrId, kZeroUnlock, 0);
   });
 }
 
 void CUtilities::ClearError() {
+  if (!SpeaksAFamily(ChosenEcr())) return;
   UnderJobMutex([this](CEcrContext& ecr) {
-    if (UsesStarRules(ecr.m_EcrType)) {
-      Host().JobHost().WaitIODirect(ecr, kStarClearError, 0);
-      Host().JobHost().WaitIODirect(ecr, kStarClearError, 0);
-    } else if (ecr.IsZeroFamily()) {
-      Host().JobHost().Control().IODirect(ecr.m_EcrId, kZeroClearError, 0);
-    }
+    if (!UsesStarRules(ecr.m_EcrType)) return Host().JobHost().Control().IODirect(ecr.m_EcrId, kZeroClearError, 0);
+    const ControlStatus first = Host().JobHost().WaitIODirect(ecr, kStarClearError, 0);
+    const ControlStatus second = Host().JobHost().WaitIODirect(ecr, kStarClearError, 0);
+    return first != 0 ? first : second;
   });
 }
 
@@ -86,19 +97,24 @@ void CUtilities::ClearError() {
 void CUtilities::SendCommand() {
   const std::string command = TextOf(m_Command);
   if (command.empty()) return;
-  UnderJobMutex([this, &command](CEcrContext& ecr) { Host().JobHost().Control().IODirect(ecr.m_EcrId, command, 0); });
+  UnderJobMutex([this, &command](CEcrContext& ecr) { return Host().JobHost().Control().IODirect(ecr.m_EcrId, command, 0); });
 }
 
+// The history is saved by the register; the status line says where.
 void CUtilities::ReadHistory() {
   CEcrContext* ecr = ChosenEcr();
   if (ecr == nullptr) return;
   ecr->m_QuietReport = 0;
   ecr->m_HistoryReady = 0;
-  StartJob(*ecr, kJobHistoryRequest);
+  CJobExtras extras;
+  extras.m_Report = SavedReport::Expected;
+  StartJob(*ecr, kJobHistoryRequest, extras);
 }
 
+// Rolling back empties the register's history for good, so it asks first.
 void CUtilities::RollBackHistory() {
-  if (CEcrContext* ecr = ChosenEcr()) StartJob(*ecr, kJobHistoryRollback);
+  CEcrContext* ecr = ChosenEcr();
+  if (ecr != nullptr && Confirm("84", *ecr)) StartJob(*ecr, kJobHistoryRollback);
 }
 
 }  // namespace driver

@@ -12,13 +12,14 @@ namespace driver {
 class CUtilities final : public CAdminPage {
   Q_OBJECT
  public:
-  CUtilities(ISheetHost& host, StatusLine statusLine, QWidget* parent = nullptr);
+  CUtilities(ISheetHost& host, CSheetStatus& status, QWidget* parent = nullptr);
 
  private:
   void LoadInitial(CEcrContext&) override {}
-  // Runs send while holding the register's job mutex, waited for at most m_Limits.m_Utility; does
-  // nothing when the mutex is not obtained in time.
-  void UnderJobMutex(const std::function<void(CEcrContext&)>& send);
+  // Runs send while holding the register's job mutex, waited for at most m_Limits.m_Utility, and puts
+  // the outcome of what send returns (the control's status) on the status line. Sends nothing when the
+  // mutex is not obtained in time, and says so.
+  void UnderJobMutex(const std::function<ControlStatus(CEcrContext&)>& send);
   void UnlockKeyboard();
   void ClearError();
   void SendCommand();

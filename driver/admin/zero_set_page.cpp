@@ -21,8 +21,8 @@ QPushButton* MakeButton(const QString& text, const char* name) {
 
 }  // namespace
 
-CZeroSet::CZeroSet(ISheetHost& host, StatusLine statusLine, QWidget* parent)
-    : CAdminPage(host, std::move(statusLine), parent) {
+CZeroSet::CZeroSet(ISheetHost& host, CSheetStatus& status, QWidget* parent)
+    : CAdminPage(host, status, parent) {
   auto* choices = new QGroupBox(Message("61"));
   auto* choiceLayout = new QVBoxLayout(choices);
   for (int zeroSet = 0; zeroSet < kZeroSetChoices; ++zeroSet) {
@@ -53,10 +53,11 @@ CZeroSet::CZeroSet(ISheetHost& host, StatusLine statusLine, QWidget* parent)
 // The daily closure leaves no choice checked.
 void CZeroSet::LoadInitial(CEcrContext& ecr) { CheckChoice(m_Choice, ecr.m_ZeroSetType.load()); }
 
-// The fiscal closure reads nothing of the page: neither the choice nor the print flag.
+// The fiscal closure reads nothing of the page: neither the choice nor the print flag. It cannot be
+// undone, so it goes out only after the person has confirmed the register it goes to.
 void CZeroSet::SendDaily() {
   CEcrContext* ecr = ChosenEcr();
-  if (ecr == nullptr) return;
+  if (ecr == nullptr || !Confirm("83", *ecr)) return;
   ecr->m_ZeroSetType = kDailyZeroSet;
   StartJob(*ecr, kJobZeroSet);
 }
@@ -66,7 +67,11 @@ void CZeroSet::SendDaily() {
 void CZeroSet::Send(std::int32_t printFlag) {
   CEcrContext* ecr = ChosenEcr();
   const int zeroSet = m_Choice.checkedId();
-  if (ecr == nullptr || zeroSet < 0) return;
+  if (ecr == nullptr) return;
+  if (zeroSet < 0) {
+    ShowStatus("95");
+    return;
+  }
   ecr->m_ZeroSetType = zeroSet;
   ecr->m_PrintFlag = printFlag;
   StartJob(*ecr, kJobZeroSet);

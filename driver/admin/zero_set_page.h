@@ -13,7 +13,7 @@ inline constexpr std::int32_t kDailyZeroSet = -1;  // the fiscal closure
 class CZeroSet final : public CAdminPage {
   Q_OBJECT
  public:
-  CZeroSet(ISheetHost& host, StatusLine statusLine, QWidget* parent = nullptr);
+  CZeroSet(ISheetHost& host, CSheetStatus& status, QWidget* parent = nullptr);
 
  private:
   void LoadInitial(CEcrContext& ecr) override;

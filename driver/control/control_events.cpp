@@ -13,8 +13,9 @@ void CControlEvents::DirectIOEvent(std::int32_t ecr, std::int32_t result, const 
   CEcrContext* ctx = m_Registers.FindEcr(ecr);
   if (ctx == nullptr) return;
   if (result != 0) platform::DebugLog("[ZEDO] OnDirectIOEventQorctrl: ecr [%d] result [%d] [%s]", ecr, result, text.c_str());
-  // The result is in place before the flag that tells the job to read it.
+  // The result and the answer are in place before the flag that tells the job to read them.
   ctx->m_IoDirectResult = result;
+  ctx->m_IoDirectAnswer.Set(text);
   ctx->m_IoDirectComplete = 1;
   ctx->SignalChange();
 }
@@ -145,7 +146,7 @@ void CControlEvents::WriteTicketStatus(std::int32_t ecr, const std::string& text
 
 void CControlEvents::DisplayReport(CEcrContext& ctx, const std::string& path) {
   if (ctx.m_QuietReport.load() != 0) return;
-  m_Display.ShowReport(path);
+  m_Display.ShowReport(ctx.m_EcrId, path);
 }
 
 }  // namespace driver

@@ -134,6 +134,7 @@ class CEcrContext {
   Flag m_JobResult{0};
   Flag m_IoDirectComplete{0};
   Flag m_IoDirectResult{0};  // 0, or the register's code for refusing the last IODirect
+  CSharedText m_IoDirectAnswer;  // the register's text with the last DirectIOEvent, for the sheet
 
   // Register status, from the last status text.
   CSharedText m_StatusText;

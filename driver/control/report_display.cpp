@@ -8,16 +8,16 @@
 
 namespace driver {
 
-bool CReportDisplay::ShowReport(const std::string& path) const {
+bool CReportDisplay::ShowReport(std::int32_t ecr, const std::string& path) const {
+  bool opened = false;
   if (m_NotepadForReports) {
     // The path is the viewer's only argument; no shell ever sees it.
-    const bool started = QProcess::startDetached(QString::fromLocal8Bit(m_ViewerProgram.c_str()),
-                                                 QStringList{QString::fromLocal8Bit(path.c_str())});
-    if (!started) platform::DebugLog("[ZEDO] cannot start the report viewer [%s]", m_ViewerProgram.c_str());
-    return started;
+    opened = QProcess::startDetached(QString::fromLocal8Bit(m_ViewerProgram.c_str()),
+                                     QStringList{QString::fromLocal8Bit(path.c_str())});
+    if (!opened) platform::DebugLog("[ZEDO] cannot start the report viewer [%s]", m_ViewerProgram.c_str());
   }
-  ShowStatus("The request report has been saved in:" + path);
-  return true;
+  if (m_ReportNotice) m_ReportNotice(ecr, path, opened);
+  return opened || !m_NotepadForReports;
 }
 
 }  // namespace driver

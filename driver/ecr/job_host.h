@@ -22,6 +22,14 @@ struct CJobOptions {
 
 // Who ended: the object's address, which the driver only compares and never uses, and its serial
 // number, so that a new job thread that happens to get the same address is not taken for the old one.
+// How a job of the administration sheet ended: its register, its job code and the code it ended
+// with (0 = done).
+struct CSheetJobOutcome {
+  std::int32_t m_EcrId = 0;
+  std::int32_t m_JobCode = 0;
+  std::int32_t m_Code = 0;
+};
+
 struct CJobThreadIdentity {
   const CQorThread* m_Object = nullptr;
   std::uint64_t m_Serial = 0;
@@ -50,6 +58,9 @@ class IJobHost {
 
   // WM_JOBTHREADEND: the job thread has run its job and released the register's job mutex.
   virtual void JobThreadEnded(CJobThreadIdentity thread) = 0;
+  // A job of the administration sheet has run; its outcome goes to the sheet's status line. Hosts
+  // without a sheet ignore it.
+  virtual void SheetJobEnded(const CSheetJobOutcome&) {}
 };
 
 }  // namespace driver

@@ -1,6 +1,7 @@
 #include "driver/ecr/qor_thread.h"
 
 #include <array>
+#include <optional>
 
 #include "driver/ecr/result_codes.h"
 #include "platform/debug_log.h"
@@ -20,14 +21,16 @@ int CQorThread::Run() {
   std::uint32_t waited = platform::WaitForAnyMutex(mutexes, std::nullopt, &m_JobPlace);
   if (waited == platform::kWaitObject0 || waited == platform::kWaitAbandoned0) {
     // A job that gets the register only after shutdown began leaves it untouched.
+    std::optional<std::int32_t> code;
     if (!Cancelled()) {
       IFiscalControl& control = m_pDriver.Control();
       control.BeginJob(m_current->m_EcrId);
       if (waited == platform::kWaitAbandoned0) BringRegisterToKnownState();
-      RunJob();
+      code = RunJob();
       control.EndJob(m_current->m_EcrId);
     }
     m_current->m_hJobMutex->Release();
+    if (code && m_JobCode != kJobTicketDocument) m_pDriver.SheetJobEnded({m_current->m_EcrId, m_JobCode, *code});
     m_pDriver.JobThreadEnded(Identity());
   } else if (waited == platform::kWaitObject0 + 1 || waited == platform::kWaitAbandoned0 + 1) {
     platform::DebugLog("CQorThread::WAIT_OBJECT_0+1");
@@ -36,33 +39,26 @@ int CQorThread::Run() {
   return 0;
 }
 
-void CQorThread::RunJob() {
+// A programming job ends with the first step that fails.
+std::int32_t CQorThread::RunJob() {
+  const auto batch = [](std::int32_t start, const auto& record, const auto& end) {
+    if (start != kCodeSuccess) return start;
+    const std::int32_t recorded = record();
+    const std::int32_t ended = end();
+    return recorded != kCodeSuccess ? recorded : ended;
+  };
   switch (m_JobCode) {
-    case kJobTicketDocument: DoTillJob(); break;
-    case kJobReport: Report(); break;
-    case kJobHistoryRollback: HistoryRollback(); break;
-    case kJobHistoryRequest: HistoryRequest(); break;
-    case kJobTicketHeader: SetHeader(); break;
-    case kJobPlu:
-      if (PluBatchStart() == kCodeSuccess) {
-        PluRecord();
-        PluBatchEnd();
-      }
-      break;
+    case kJobTicketDocument: DoTillJob(); return kCodeSuccess;
+    case kJobReport: return Report();
+    case kJobHistoryRollback: return HistoryRollback();
+    case kJobHistoryRequest: return HistoryRequest();
+    case kJobTicketHeader: return SetHeader();
+    case kJobPlu: return batch(PluBatchStart(), [this] { return PluRecord(); }, [this] { return PluBatchEnd(); });
     case kJobDepartment:
-      if (DepartmentBatchStart() == kCodeSuccess) {
-        DepartmentRecord();
-        DepartmentBatchEnd();
-      }
-      break;
-    case kJobZeroSet: ZeroSet(); break;
-    case kJobOffer:
-      if (OfferBatchStart() == kCodeSuccess) {
-        OfferRecord();
-        OfferBatchEnd();
-      }
-      break;
-    default: break;
+      return batch(DepartmentBatchStart(), [this] { return DepartmentRecord(); }, [this] { return DepartmentBatchEnd(); });
+    case kJobZeroSet: return ZeroSet();
+    case kJobOffer: return batch(OfferBatchStart(), [this] { return OfferRecord(); }, [this] { return OfferBatchEnd(); });
+    default: return kCodeSuccess;
   }
 }
 

@@ -50,8 +50,9 @@ class CQorThread : public CWorkerThread {
   // The thread's entry: wait for the register, run the job, notify the driver. Public so that a job
   // can also be run on the calling thread.
   int Run() override;
-  // The job of m_JobCode, without the mutexes and the BeginJob/EndJob bracket.
-  void RunJob();
+  // The job of m_JobCode, without the mutexes and the BeginJob/EndJob bracket; the code it ended with
+  // (a ticket job's own outcome is in its reply file).
+  std::int32_t RunJob();
   // A register that a job left in the middle of its work: the status asked afresh, a receipt left open
   // voided, the keyboard unlocked, the display cleared.
   void BringRegisterToKnownState();

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <filesystem>
 
@@ -13,6 +14,7 @@
 #include "driver/gui_tests/gui_rig.h"
 #include "emulator/emulator_control.h"
 #include "driver/messages.h"
+#include "driver/qt_translation.h"
 #include "platform/store.h"
 #include "testsupport/temp_folder.h"
 
@@ -66,6 +68,11 @@ TEST(AboutDialog, ShowsTheFoldersSwitchAndLanguageAndSetsAboutOpenWhileUp) {
     EXPECT_EQ("Greek", language.itemText(1).toStdString());
     EXPECT_EQ("Italian", language.itemText(2).toStdString());
     EXPECT_EQ("English", language.currentText().toStdString());
+    // It opens wide enough to show both folders whole.
+    for (const char* name : {"reportFolder", "ticketFolder"}) {
+      QLineEdit& field = Child<QLineEdit>(dialog, name);
+      EXPECT_GT(field.width(), field.fontMetrics().horizontalAdvance(field.text())) << name;
+    }
   });
   EXPECT_TRUE(aboutOpen);
   EXPECT_FALSE(rig.Driver().m_AboutOpen);
@@ -165,6 +172,70 @@ TEST(AboutDialog, TheReportViewerSwitchTakesEffectAtOnceAndStaysAfterClosing) {
   RunAbout(rig, false, [&](CAboutDialog& dialog) {
     EXPECT_TRUE(Child<QCheckBox>(dialog, "notepadForReports").isChecked());
   });
+}
+
+struct CFolderCase {
+  const char* m_Name;
+  const char* m_Field;
+  const char* m_Label;
+  std::string m_Folder;  // "<base>" stands for the base directory
+  const char* m_Problem;
+};
+
+class AboutFolders : public ::testing::TestWithParam<CFolderCase> {};
+
+// OK refuses a folder the driver could not use, says why, and keeps the dialog open; nothing changes
+// until the person gives one it can use.
+TEST_P(AboutFolders, AFolderTheDriverCannotUseIsRefusedBeforeOk) {
+  const CFolderCase& test = GetParam();
+  CGuiRig rig;
+  std::string folder = test.m_Folder;
+  if (folder.rfind("<base>", 0) == 0) folder = rig.Base() + folder.substr(6);
+  testsupport::WriteFile(rig.Base() + "a-file", "");
+  const std::string ticketRoot = rig.Driver().TicketRoot();
+  const std::string reportFolder = rig.m_Emulator->GetReportFolder();
+  bool stayedOpen = false;
+  RunAbout(rig, true, [&](CAboutDialog& dialog) {
+    QLineEdit& field = Child<QLineEdit>(dialog, test.m_Field);
+    const QString shown = field.text();
+    field.setText(QString::fromStdString(folder));
+    dialog.accept();
+    stayedOpen = dialog.isVisible() && dialog.result() != QDialog::Accepted;
+    field.setText(shown);
+  });
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_EQ(std::vector<std::string>{FillIn(Message(std::stoi(test.m_Problem)), {Message(std::stoi(test.m_Label)), folder})},
+            rig.m_Box.m_Texts);
+  EXPECT_EQ(ticketRoot, rig.Driver().TicketRoot());
+  EXPECT_EQ(reportFolder, rig.m_Emulator->GetReportFolder());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, AboutFolders,
+    ::testing::Values(CFolderCase{"RelativeTicketFolder", "ticketFolder", "42", "relative/tickets", "87"},
+                      CFolderCase{"ReportFolderThatCannotBeMade", "reportFolder", "41", "/proc/nonexistent/Reports", "88"},
+                      CFolderCase{"TicketFolderThatIsAFile", "ticketFolder", "42", "<base>a-file", "88"}),
+    [](const auto& info) { return std::string(info.param.m_Name); });
+
+// Qt's own buttons speak the chosen language: Yes and No from the catalogue (Debian has no Greek
+// translation of Qt), the rest from Qt's translation where the system has one.
+TEST(QtTexts, StandardButtonsAndQtsDialogsFollowTheLanguage) {
+  CGuiRig rig;
+  testsupport::WriteFile(rig.Base() + "GreekMessages.txt", "[testi]\r\n89=&\xce\x9d\xce\xb1\xce\xb9\r\n90=\xce\x8c&\xcf\x87\xce\xb9\r\n");
+  CQtTranslation translation;
+  ChangeLanguage("Greek", rig.Store());
+  translation.Use("Greek");
+  {
+    QMessageBox question(QMessageBox::Question, "QorDriver", "?", QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(QString::fromUtf8("&\xce\x9d\xce\xb1\xce\xb9"), question.button(QMessageBox::Yes)->text());
+    EXPECT_EQ(QString::fromUtf8("\xce\x8c&\xcf\x87\xce\xb9"), question.button(QMessageBox::No)->text());
+  }
+  ChangeLanguage("Italian", rig.Store());
+  translation.Use("Italian");
+  if (!translation.QtTranslationLoaded()) GTEST_SKIP() << "Qt's Italian translation is not installed (qt6-translations-l10n)";
+  EXPECT_NE("Save", QCoreApplication::translate("QPlatformTheme", "Save").toStdString());
+  translation.Use("English");
+  EXPECT_EQ("Save", QCoreApplication::translate("QPlatformTheme", "Save").toStdString());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 
 #include "driver/gui_tests/gui_rig.h"
+#include "driver/messages.h"
 #include "emulator/emulator_control.h"
 
 namespace driver::guitest {
@@ -44,7 +45,7 @@ TEST(ShowCommand, AnsweredYesSuspendsTicketsUntilTheSheetCloses) {
       replyWhileOpen = rig.SubmitTicket(2, "while_open");
       rig.Commands().Show();  // a second Show while the sheet is open
       questionsAfterSecondShow = rig.m_Box.m_Texts.size();
-      rig.Driver().ReportDisplay().ShowReport("/reports/x.txt");
+      rig.Driver().ReportDisplay().ShowReport(2, "/reports/x.txt");
       statusWhileOpen = sheet->StatusText();
       sheet->reject();
     });
@@ -54,7 +55,7 @@ TEST(ShowCommand, AnsweredYesSuspendsTicketsUntilTheSheetCloses) {
   EXPECT_TRUE(suspendedWhileOpen);
   EXPECT_EQ("11", replyWhileOpen);
   EXPECT_EQ(1u, questionsAfterSecondShow);
-  EXPECT_EQ("The request report has been saved in:/reports/x.txt", statusWhileOpen);
+  EXPECT_EQ(FillIn(Message(80), {"/reports/x.txt"}), statusWhileOpen);
   EXPECT_FALSE(rig.Driver().m_ServiceSuspended);
   EXPECT_EQ(nullptr, rig.Driver().OpenSheet());
   EXPECT_FALSE(rig.Driver().IsSheetOpen());
@@ -93,6 +94,27 @@ TEST(ShowCommand, TheSheetProgramsTheDriversRegisters) {
   rig.Commands().Show();
   EXPECT_EQ(2, rig.Driver().SelectedRegister());
   EXPECT_NE(0, rig.Driver().Registers()[2]->m_ReportReady.load());
+}
+
+// A job of the sheet ends on its own thread; the driver hands its outcome to the open sheet.
+TEST(ShowCommand, TheOpenSheetShowsHowItsJobsEnded) {
+  CGuiRig rig;
+  rig.m_Box.m_Answers = {MessageAnswer::Yes};
+  std::string outcome;
+  QObject::connect(&rig.Commands(), &CTrayCommands::SheetOpening, [&](CPropDialog* sheet) {
+    CGuiRig::WhenModal([&, sheet] {
+      CAdminPage& page = sheet->Page(4);  // OFFERs, which registers of type 0 do not have
+      page.EnsureInitialised();
+      page.EcrSelector().setCurrentIndex(2);
+      page.findChild<QAbstractButton*>("send")->click();
+      const std::string wanted = FillIn(Message(69), {"3", Message(71), "4"});
+      rig.WaitFor([&] { return sheet->StatusText() == wanted; });
+      outcome = sheet->StatusText();
+      sheet->reject();
+    });
+  });
+  rig.Commands().Show();
+  EXPECT_EQ(FillIn(Message(69), {"3", Message(71), "4"}), outcome);
 }
 
 }  // namespace

@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QTest>
+
+#include "driver/about_dialog.h"
+#include "driver/admin/prop_dialog.h"
 
 #include "driver/gui_tests/gui_rig.h"
 #include "driver/messages.h"
@@ -150,6 +154,78 @@ TEST(TrayWindow, OffersTheThreeCommandsAndIgnoresThemWhileAModalWindowIsUp) {
   exit->click();
   rig.WaitFor([&] { return !rig.m_Box.m_Texts.empty(); });
   EXPECT_EQ(std::vector<std::string>{Message(6)}, rig.m_Box.m_Texts);
+}
+
+// A panel that starts after the driver (or restarts): the window gives way to the icon and comes back
+// when the notification area goes.
+TEST(TrayPresence, TheIconMovesIntoANotificationAreaThatAppearsAndBackWhenItGoes) {
+  CGuiRig rig;
+  TrayPresence desktop = TrayPresence::Window;
+  rig.Tray().Add(rig.Base() + "brand.ico", desktop);
+  rig.Tray().FollowPresence([&] { return desktop; }, std::chrono::milliseconds(10));
+  ASSERT_NE(nullptr, rig.Tray().Window());
+  desktop = TrayPresence::NotificationArea;
+  EXPECT_TRUE(rig.WaitFor([&] { return rig.Tray().NotificationIcon() != nullptr; }));
+  EXPECT_EQ(nullptr, rig.Tray().Window());
+  rig.Tray().OnActivated(QSystemTrayIcon::Context);
+  EXPECT_TRUE(rig.Tray().Menu().isVisible());
+  rig.Tray().Menu().hide();
+  desktop = TrayPresence::Window;
+  EXPECT_TRUE(rig.WaitFor([&] { return rig.Tray().Window() != nullptr; }));
+  EXPECT_EQ(nullptr, rig.Tray().NotificationIcon());
+  EXPECT_TRUE(rig.Tray().Window()->isVisible());
+  // Taken away at shutdown, it stays away whatever the desktop does.
+  rig.Tray().Remove();
+  desktop = TrayPresence::NotificationArea;
+  QTest::qWait(50);
+  EXPECT_EQ(nullptr, rig.Tray().NotificationIcon());
+}
+
+// While About is open a click on the icon, or on the command window, shows no menu and runs no
+// command, but brings About back to the front.
+TEST(TrayIcon, AClickWhileAboutIsOpenBringsItToTheFront) {
+  CGuiRig rig;
+  rig.Tray().Add(rig.Base() + "brand.ico", TrayPresence::NotificationArea);
+  QWidget other;
+  other.setWindowTitle("the point-of-sale program");
+  bool activeAfterIconClick = false;
+  bool menuShown = true;
+  QObject::connect(&rig.Commands(), &CTrayCommands::AboutOpening, [&](CAboutDialog* dialog) {
+    CGuiRig::WhenModal([&, dialog] {
+      other.show();
+      other.activateWindow();
+      EXPECT_TRUE(QTest::qWaitForWindowActive(&other));
+      rig.Tray().OnActivated(QSystemTrayIcon::Trigger);
+      activeAfterIconClick = QTest::qWaitForWindowActive(dialog);
+      menuShown = rig.Tray().Menu().isVisible();
+      dialog->reject();
+    });
+  });
+  rig.Commands().About();
+  EXPECT_TRUE(activeAfterIconClick);
+  EXPECT_FALSE(menuShown);
+  EXPECT_TRUE(rig.m_Box.m_Texts.empty());
+}
+
+TEST(TrayWindow, AClickWhileTheSheetIsMinimisedBringsItBack) {
+  CGuiRig rig;
+  rig.Tray().Add(rig.Base() + "brand.ico", TrayPresence::Window);
+  rig.m_Box.m_Answers = {MessageAnswer::Yes};
+  bool restored = false;
+  QObject::connect(&rig.Commands(), &CTrayCommands::SheetOpening, [&](CPropDialog* sheet) {
+    CGuiRig::WhenModal([&, sheet] {
+      sheet->showMinimized();
+      // A click as the window system delivers it: a window the sheet blocked would never get it.
+      QWidget* window = rig.Tray().Window();
+      QPushButton* about = window->findChild<QPushButton*>("about");
+      QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, about->mapTo(window, about->rect().center()));
+      restored = !(sheet->windowState() & Qt::WindowMinimized) && sheet->isVisible();
+      sheet->reject();
+    });
+  });
+  rig.Commands().Show();
+  EXPECT_TRUE(restored);
+  EXPECT_EQ(1u, rig.m_Box.m_Texts.size()) << "only the sheet's opening question";
 }
 
 }  // namespace

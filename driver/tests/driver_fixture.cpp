@@ -23,11 +23,15 @@ driver::ControlStatus ScriptedControl::Close() {
   return m_CloseResult;
 }
 
-std::string Message(int number) { return "Message " + std::to_string(number); }
+std::string Message(int number) {
+  const std::string text = "Message " + std::to_string(number);
+  return number < kFirstMessageWithValues ? text : text + ": %1 %2 %3";
+}
 
 DriverFixture::DriverFixture() : m_Store(m_Folder / "registry") {
   std::string catalogue = "[testi]\r\n";
-  for (int number = 1; number <= 68; ++number) catalogue += std::to_string(number) + "=" + Message(number) + "\r\n";
+  for (int number = 1; number <= kLastMessage; ++number)
+    catalogue += std::to_string(number) + "=" + Message(number) + "\r\n";
   testsupport::WriteFile(Base() + "EnglishMessages.txt", catalogue);
 }
 

@@ -1,5 +1,6 @@
 // The real QorDriver program without a display: it starts on the emulator in a temporary base
-// directory, lays out its folders, and ends cleanly on SIGTERM or SIGINT.
+// directory, lays out its folders, and ends cleanly on SIGTERM or SIGINT; on a display it cannot open
+// it, and TillDemo, say so plainly.
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -84,5 +85,47 @@ INSTANTIATE_TEST_SUITE_P(
                     HeadlessCase{"NoDisplayAndInterrupt", {}, "", false, SIGINT},
                     HeadlessCase{"OffscreenPlatform", {}, "offscreen", true, SIGTERM}),
     [](const testing::TestParamInfo<HeadlessCase>& info) { return std::string(info.param.label); });
+
+struct CNoDisplayCase {
+  const char* m_Label;
+  const char* m_Program;
+  const char* m_Display;  // null: unset
+  const char* m_Said;
+};
+
+class WindowProgram : public testing::TestWithParam<CNoDisplayCase> {};
+
+// Without --headless a display that cannot be opened ends the program with its own plain line
+// instead of Qt's abort and core dump.
+TEST_P(WindowProgram, WithoutADisplayItCanOpenSaysSoPlainly) {
+  const CNoDisplayCase& c = GetParam();
+  TempFolder base;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QOR_REGISTRY", QString::fromStdString(base / "registry"));
+  for (const char* name : {"WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "DISPLAY"}) environment.remove(name);
+  if (c.m_Display != nullptr) environment.insert("DISPLAY", c.m_Display);
+  QProcess program;
+  program.setProcessEnvironment(environment);
+  program.setWorkingDirectory(QString::fromStdString(base.Path()));
+  program.start(c.m_Program, {});
+  ASSERT_TRUE(program.waitForFinished(30000));
+  const std::string said = QString::fromLocal8Bit(program.readAllStandardError()).toStdString();
+  EXPECT_EQ(QProcess::NormalExit, program.exitStatus()) << said;
+  EXPECT_EQ(1, program.exitCode()) << said;
+  EXPECT_EQ(std::string(c.m_Said) + "\n", said);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Programs, WindowProgram,
+    testing::Values(CNoDisplayCase{"DriverOnADisplayThatIsNotThere", QOR_DRIVER_PROGRAM, ":97",
+                                   "QorDriver: no display can be opened (DISPLAY=:97). Start it on a desktop, or with "
+                                   "--headless to run without windows."},
+                    CNoDisplayCase{"TillDemoWithoutDisplay", QOR_TILLDEMO_PROGRAM, nullptr,
+                                   "TillDemo: no display can be opened (neither DISPLAY nor WAYLAND_DISPLAY is set). "
+                                   "TillDemo is a window program: start it on a desktop."},
+                    CNoDisplayCase{"TillDemoOnADisplayThatIsNotThere", QOR_TILLDEMO_PROGRAM, ":97",
+                                   "TillDemo: no display can be opened (DISPLAY=:97). TillDemo is a window program: "
+                                   "start it on a desktop."}),
+    [](const testing::TestParamInfo<CNoDisplayCase>& info) { return std::string(info.param.m_Label); });
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "driver/messages.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
 #include <unistd.h>
 
 #include <filesystem>
@@ -92,11 +95,22 @@ TEST(MessageCatalogues, EveryLanguageHasEveryNumber) {
                            "16", "17", "20", "21", "22", "23", "24", "25", "26", "27", "28", "29", "30",
                            "31", "32", "33", "34", "35", "36", "37", "38", "39", "40", "41", "42", "43",
                            "44", "45", "46", "47", "48", "49", "52", "53", "54", "55", "56", "57", "58",
-                           "59", "60", "61", "62", "63", "64", "65", "66"};
+                           "59", "60", "61", "62", "63", "64", "65", "66", "67", "68", "69", "70", "71",
+                           "72", "73", "74", "75", "76", "77", "78", "79", "80", "81", "82", "83", "84",
+                           "85", "86", "87", "88", "89", "90", "91", "92", "93", "94", "95", "96"};
   TempFolder folder;
   platform::Store store(folder / "registry");
   // The catalogues are installed beside the programs of the build.
   std::string bin = std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/";
+  // The values a text takes ("%1", "%2", ...) are the same in every language.
+  const auto placeholders = [](const std::string& text) {
+    std::string found;
+    for (std::size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 1))
+      if (at + 1 < text.size()) found += text[at + 1];
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+  std::map<std::string, std::string> english;
   for (const char* language : driver::kLanguages) {
     driver::InitMessageLanguage(bin, store);
     driver::ChangeLanguage(language, store);
@@ -104,8 +118,30 @@ TEST(MessageCatalogues, EveryLanguageHasEveryNumber) {
       std::string text = driver::LoadMessage(number);
       EXPECT_NE(text, "!?!") << language << " lacks " << number;
       EXPECT_FALSE(text.empty()) << language << " " << number;
+      if (english.count(number) == 0) english[number] = placeholders(text);
+      EXPECT_EQ(english[number], placeholders(text)) << language << " " << number;
     }
   }
 }
+
+struct CFillCase {
+  const char* m_Text;
+  std::vector<std::string> m_Values;
+  const char* m_Filled;
+};
+
+class FillIn : public testing::TestWithParam<CFillCase> {};
+
+TEST_P(FillIn, ReplacesEachPlaceholderOnceAndLeavesTheRest) {
+  EXPECT_EQ(GetParam().m_Filled, driver::FillIn(GetParam().m_Text, GetParam().m_Values));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, FillIn,
+    testing::Values(CFillCase{"ECR %1: done.", {"3"}, "ECR 3: done."},
+                    CFillCase{"%2 before %1", {"a", "b"}, "b before a"},
+                    CFillCase{"saved in:%1", {"/r/%2 50%.txt"}, "saved in:/r/%2 50%.txt"},
+                    CFillCase{"%1 and %3", {"x"}, "x and %3"}, CFillCase{"100% %", {"x"}, "100% %"},
+                    CFillCase{"ends with %", {}, "ends with %"}));
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "driver/ecr/worker_thread.h"
 #include "driver/tests/driver_fixture.h"
+#include "driver/ticket_folders.h"
 #include "emulator/emulator_control.h"
 #include "platform/folder_lock.h"
 #include "platform/named_mutex.h"
@@ -192,7 +193,7 @@ TEST_F(DriverAtWork, FirstUnchangedConfirmationStoresOnlyTheReportFolder) {
   EXPECT_FALSE(m_Log.Contains("New Ticket Folder: [" + driver.TicketRoot() + "]"));
 }
 
-// Another driver serves the chosen ticket root: the change is refused with message 68 and nothing moves.
+// Another driver serves the chosen ticket root: the change is refused with message 98 and nothing moves.
 TEST_F(DriverAtWork, FolderChangeToTicketFoldersAnotherDriverServesIsRefused) {
   WriteFile(Base() + "Qor.cfg", "[FOLDERS]\n");
   driver::CQorDriverDlg& driver = StartOnEmulator();
@@ -204,15 +205,17 @@ TEST_F(DriverAtWork, FolderChangeToTicketFoldersAnotherDriverServesIsRefused) {
   driver.ChangeFolders(m_Emulator->GetReportFolder(), taken);
   EXPECT_EQ(driver.TicketRoot(), root);
   EXPECT_EQ(driver.FindEcr(1)->m_TicketFolder.Get(), root + "/1");
-  EXPECT_EQ(m_MessageBox.m_Texts.back(), Message(68));
+  EXPECT_EQ(m_MessageBox.m_Texts.back(), Message(98));
   EXPECT_EQ(ReadFile(Base() + "Qor.cfg").find("TicketFolder"), std::string::npos);
 }
 
-TEST_F(DriverAtWork, FolderChangeWithoutQorCfgWritesNoFile) {
+// Without "Qor.cfg" the chosen folders would be lost at the next start: the file is made.
+TEST_F(DriverAtWork, FolderChangeWithoutQorCfgMakesTheFileAndTheNextStartUsesIt) {
   driver::CQorDriverDlg& driver = StartOnEmulator();
   driver.ChangeFolders(Base() + "r", Base() + "t");
-  EXPECT_FALSE(FileExists(Base() + "Qor.cfg"));
+  EXPECT_EQ(ReadFile(Base() + "Qor.cfg"), "[FOLDERS]\nReportFolder=" + Base() + "r\nTicketFolder=" + Base() + "t\n\n");
   EXPECT_EQ(driver.TicketRoot(), Base() + "t");
+  EXPECT_EQ(driver::ChooseTicketRoot(Base()).m_Root, Base() + "t");
 }
 
 }  // namespace

@@ -70,14 +70,14 @@ TEST_F(DriverStartup, BuildsTheRegistersOfTheEmulatorWithTheirFoldersAndMutexes)
   EXPECT_EQ(m_Store.GetValue(driver::kLanguageKey, "Language"), "English");
 }
 
-// Another driver holds the base directory: this one shows message 67 after reading its catalogue and
+// Another driver holds the base directory: this one shows message 97 after reading its catalogue and
 // goes no further. The control is never opened, no folder is made, no setting is read.
 TEST_F(DriverStartup, ASecondDriverOnTheBaseDirectoryRefusesToStartAndTouchesNothing) {
   platform::FolderLock firstDriver;
   ASSERT_EQ(firstDriver.Lock(Base()), platform::FolderLockResult::Locked);
   driver::CQorDriverDlg& driver = StartOn(m_Scripted);
   EXPECT_TRUE(driver.StartRefused());
-  EXPECT_EQ(m_MessageBox.m_Texts, std::vector<std::string>{Message(67)});
+  EXPECT_EQ(m_MessageBox.m_Texts, std::vector<std::string>{Message(97)});
   EXPECT_TRUE(m_Scripted.m_Calls.empty());
   EXPECT_FALSE(IsFolder(Base() + "Tickets"));
   EXPECT_TRUE(m_Log.Contains("[ZEDO] Another QorDriver runs on the base directory [" + Base() + "]: not starting"));

@@ -1,21 +1,31 @@
 // qor-render-desktop: draws the tray icon's image and renders pictures of the driver's desktop face
-// (tray menu, command window, About dialog, the seven pages of the administration sheet) from a real
-// driver on the emulated registers, on Qt's offscreen platform.
+// (tray menu, command window, About dialog, the seven pages of the administration sheet and the
+// question before the fiscal closure) from a real driver on the emulated registers, on Qt's offscreen
+// platform. Every window is pictured at the size it opens at; each page after a person's action,
+// with what the registers answered on its status line.
 //
 //   qor-render-desktop --icon resources/brand.ico
 //   qor-render-desktop --screenshots docs/screenshots
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QImage>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "driver/about_dialog.h"
 #include "driver/admin/prop_dialog.h"
@@ -78,12 +88,16 @@ class CFixedChooser final : public driver::IFolderChooser {
   std::optional<std::string> ChooseFolder(QWidget*, const std::string&, const std::string&) override { return {}; }
 };
 
+// The folders of a user's installation (qor-setup's default base directory), so the pictures show
+// what a shop's machine shows rather than a scratch folder.
+constexpr const char* kUserBase = "/home/till/.local/share/qor/";
+
 bool Save(QWidget& widget, const QDir& folder, const QString& name) {
   widget.show();
   QTest::qWait(50);
   const bool saved = widget.grab().save(folder.filePath(name + ".png"), "PNG");
-  widget.hide();
-  std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(folder.filePath(name + ".png")));
+  std::printf("%s %s (%dx%d)\n", saved ? "wrote" : "could not write", qPrintable(folder.filePath(name + ".png")),
+              widget.width(), widget.height());
   return saved;
 }
 
@@ -106,6 +120,88 @@ std::unique_ptr<driver::CQorDriverDlg> StartDriver(const QString& base, platform
   return dialog;
 }
 
+// Enters value into the page's control of that name as a person does: text into a field, a choice
+// into a selector, a tick into a radio button (value unused).
+void Enter(QWidget& page, const char* name, const char* value) {
+  if (auto* field = page.findChild<QLineEdit*>(name)) field->setText(value);
+  if (auto* selector = page.findChild<QComboBox*>(name)) selector->setCurrentText(value);
+  if (auto* choice = page.findChild<QRadioButton*>(name)) choice->setChecked(true);
+}
+
+// What a person did on each page before its picture, so its status line shows what the registers
+// answered: the register (index in the list of registers 1, 2, 3, 4 of types 1, 2, 0, 3), the
+// controls set, the button pressed ("" for none), and the start of the status line to wait for.
+struct CPageScene {
+  const char* m_Name;
+  int m_Ecr;
+  std::vector<std::pair<const char*, const char*>> m_Entries;
+  const char* m_Button;
+  const char* m_Awaited;
+};
+
+const std::vector<CPageScene>& Scenes() {
+  static const std::vector<CPageScene> scenes = {
+      {"reports", 0, {{"report0", ""}}, "print", "ECR 1: done"},
+      {"zero_set", 2, {{"zeroSet0", ""}}, "", ""},
+      {"departments", 2,
+       {{"department", "13"}, {"description", "FRUIT AND VEG"}, {"price", "0.00"}, {"lalo", "0.10"}, {"halo", "500.00"}},
+       "send", "Departments above 12"},
+      {"plus", 0, {{"code", "8001234567890"}, {"description", "ESPRESSO BEANS 1KG"}, {"price", "18.9O"}}, "send", "PRICE"},
+      {"offers", 2, {{"code", "1001"}, {"description", "3 FOR 2 CROISSANTS"}, {"price", "2.40"}, {"offer", "3"}}, "send",
+       "ECR 3: not done"},
+      {"headers", 2,
+       {{"line1", "CAFFE DEL CORSO DI ROMA"}, {"line2", "VIA DEL CORSO 112"}, {"line3", "00186 ROMA"},
+        {"line4", "P.IVA 01234567890"}, {"line5", "TEL 06 1234567"}, {"line6", "GRAZIE E ARRIVEDERCI"}},
+       "send", "ECR 3: done"},
+      {"utilities", 1, {{"command", "0;*3;"}}, "ioDirect", "ECR 2 answered"},
+  };
+  return scenes;
+}
+
+// The sheet at the size it opens at, each page after a person's action, waiting for the registers.
+bool RenderSheet(driver::CQorDriverDlg& dialog, const QDir& folder) {
+  driver::CDriverSheetHost host(dialog);
+  driver::CPropDialog sheet(host);
+  QObject::connect(&dialog, &driver::CQorDriverDlg::SheetJobOutcome, &sheet, &driver::CPropDialog::JobEnded);
+  sheet.show();
+  bool saved = true;
+  const std::vector<CPageScene>& scenes = Scenes();
+  for (int page = 0; page < driver::kSheetPages; ++page) {
+    const CPageScene& scene = scenes[static_cast<std::size_t>(page)];
+    driver::CAdminPage& shown = sheet.Page(page);
+    sheet.Tabs().setCurrentIndex(page);
+    shown.EcrSelector().setCurrentIndex(scene.m_Ecr);
+    emit shown.EcrSelector().activated(scene.m_Ecr);
+    for (const auto& [name, value] : scene.m_Entries) Enter(shown, name, value);
+    sheet.ShowStatus("");
+    if (*scene.m_Button) shown.findChild<QAbstractButton*>(scene.m_Button)->click();
+    const std::string awaited = scene.m_Awaited;
+    if (!QTest::qWaitFor([&] { return sheet.StatusText().rfind(awaited, 0) == 0; }, 20000))
+      std::fprintf(stderr, "%s: the status line reads \"%s\"\n", scene.m_Name, sheet.StatusText().c_str());
+    saved &= Save(sheet, folder, QString("sheet_") + scene.m_Name);
+  }
+  return saved;
+}
+
+// The question before the fiscal closure, as it stands over the sheet.
+bool RenderClosureQuestion(driver::CQorDriverDlg& dialog, const QDir& folder) {
+  driver::CDriverSheetHost host(dialog);
+  driver::CPropDialog sheet(host);
+  sheet.show();
+  sheet.Tabs().setCurrentIndex(1);
+  driver::CAdminPage& page = sheet.Page(1);
+  page.EcrSelector().setCurrentIndex(2);
+  bool saved = false;
+  QTimer::singleShot(100, [&] {
+    if (auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      saved = Save(*question, folder, "zero_set_question");
+      question->button(QMessageBox::No)->click();
+    }
+  });
+  page.findChild<QAbstractButton*>("daily")->click();
+  return saved;
+}
+
 int RenderScreenshots(const char* outputFolder) {
   QDir folder(outputFolder);
   folder.mkpath(".");
@@ -125,24 +221,17 @@ int RenderScreenshots(const char* outputFolder) {
     tray.Add(dialog->BaseDirectory() + driver::kTrayIconFile, driver::TrayPresence::Window);
     saved &= Save(*tray.Window(), folder, "tray_window");
   }
+  saved &= RenderSheet(*dialog, folder);
+  saved &= RenderClosureQuestion(*dialog, folder);
   {
-    driver::CAboutDialog about(*dialog, store, chooser);
-    about.resize(520, about.sizeHint().height());
+    // Last, as the folders move: a user's installation as the dialog opens on it.
+    dialog->ChangeFolders(std::string(kUserBase) + "Reports", std::string(kUserBase) + "Tickets");
+    driver::CAboutDialog about(*dialog, store, chooser, messageBox);
     saved &= Save(about, folder, "about_dialog");
   }
-  driver::CDriverSheetHost host(*dialog);
-  driver::CPropDialog sheet(host);
-  sheet.resize(560, 520);
-  const char* names[] = {"reports", "zero_set", "departments", "plus", "offers", "headers", "utilities"};
-  for (int page = 0; page < driver::kSheetPages; ++page) {
-    sheet.Tabs().setCurrentIndex(page);
-    if (page == 2) sheet.ShowStatus(driver::LoadMessage("3"));
-    else sheet.ShowStatus("");
-    saved &= Save(sheet, folder, QString("sheet_") + names[page]);
-  }
   dialog->PostClose();
-  QTest::qWaitFor([&] { return dialog->IsClosed(); }, 20000);
-  return saved ? 0 : 1;
+  const bool closed = QTest::qWaitFor([&] { return dialog->IsClosed(); }, 20000);
+  return saved && closed ? 0 : 1;
 }
 
 }  // namespace

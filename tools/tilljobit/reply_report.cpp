@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string_view>
@@ -36,6 +37,19 @@ bool Exists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0;
 }
 
+// A warning line is "%3d%5d": the element's index, then its code. A line of another form is shown.
+bool ElementDone(const std::string& line) {
+  std::string_view rest(line);
+  for (int field = 0; field < 2; ++field) {
+    rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(' ')));
+    const std::size_t end = std::min(rest.size(), rest.find(' '));
+    int value = 0;
+    if (!ParseCode(rest.substr(0, end), value) || (field == 1 && value != 0)) return false;
+    rest.remove_prefix(end);
+  }
+  return rest.empty();
+}
+
 }  // namespace
 
 int ReadReply(const DroppedTicket& ticket, ReplyOutcome& outcome, std::string& reason) {
@@ -59,7 +73,15 @@ int ReadReply(const DroppedTicket& ticket, ReplyOutcome& outcome, std::string& r
 
 std::string FormatOutcome(const DroppedTicket& ticket, const ReplyOutcome& outcome) {
   std::string text;
-  for (const std::string& line : outcome.m_Warnings) text += "warning: " + line + "\n";
+  int done = 0;
+  for (const std::string& line : outcome.m_Warnings) {
+    if (ElementDone(line)) {
+      ++done;
+    } else {
+      text += "warning: " + line + "\n";
+    }
+  }
+  if (done > 0) text += "elements done: " + std::to_string(done) + "\n";
   for (const std::string& line : outcome.m_ReplyLines) text += "reply: " + line + "\n";
   if (outcome.m_Rejected) text += "rejected: " + ticket.m_ErrorPath + "\n";
   text += "code: " + std::to_string(outcome.m_Code) + "\n";

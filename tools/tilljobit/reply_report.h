@@ -22,8 +22,9 @@ struct ReplyOutcome {
 // 0 and the outcome, or nonzero with a reason when the reply file cannot be read or has no code.
 int ReadReply(const DroppedTicket& ticket, ReplyOutcome& outcome, std::string& reason);
 
-// "warning: ..." per warning line, "reply: ..." per reply text line, "rejected: <.err path>" when
-// rejected, and "code: N" last; each line ends with "\n".
+// "warning: ..." per warning line whose code is not 0, one "elements done: N" for the lines with code 0,
+// "reply: ..." per reply text line, "rejected: <.err path>" when rejected, and "code: N" last; each
+// line ends with "\n".
 std::string FormatOutcome(const DroppedTicket& ticket, const ReplyOutcome& outcome);
 
 // The process exit code for a result code: the code itself when it lies in 0..255, else 255, so a large

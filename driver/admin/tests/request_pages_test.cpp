@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTest>
 #include <thread>
 
 #include "driver/admin/tests/sheet_rig.h"
@@ -81,6 +82,7 @@ TEST(ZeroSetPage, DailyZeroSetIgnoresTheChoiceAndThePrintFlag) {
   EXPECT_TRUE(Child<QRadioButton>(page, "zeroSet2").isChecked());
   Child<QRadioButton>(page, "zeroSet4").setChecked(true);
   rig.m_Rig.Emulator().ClearCallLog();
+  WhenAsked(PressYes);
   Click(page, "daily");
   ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
   EXPECT_EQ(-1, ecr.m_ZeroSetType);
@@ -105,6 +107,7 @@ TEST(ZeroSetPage, SendWithoutAChoiceSendsNothing) {
   Click(page, "send");
   Click(page, "print");
   EXPECT_EQ(-1, rig.Ecr(3).m_ZeroSetType);
+  EXPECT_EQ(MessageOf("95"), sheet.StatusText());
   // The next job is the first one.
   Child<QRadioButton>(page, "zeroSet0").setChecked(true);
   Click(page, "send");
@@ -115,34 +118,47 @@ TEST(ZeroSetPage, SendWithoutAChoiceSendsNothing) {
 struct CUtilityCase {
   const char* m_Name;
   int m_Ecr;
-  const char* m_Button;
+  const char* m_Button;  // empty: Return in the command field
   const char* m_Command;
   std::vector<std::string> m_Calls;
+  // The status line once the register has answered: a message number and its values.
+  const char* m_Outcome;
+  std::vector<std::string> m_Values;
 };
 
 class UtilitiesPage : public ::testing::TestWithParam<CUtilityCase> {};
 
-TEST_P(UtilitiesPage, SendsTheRegistersFamilyCommandsDirectly) {
+TEST_P(UtilitiesPage, SendsTheRegistersFamilyCommandsDirectlyAndShowsTheAnswer) {
   const CUtilityCase& test = GetParam();
   CSheetRig rig;
   CPropDialog sheet(rig.m_Host);
   CAdminPage& page = PageOn(sheet, kUtilitiesPage, test.m_Ecr - 1);
   Child<QLineEdit>(page, "command").setText(test.m_Command);
   rig.m_Rig.Emulator().ClearCallLog();
-  Click(page, test.m_Button);
+  if (*test.m_Button == '\0') {
+    QTest::keyClick(&Child<QLineEdit>(page, "command"), Qt::Key_Return);
+  } else {
+    Click(page, test.m_Button);
+  }
   EXPECT_EQ(test.m_Calls, rig.Calls(test.m_Ecr));
   EXPECT_EQ(0u, rig.m_Host.EndedJobs());
+  const std::string outcome = *test.m_Outcome ? FilledMessage(test.m_Outcome, test.m_Values) : "";
+  EXPECT_TRUE(Eventually([&] { return sheet.StatusText() == outcome; })) << sheet.StatusText();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Registers, UtilitiesPage,
-    ::testing::Values(CUtilityCase{"UnlockType0", 3, "unlockKeyboard", "", {"IODirect 3 *U"}},
-                      CUtilityCase{"UnlockType3", 4, "unlockKeyboard", "", {"IODirect 4 *U"}},
-                      CUtilityCase{"UnlockType1", 1, "unlockKeyboard", "", {"IODirect 1 0;*3;"}},
-                      CUtilityCase{"ClearErrorType3", 4, "clearError", "", {"IODirect 4 *SZ", "IODirect 4 *SZ"}},
-                      CUtilityCase{"ClearErrorType2", 2, "clearError", "", {"IODirect 2 0;#S3:3"}},
-                      CUtilityCase{"CommandUnchanged", 3, "ioDirect", " 0;*2; ", {"IODirect 3  0;*2; "}},
-                      CUtilityCase{"EmptyCommand", 1, "ioDirect", "", {}}),
+    ::testing::Values(CUtilityCase{"UnlockType0", 3, "unlockKeyboard", "", {"IODirect 3 *U"}, "96", {"3", "OK"}},
+                      CUtilityCase{"UnlockType3", 4, "unlockKeyboard", "", {"IODirect 4 *U"}, "96", {"4", "OK"}},
+                      CUtilityCase{"UnlockType1", 1, "unlockKeyboard", "", {"IODirect 1 0;*3;"}, "96", {"1", "OK"}},
+                      CUtilityCase{"ClearErrorType3", 4, "clearError", "", {"IODirect 4 *SZ", "IODirect 4 *SZ"}, "96", {"4", "OK"}},
+                      CUtilityCase{"ClearErrorType2", 2, "clearError", "", {"IODirect 2 0;#S3:3"}, "96", {"2", "OK"}},
+                      CUtilityCase{"CommandUnchanged", 3, "ioDirect", " 0;*2; ", {"IODirect 3  0;*2; "}, "69",
+                                   {"3", MessageOf("79"), "203"}},
+                      CUtilityCase{"RefusedByTheRegister", 1, "ioDirect", "0;#Z", {"IODirect 1 0;#Z"}, "96",
+                                   {"1", "ERR not in closure mode: 0;#Z"}},
+                      CUtilityCase{"ReturnSendsTheCommand", 3, "", "*U", {"IODirect 3 *U"}, "96", {"3", "OK"}},
+                      CUtilityCase{"EmptyCommand", 1, "ioDirect", "", {}, "", {}}),
     [](const auto& info) { return std::string(info.param.m_Name); });
 
 // A job holding the register keeps the utilities out: after the wait they send nothing.
@@ -172,6 +188,7 @@ TEST(UtilitiesPage, NothingIsSentWhileAJobHoldsTheRegister) {
   rig.m_Rig.Emulator().ClearCallLog();
   for (const char* button : {"unlockKeyboard", "clearError", "ioDirect"}) Click(page, button);
   EXPECT_TRUE(rig.Calls(3).empty());
+  EXPECT_EQ(FilledMessage("93", {"3"}), sheet.StatusText());
   {
     std::lock_guard guard(lock);
     done = true;
@@ -213,6 +230,7 @@ TEST(UtilitiesPage, HistoryButtonsStartTheirJobs) {
   ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
   EXPECT_EQ(0, ecr.m_QuietReport);
   EXPECT_EQ(1, rig.CountCalls(4, "Request 4 " + std::to_string(kRequestHistory)));
+  WhenAsked(PressYes);
   Click(page, "rollBackHistory");
   ASSERT_TRUE(rig.m_Host.WaitForJobs(2));
   EXPECT_EQ(1, rig.CountCalls(4, "Request 4 " + std::to_string(kRequestHistoryRollback)));

@@ -1,15 +1,27 @@
 #include "driver/admin/tests/sheet_rig.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
 #include <QThread>
 #include <unistd.h>
 
 #include "driver/control/wait_io_direct.h"
+#include "driver/messages.h"
+#include "platform/profile.h"
 #include "platform/named_mutex.h"
 
 namespace driver::admintest {
 
-std::string MessageOf(const char* number) { return std::string("message ") + number; }
+std::string MessageOf(const char* number, const std::string& language) {
+  return platform::GetPrivateProfileString("testi", number, "!?!", 256,
+                                           std::string(QOR_RESOURCES_DIR) + "/" + language + "Messages.txt");
+}
+
+std::string FilledMessage(const char* number, const std::vector<std::string>& values) {
+  return FillIn(MessageOf(number), values);
+}
 
 bool Eventually(const std::function<bool()>& condition) {
   const auto deadline = std::chrono::steady_clock::now() + kGenerous;
@@ -22,6 +34,29 @@ bool Eventually(const std::function<bool()>& condition) {
 }
 
 CSheetTestHost::CSheetTestHost(CControlRig& rig) : m_Rig(rig) {}
+
+CSheetTestHost::~CSheetTestHost() {
+  m_Rig.RunOnWindowThread([this] { m_Rig.Display().SetReportNotice({}); });
+}
+
+// The notices come on the rig's window thread and the outcomes on job threads; the sheet takes them
+// on the main thread, as long as it is there.
+void CSheetTestHost::Attach(CPropDialog& sheet) {
+  m_Sheet = &sheet;
+  QPointer<CPropDialog> target = &sheet;
+  m_Rig.RunOnWindowThread([this, target] {
+    m_Rig.Display().SetReportNotice([target](std::int32_t ecr, const std::string& path, bool opened) {
+      QMetaObject::invokeMethod(
+          QCoreApplication::instance(), [=] { if (target) target->ReportSaved(ecr, path, opened); }, Qt::QueuedConnection);
+    });
+  });
+}
+
+void CSheetTestHost::SheetJobEnded(const CSheetJobOutcome& outcome) {
+  QPointer<CPropDialog> target = m_Sheet;
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(), [=] { if (target) target->JobEnded(outcome); }, Qt::QueuedConnection);
+}
 
 std::vector<CEcrContext*> CSheetTestHost::Registers() {
   std::vector<CEcrContext*> registers;
@@ -100,5 +135,30 @@ CAdminPage& PageOn(CPropDialog& sheet, int pageIndex, int ecrIndex) {
 }
 
 void Click(QWidget& parent, const char* buttonName) { Child<QAbstractButton>(parent, buttonName).click(); }
+
+void WhenAsked(std::function<void(QMessageBox&)> answer) {
+  const auto deadline = std::chrono::steady_clock::now() + kGenerous;
+  auto look = std::make_shared<std::function<void()>>();
+  *look = [answer, deadline, look] {
+    auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (question == nullptr || !question->isVisible()) {
+      // Not up yet: look again while its loop runs.
+      if (std::chrono::steady_clock::now() < deadline) return QTimer::singleShot(5, *look);
+    } else {
+      answer(*question);
+    }
+    *look = nullptr;  // the function held itself
+  };
+  QTimer::singleShot(0, *look);
+}
+
+void PressYes(QMessageBox& question) { question.button(QMessageBox::Yes)->click(); }
+
+void PressReturn(QMessageBox& question) { QTest::keyClick(&question, Qt::Key_Return); }
+
+void ChooseRegister(CAdminPage& page, int index) {
+  page.EcrSelector().setCurrentIndex(index);
+  emit page.EcrSelector().activated(index);
+}
 
 }  // namespace driver::admintest

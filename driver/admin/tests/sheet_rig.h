@@ -1,10 +1,13 @@
 #pragma once
 // What the sheet tests share: the emulated registers of the control rig with the two mutexes the
 // driver gives each register, and a sheet host over them that runs the sheet's jobs as the driver
-// does and tells when they have ended.
+// does, tells when they have ended, and hands their outcomes and the saved reports to the sheet
+// attached to it. Texts come from the shipped catalogues.
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QMessageBox>
+#include <QPointer>
 
 #include <atomic>
 #include <chrono>
@@ -24,8 +27,10 @@ namespace driver::admintest {
 
 inline constexpr std::chrono::seconds kGenerous{20};
 
-// The catalogue text of a number as the test host gives it.
-std::string MessageOf(const char* number);
+// The text of a number in the shipped catalogue of language (English by default), and the same
+// with its placeholders filled.
+std::string MessageOf(const char* number, const std::string& language = "English");
+std::string FilledMessage(const char* number, const std::vector<std::string>& values);
 
 // Waits for a condition that no event announces (a journal line), handling queued calls meanwhile;
 // at most kGenerous.
@@ -34,13 +39,20 @@ bool Eventually(const std::function<bool()>& condition);
 class CSheetTestHost final : public ISheetHost, public IJobHost {
  public:
   explicit CSheetTestHost(CControlRig& rig);
+  ~CSheetTestHost() override;
+
+  // The sheet that gets the jobs' outcomes and the notices of saved reports, as the driver's open
+  // sheet does (on the main thread).
+  void Attach(CPropDialog& sheet);
+  // The catalogue's language for every text from now on.
+  void UseLanguage(std::string language) { m_Language = std::move(language); }
 
   // ISheetHost
   std::vector<CEcrContext*> Registers() override;
   int SelectedRegister() const override { return m_Selected; }
   void SetSelectedRegister(int index) override { m_Selected = index; }
   IJobHost& JobHost() override { return *this; }
-  std::string MessageText(const char* number) const override { return MessageOf(number); }
+  std::string MessageText(const char* number) const override { return MessageOf(number, m_Language); }
   CSheetFont PageFont() const override { return {}; }
 
   // IJobHost
@@ -50,8 +62,9 @@ class CSheetTestHost final : public ISheetHost, public IJobHost {
   bool IsSheetOpen() const override { return true; }
   void ShowSheetStatus(const std::string& text) override;
   void PostStatusAlert(std::int32_t) override {}
-  std::string MessageText(int number) const override { return MessageOf(std::to_string(number).c_str()); }
+  std::string MessageText(int number) const override { return MessageOf(std::to_string(number).c_str(), m_Language); }
   void JobThreadEnded(CJobThreadIdentity thread) override;
+  void SheetJobEnded(const CSheetJobOutcome& outcome) override;
 
   // Waits until count jobs have ended in all.
   bool WaitForJobs(std::size_t count);
@@ -60,6 +73,8 @@ class CSheetTestHost final : public ISheetHost, public IJobHost {
 
  private:
   CControlRig& m_Rig;
+  std::string m_Language = "English";
+  QPointer<CPropDialog> m_Sheet;
   int m_Selected = 0;
   mutable std::mutex m_Lock;
   std::condition_variable m_Changed;
@@ -93,6 +108,16 @@ Widget& Child(QWidget& parent, const char* name) {
 }
 
 void Click(QWidget& parent, const char* buttonName);
+
+// Runs answer on the next question (a modal message box) once it is up; the question's own loop
+// runs meanwhile, so call this before the click that asks.
+void WhenAsked(std::function<void(QMessageBox&)> answer);
+void PressYes(QMessageBox& question);
+// The key a person presses to take the default button.
+void PressReturn(QMessageBox& question);
+
+// Chooses the register at index in the page's selector as a person does.
+void ChooseRegister(CAdminPage& page, int index);
 
 // Page indexes in sheet order.
 enum SheetPage { kReportsPage, kZeroSetPage, kDepartmentsPage, kPlusPage, kOffersPage, kHeadersPage, kUtilitiesPage };

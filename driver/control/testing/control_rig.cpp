@@ -100,11 +100,18 @@ void CControlRig::OpenSheet() {
       std::lock_guard guard(m_SheetLock);
       m_SheetLines.push_back(text);
     });
+    m_Display.SetReportNotice([this](std::int32_t ecr, const std::string& path, bool) {
+      std::lock_guard guard(m_SheetLock);
+      m_SheetLines.push_back("report of ECR " + std::to_string(ecr) + " saved in " + path);
+    });
   });
 }
 
 void CControlRig::CloseSheet() {
-  RunOnWindowThread([this] { m_Display.SetStatusLine({}); });
+  RunOnWindowThread([this] {
+    m_Display.SetStatusLine({});
+    m_Display.SetReportNotice({});
+  });
 }
 
 std::vector<std::string> CControlRig::SheetStatusLines() const {

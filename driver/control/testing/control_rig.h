@@ -54,7 +54,8 @@ class CControlRig final : public IRegisterDirectory {
   CRigSettings& Settings() { return m_Settings; }
   CReportDisplay& Display() { return m_Display; }
 
-  // Opens a stand-in administration sheet whose status line texts are kept; closing it empties the hook.
+  // Opens a stand-in administration sheet that keeps its status line texts and, as "report of ECR <n>
+  // saved in <path>", its notices of saved reports; closing it empties the hooks.
   void OpenSheet();
   void CloseSheet();
   std::vector<std::string> SheetStatusLines() const;

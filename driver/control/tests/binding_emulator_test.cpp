@@ -137,7 +137,7 @@ TEST(BindingWithEmulator, SavedReportIsAnnouncedToTheContextAndTheOpenSheet) {
   const std::string path = ecr.m_ReportPath.Get();
   EXPECT_TRUE(testsupport::FileExists(path));
   rig.RunOnWindowThread([] {});
-  EXPECT_EQ(std::vector<std::string>{"The request report has been saved in:" + path}, rig.SheetStatusLines());
+  EXPECT_EQ(std::vector<std::string>{"report of ECR 3 saved in " + path}, rig.SheetStatusLines());
 }
 
 TEST(WaitIODirect, ReturnsTheCallsStatusOnceTheCommandCompletes) {

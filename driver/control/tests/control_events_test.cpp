@@ -174,20 +174,22 @@ std::string WriteViewer(const testsupport::TempFolder& folder) {
   return viewer;
 }
 
-TEST(ReportDisplay, QuietReportsAreNotShownOthersGoToTheViewerOrTheSheet) {
+TEST(ReportDisplay, QuietReportsAreNotShownOthersGoToTheViewerAndTheSheet) {
   CHandlers handlers;
-  std::vector<std::string> statusLines;
-  handlers.m_Display.SetStatusLine([&](const std::string& text) { statusLines.push_back(text); });
+  std::vector<std::string> notices;
+  handlers.m_Display.SetReportNotice([&](std::int32_t ecr, const std::string& path, bool openedInViewer) {
+    notices.push_back(std::to_string(ecr) + " " + path + (openedInViewer ? " viewer" : ""));
+  });
   CEcrContext& ecr = *handlers.m_Registers.FindEcr(1);
   ecr.m_QuietReport = 1;
   handlers.m_Events.ReportSavedEvent(1, 51, "/reports/quiet.txt");
   EXPECT_EQ(1, ecr.m_ReportReady.load());
   EXPECT_EQ("/reports/quiet.txt", ecr.m_ReportPath.Get());
-  EXPECT_TRUE(statusLines.empty());
+  EXPECT_TRUE(notices.empty());
   ecr.m_QuietReport = 0;
   handlers.m_Events.HistorySavedEvent(1, "/reports/history 1.txt");
   EXPECT_EQ(1, ecr.m_HistoryReady.load());
-  EXPECT_EQ(std::vector<std::string>{"The request report has been saved in:/reports/history 1.txt"}, statusLines);
+  EXPECT_EQ(std::vector<std::string>{"1 /reports/history 1.txt"}, notices);
 
   handlers.m_Display.SetViewerProgram(WriteViewer(handlers.m_Folder));
   handlers.m_Display.SetNotepadForReports(true);
@@ -196,7 +198,13 @@ TEST(ReportDisplay, QuietReportsAreNotShownOthersGoToTheViewerOrTheSheet) {
   while (!testsupport::FileExists(handlers.m_Folder / "viewed") && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_EQ("/reports/a b;$(x).txt|1", testsupport::ReadFile(handlers.m_Folder / "viewed"));
-  EXPECT_EQ(1u, statusLines.size());
+  ASSERT_EQ(2u, notices.size());
+  EXPECT_EQ("1 /reports/a b;$(x).txt viewer", notices[1]);
+
+  // A viewer that cannot be started leaves the path to the sheet.
+  handlers.m_Display.SetViewerProgram(handlers.m_Folder / "no-such-viewer");
+  handlers.m_Events.ReportSavedEvent(1, 52, "/reports/b.txt");
+  EXPECT_EQ("1 /reports/b.txt", notices.back());
 }
 
 }  // namespace

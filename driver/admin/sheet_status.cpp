@@ -1,0 +1,156 @@
+#include "driver/admin/sheet_status.h"
+
+#include <QTimer>
+
+#include "driver/admin/admin_page.h"
+#include "driver/ecr/result_codes.h"
+#include "driver/messages.h"
+
+namespace driver {
+namespace {
+
+// How often the line looks whether a direct command has completed.
+constexpr std::chrono::milliseconds kCompletionPoll{10};
+
+// What a job's code means, in words of the catalogue; any other code is the control's own status.
+struct CCodeText {
+  std::int32_t m_Code;
+  const char* m_Number;
+};
+constexpr CCodeText kCodeTexts[] = {
+    {kCodeFailure, "70"},           {kCodeOffersUnsupported, "71"}, {kCodeNoHeaderProgramming, "72"},
+    {kCodeNoStatus, "73"},          {kCodeNoProgramming, "74"},     {kCodePaperOut, "75"},
+    {kCodeKeyboard, "76"},          {kCodeNotOperating, "77"},      {kCodeGenericError, "78"},
+};
+constexpr const char* kControlStatusText = "79";
+
+std::string Number(std::int32_t value) { return std::to_string(value); }
+
+std::string WithNote(const std::string& text, const std::string& note) { return note.empty() ? text : text + " " + note; }
+
+}  // namespace
+
+CSheetStatus::CSheetStatus(ISheetHost& host, QLineEdit& line) : m_Host(host), m_Line(line) {}
+
+void CSheetStatus::Show(const std::string& text) {
+  m_Line.setText(FromBytes(text));
+  m_Line.setCursorPosition(0);
+  m_Line.setToolTip(m_Line.text());
+}
+
+void CSheetStatus::ShowMessage(const char* number, const std::vector<std::string>& values) {
+  Show(FillIn(m_Host.MessageText(number), values));
+}
+
+std::string CSheetStatus::Text() const { return ToBytes(m_Line.text()); }
+
+std::string CSheetStatus::Outcome(std::int32_t ecr, std::int32_t code) const {
+  if (code == kCodeSuccess) return FillIn(m_Host.MessageText("68"), {Number(ecr)});
+  const char* meaning = kControlStatusText;
+  for (const CCodeText& entry : kCodeTexts)
+    if (entry.m_Code == code) meaning = entry.m_Number;
+  return FillIn(m_Host.MessageText("69"), {Number(ecr), m_Host.MessageText(meaning), Number(code)});
+}
+
+void CSheetStatus::JobStarted(const CEcrContext& ecr, std::int32_t jobCode, SavedReport report,
+                              const std::string& note) {
+  CPendingJob job;
+  job.m_Serial = m_NextSerial++;
+  job.m_JobCode = jobCode;
+  job.m_AwaitsReport = report == SavedReport::Expected;
+  job.m_ReportLimit = ecr.m_Limits.m_Completion;
+  job.m_Note = note;
+  m_Pending[ecr.m_EcrId] = job;
+  Show(WithNote(FillIn(m_Host.MessageText("67"), {Number(ecr.m_EcrId)}), note));
+}
+
+void CSheetStatus::JobNotStarted(const CEcrContext& ecr) { ShowMessage("94", {Number(ecr.m_EcrId)}); }
+
+// A report announced before its job's end stays on the line; a report still to come is waited for.
+void CSheetStatus::JobEnded(const CSheetJobOutcome& outcome) {
+  auto pending = m_Pending.find(outcome.m_EcrId);
+  const bool ours = pending != m_Pending.end() && pending->second.m_JobCode == outcome.m_JobCode;
+  if (ours && outcome.m_Code == kCodeSuccess && pending->second.m_AwaitsReport) {
+    pending->second.m_Ended = true;
+    WaitForReport(outcome.m_EcrId, pending->second);
+    return;
+  }
+  const bool reportShown = ours && pending->second.m_ReportShown;
+  const std::string note = ours && outcome.m_Code == kCodeSuccess ? pending->second.m_Note : std::string();
+  if (ours) m_Pending.erase(pending);
+  if (!reportShown || outcome.m_Code != kCodeSuccess) Show(WithNote(Outcome(outcome.m_EcrId, outcome.m_Code), note));
+}
+
+void CSheetStatus::WaitForReport(std::int32_t ecr, const CPendingJob& job) {
+  ShowMessage("81", {Number(ecr)});
+  const std::uint64_t serial = job.m_Serial;
+  QTimer::singleShot(job.m_ReportLimit, this, [this, ecr, serial] {
+    auto pending = m_Pending.find(ecr);
+    if (pending == m_Pending.end() || pending->second.m_Serial != serial || !pending->second.m_AwaitsReport) return;
+    m_Pending.erase(pending);
+    ShowMessage("82", {Number(ecr)});
+  });
+}
+
+// With the text viewer showing the report the line says nothing of it, unless the viewer could not
+// be started: then the path is all there is.
+void CSheetStatus::ReportSaved(std::int32_t ecr, const std::string& path, bool openedInViewer) {
+  bool jobEnded = false;
+  if (auto pending = m_Pending.find(ecr); pending != m_Pending.end()) {
+    CPendingJob& job = pending->second;
+    job.m_AwaitsReport = false;
+    job.m_ReportShown = !openedInViewer;
+    jobEnded = job.m_Ended;
+    if (jobEnded) m_Pending.erase(pending);
+  }
+  if (!openedInViewer) {
+    ShowMessage("80", {path});
+  } else if (jobEnded) {
+    Show(Outcome(ecr, kCodeSuccess));
+  }
+}
+
+void CSheetStatus::DirectCommandSent(const CEcrContext& ecr, std::int32_t status) {
+  m_Pending.erase(ecr.m_EcrId);
+  if (status != kCodeSuccess) {
+    Show(Outcome(ecr.m_EcrId, status));
+    return;
+  }
+  ShowMessage("67", {Number(ecr.m_EcrId)});
+  WatchCompletion(ecr);
+}
+
+// The register's own answer is what the line shows: the text it completed the command with. The
+// register's context lives as long as the driver's register list, which outlasts the sheet.
+void CSheetStatus::WatchCompletion(const CEcrContext& ecr) {
+  auto* watch = new QTimer(this);
+  const auto deadline = std::chrono::steady_clock::now() + ecr.m_Limits.m_Exchange;
+  const std::uint64_t serial = m_NextSerial++;
+  m_Pending[ecr.m_EcrId] = CPendingJob();
+  m_Pending[ecr.m_EcrId].m_Serial = serial;
+  connect(watch, &QTimer::timeout, this, [this, watch, deadline, serial, &ecr] {
+    const bool completed = ecr.m_IoDirectComplete.load() != 0;
+    if (!completed && std::chrono::steady_clock::now() < deadline) return;
+    watch->stop();
+    watch->deleteLater();
+    auto pending = m_Pending.find(ecr.m_EcrId);
+    if (pending == m_Pending.end() || pending->second.m_Serial != serial) return;
+    m_Pending.erase(pending);
+    const std::string answer = completed ? ecr.m_IoDirectAnswer.Get() : std::string();
+    if (!completed) {
+      Show(Outcome(ecr.m_EcrId, kCodeFailure));
+    } else if (answer.empty()) {
+      Show(Outcome(ecr.m_EcrId, kCodeSuccess));
+    } else {
+      ShowMessage("96", {Number(ecr.m_EcrId), answer});
+    }
+  });
+  watch->start(kCompletionPoll);
+}
+
+void CSheetStatus::RegisterBusy(const CEcrContext& ecr) {
+  m_Pending.erase(ecr.m_EcrId);
+  ShowMessage("93", {Number(ecr.m_EcrId)});
+}
+
+}  // namespace driver
