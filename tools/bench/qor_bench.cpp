@@ -244,8 +244,8 @@ int DropReceipts(BenchDriver& driver, int registers, const std::string& prefix, 
 
 // Resident memory after the first 1,000 receipts and after 10,000 (quick: 3,000, scaled to 10,000):
 // a driver that runs for months must not grow with the tickets it has answered.
-double MemoryGrowthPer10k(bool quick) {
-  BenchDriver driver(8);
+double MemoryGrowthPer10k(bool quick, bool syncMemory) {
+  BenchDriver driver(8, syncMemory);
   const int total = quick ? 3000 : 10000;
   int unanswered = DropReceipts(driver, 8, "warm", 1000);
   const double after1k = ResidentMegabytes(driver.Pid());
@@ -313,7 +313,7 @@ int main(int argc, char** argv) {
     std::printf("registers_100_ok=%d\n", registersOk);
     Print("rss_mb", rss);
   }
-  const double growth = MemoryGrowthPer10k(quick);
+  const double growth = MemoryGrowthPer10k(quick, syncMemory);
   Print("rss_growth_mb_per_10k", growth);
   // 90% of what the 20 ms writer wait per ticket allows one window thread: 45 tickets a second.
   constexpr double kBurstTarget = 0.9 * 1000.0 / 20.0;
