@@ -99,18 +99,25 @@ void CQorDriverDlg::ScheduleTicketCheck(std::chrono::milliseconds delay) { m_Tic
 void CQorDriverDlg::OnJobThreadEnd(CJobThreadIdentity thread) {
   auto listed = std::find_if(m_JobThreads.begin(), m_JobThreads.end(),
                              [&](const CListedJob& job) { return job.m_Thread == thread; });
-  if (listed != m_JobThreads.end()) m_JobThreads.erase(listed);
+  if (listed == m_JobThreads.end()) return;
+  m_JobThreads.erase(listed);
+  if (!m_Closed && m_TicketIntake) m_TicketIntake->TicketJobEnded();
 }
 
 JobStartResult CQorDriverDlg::StartTicketJob(const CTicketJob& job) {
   return driver::StartTicketJob(*this, job, [this, &job](CQorThread& thread) {
-    m_JobThreads.push_back({thread.Identity(), job.m_DocumentPath});
+    m_JobThreads.push_back({thread.Identity(), job.m_DocumentPath, job.m_current->m_EcrId});
   });
 }
 
 bool CQorDriverDlg::IsTicketJobRunning(const std::string& documentPath) const {
   return std::any_of(m_JobThreads.begin(), m_JobThreads.end(),
                      [&](const CListedJob& job) { return job.m_DocumentPath == documentPath; });
+}
+
+std::size_t CQorDriverDlg::TicketJobsRunning(std::int32_t ecrId) const {
+  return static_cast<std::size_t>(
+      std::count_if(m_JobThreads.begin(), m_JobThreads.end(), [&](const CListedJob& job) { return job.m_EcrId == ecrId; }));
 }
 
 CEcrContext* CQorDriverDlg::FindEcr(std::int32_t ecr) {

@@ -124,6 +124,7 @@ class CQorDriverDlg final : public QObject,
   bool DescriptionCheck() const override { return m_Settings.m_DescriptionCheck; }
   JobStartResult StartTicketJob(const CTicketJob& job) override;
   bool IsTicketJobRunning(const std::string& documentPath) const override;
+  std::size_t TicketJobsRunning(std::int32_t ecrId) const override;
   void ScheduleTicketCheck(std::chrono::milliseconds delay) override;
 
   // IFollowUpPoster
@@ -192,6 +193,7 @@ class CQorDriverDlg final : public QObject,
   struct CListedJob {
     CJobThreadIdentity m_Thread;
     std::string m_DocumentPath;
+    std::int32_t m_EcrId = 0;
   };
   std::vector<CListedJob> m_JobThreads;
   std::string m_TicketRoot;

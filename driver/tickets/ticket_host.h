@@ -2,6 +2,7 @@
 // What the ticket intake needs of the driver, and what it hands over for each accepted ticket.
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -36,6 +37,8 @@ class ITicketHost {
   virtual JobStartResult StartTicketJob(const CTicketJob& job) = 0;
   // True from StartTicketJob until that job's thread has ended.
   virtual bool IsTicketJobRunning(const std::string& documentPath) const = 0;
+  // The ticket jobs of the register started and not yet ended.
+  virtual std::size_t TicketJobsRunning(std::int32_t ecrId) const = 0;
   // Asks for CTicketIntake::CheckWaitingTickets on the intake's thread once the delay has passed, from
   // its event loop; a later request replaces an earlier one.
   virtual void ScheduleTicketCheck(std::chrono::milliseconds delay) = 0;

@@ -16,6 +16,11 @@ namespace {
 // its other events (the registers' completions) before it goes on.
 constexpr std::chrono::milliseconds kCheckSlice{5};
 
+// Ticket jobs of one register started ahead of it. A register runs one job at a time; more started
+// jobs would only wait for it, and thousands of waiting job threads (a burst) slow every one of them.
+// The register's next tickets wait in line meanwhile, in their order.
+constexpr std::size_t kJobsPerRegister = 4;
+
 // The register number is the number written after the folder path's last separator.
 std::int32_t EcrNumberOfFolder(const std::string& folderPath) {
   std::size_t slash = folderPath.find_last_of('/');
@@ -110,7 +115,7 @@ void CTicketIntake::QueueTicket(const CTicketNames& ticket, std::int32_t ecrId) 
 
 void CTicketIntake::CheckWaitingTickets() {
   const auto start = m_Clock();
-  while (std::optional<CWaitingTicket> ticket = m_Waiting.TakeFirstDue(m_Clock())) {
+  while (std::optional<CWaitingTicket> ticket = m_Waiting.TakeFirstDue(m_Clock(), MayStartJob())) {
     TryTicket(std::move(*ticket));
     if (m_Clock() - start >= kCheckSlice) break;
   }
@@ -198,8 +203,15 @@ void CTicketIntake::StartJob(const CTicketNames& ticket, const std::string& docu
   }
 }
 
+void CTicketIntake::TicketJobEnded() { ScheduleNextCheck(); }
+
+CWriterWait::MayStart CTicketIntake::MayStartJob() const {
+  return [this](std::int32_t ecrId) { return m_Host.TicketJobsRunning(ecrId) < kJobsPerRegister; };
+}
+
 void CTicketIntake::ScheduleNextCheck() {
-  if (std::optional<std::chrono::milliseconds> delay = m_Waiting.DelayToNext(m_Clock())) m_Host.ScheduleTicketCheck(*delay);
+  if (std::optional<std::chrono::milliseconds> delay = m_Waiting.DelayToNext(m_Clock(), MayStartJob()))
+    m_Host.ScheduleTicketCheck(*delay);
 }
 
 }  // namespace driver

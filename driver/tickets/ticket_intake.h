@@ -3,7 +3,8 @@
 // translates the ticket into a command document and hands the document to a job. Failures before a
 // job exists are answered with a reply file. Runs on the window thread and never waits there: a scan
 // only puts the tickets it finds in line, and the host's timer calls CheckWaitingTickets when a try is
-// due. The work of one call is kept short, so the thread goes back to its events between tickets.
+// due. The work of one call is kept short, so the thread goes back to its events between tickets, and
+// a register's tickets are taken only a few jobs ahead of the register.
 //
 // A ticket folder is written by other programs and is not trusted: only regular files are tickets
 // (links and special files named like tickets are left alone and logged once); a ticket is read from
@@ -57,6 +58,9 @@ class CTicketIntake {
   int ParseInputFileTxt(const CTicketNames& ticket, const platform::FileDescriptor& file, const CEcrContext& ecr,
                         std::string& numberedName);
 
+  // A ticket job has ended: its register may take its next ticket.
+  void TicketJobEnded();
+
   // Drops the line of waiting tickets (at shutdown); they stay in their folders for the next start.
   void ForgetWaitingTickets() { m_Waiting.Clear(); }
   std::size_t WaitingCount() const { return m_Waiting.Size(); }
@@ -75,6 +79,7 @@ class CTicketIntake {
   void TakeTicket(const CTicketNames& ticket, platform::FileDescriptor file, CEcrContext& ecr);
   void StartJob(const CTicketNames& ticket, const std::string& documentPath, CEcrContext& ecr);
   void AnswerTicket(const CTicketNames& ticket, int code, const char* failureFormat);
+  CWriterWait::MayStart MayStartJob() const;
   void ScheduleNextCheck();
 
   ITicketHost& m_Host;

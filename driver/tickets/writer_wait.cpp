@@ -11,8 +11,10 @@ bool CWriterWait::Add(const CTicketNames& names, std::int32_t ecrId, TimePoint n
   return true;
 }
 
-std::optional<CWaitingTicket> CWriterWait::TakeFirstDue(TimePoint now) {
-  auto due = std::find_if(m_Line.begin(), m_Line.end(), [now](const auto& entry) { return entry.second.m_NextTry <= now; });
+std::optional<CWaitingTicket> CWriterWait::TakeFirstDue(TimePoint now, const MayStart& mayStart) {
+  auto due = std::find_if(m_Line.begin(), m_Line.end(), [&](const auto& entry) {
+    return entry.second.m_NextTry <= now && mayStart(entry.second.m_EcrId);
+  });
   if (due == m_Line.end()) return std::nullopt;
   CWaitingTicket ticket = std::move(due->second);
   m_Line.erase(due);
@@ -26,10 +28,11 @@ void CWriterWait::TryAgain(CWaitingTicket ticket, TimePoint now) {
   m_Line.emplace(ticket.m_Place, std::move(ticket));
 }
 
-std::optional<std::chrono::milliseconds> CWriterWait::DelayToNext(TimePoint now) const {
-  if (m_Line.empty()) return std::nullopt;
+std::optional<std::chrono::milliseconds> CWriterWait::DelayToNext(TimePoint now, const MayStart& mayStart) const {
   TimePoint next = TimePoint::max();
-  for (const auto& [place, ticket] : m_Line) next = std::min(next, ticket.m_NextTry);
+  for (const auto& [place, ticket] : m_Line)
+    if (ticket.m_NextTry < next && mayStart(ticket.m_EcrId)) next = ticket.m_NextTry;
+  if (next == TimePoint::max()) return std::nullopt;
   if (next <= now) return std::chrono::milliseconds(0);
   // Rounded up: a timer that fires early would only find the try not yet due.
   return std::chrono::ceil<std::chrono::milliseconds>(next - now);

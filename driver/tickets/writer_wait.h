@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -31,14 +32,17 @@ class CWriterWait {
 
   // Puts a ticket in line, first tried kPoll from now; false when it is already waiting.
   bool Add(const CTicketNames& names, std::int32_t ecrId, TimePoint now);
+  // Tickets of a register that may not start another job now are passed over.
+  using MayStart = std::function<bool(std::int32_t ecrId)>;
+
   // Takes the first ticket in line whose try is due out of the line.
-  std::optional<CWaitingTicket> TakeFirstDue(TimePoint now);
+  std::optional<CWaitingTicket> TakeFirstDue(TimePoint now, const MayStart& mayStart);
   // Puts a ticket still held by its writer back in its place, due kPoll from now.
   void TryAgain(CWaitingTicket ticket, TimePoint now);
   // True once the limit has passed since the ticket was found.
   bool LimitPassed(const CWaitingTicket& ticket, TimePoint now) const { return now - ticket.m_Found >= m_Limit; }
   // Time to the next due try; nothing while no ticket waits.
-  std::optional<std::chrono::milliseconds> DelayToNext(TimePoint now) const;
+  std::optional<std::chrono::milliseconds> DelayToNext(TimePoint now, const MayStart& mayStart) const;
   void Clear();
   std::size_t Size() const { return m_Line.size(); }
 

@@ -38,6 +38,7 @@ class QuietHost : public driver::ITicketHost {
   bool DescriptionCheck() const override { return false; }
   driver::JobStartResult StartTicketJob(const driver::CTicketJob&) override { return driver::JobStartResult::Started; }
   bool IsTicketJobRunning(const std::string&) const override { return false; }
+  std::size_t TicketJobsRunning(std::int32_t) const override { return 0; }
   void ScheduleTicketCheck(std::chrono::milliseconds) override {}
   driver::CEcrContext m_Ecr{2, 2};
 };

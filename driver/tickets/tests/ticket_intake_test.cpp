@@ -56,6 +56,11 @@ class RecordingHost : public driver::ITicketHost {
     return startResult;
   }
   bool IsTicketJobRunning(const std::string& documentPath) const override { return running.count(documentPath) > 0; }
+  std::size_t TicketJobsRunning(std::int32_t ecrId) const override {
+    return std::count_if(jobs.begin(), jobs.end(), [&](const CTicketJob& job) {
+      return job.m_current->m_EcrId == ecrId && running.count(job.m_DocumentPath) > 0;
+    });
+  }
   void ScheduleTicketCheck(std::chrono::milliseconds delay) override { scheduled = delay; }
 
   std::map<int, std::unique_ptr<CEcrContext>> registers;
@@ -327,6 +332,22 @@ TEST_F(TicketIntake, EachTicketWaitsItsOwn20MillisecondsAndAHeldOneDelaysNoOther
   EXPECT_EQ(host.jobs[1].m_ReplyPath, folder3 + "/a.rep");
   EXPECT_EQ(log.Count("ProcessTicketFile for id 3"), 2);
   EXPECT_EQ(Totals("Found"), "2");
+}
+
+// A register's tickets are taken only a few jobs ahead of it: the rest wait in line, in their order,
+// without a timer running for them, until one of its jobs ends.
+TEST_F(TicketIntake, ARegisterBusyWithItsJobsTakesItsNextTicketWhenOneEnds) {
+  for (int n = 0; n < 6; ++n) WriteFile(folder3 + "/t" + std::to_string(n) + ".txt", kSale + "\n");
+  Scan(folder3);
+  ASSERT_EQ(host.jobs.size(), 4u);
+  EXPECT_FALSE(host.scheduled) << "nothing to check while the register is busy";
+  EXPECT_EQ(intake.WaitingCount(), 2u);
+  host.running.erase(host.jobs[0].m_DocumentPath);
+  intake.TicketJobEnded();
+  RunChecks();
+  ASSERT_EQ(host.jobs.size(), 5u);
+  for (std::size_t n = 0; n < host.jobs.size(); ++n)
+    EXPECT_EQ(host.jobs[n].m_ReplyPath, folder3 + "/t" + std::to_string(n) + ".rep");
 }
 
 // A rejected ticket whose ".err" name is taken stays where it is: answered 22 once, and not read again
