@@ -79,19 +79,23 @@ void CTicketIntake::ProcessTicketFile(int /*notificationType*/, const std::strin
     CTicketNames ticket = MakeTicketNames(folderPath, entry.m_Name);
     if (m_Host.FindEcr(ecrId) != nullptr) {
       QueueTicket(ticket, ecrId);
-      continue;
+    } else {
+      AnswerNotOnList(ticket);
     }
-    platform::DebugLog("ProcessTicketFile: ECR is NOT on list");
-    std::optional<platform::FileIdentity> identity = platform::IdentityOf(ticket.m_Real);
-    RemoveFile(ticket.m_Mag);
-    RemoveFile(ticket.m_Real);
-    RemoveFile(ticket.m_Inf);
-    RemoveFile(ticket.m_Rep);
-    AnswerTicket(ticket, 7, "ProcessTicketFile (1): outputfile [%s] == NULL ");
-    // Answered but not removable: taken again only once it changes, not at every change of the folder.
-    if (identity && platform::IdentityOf(ticket.m_Real) == identity) m_LeftAlone.Remember(ticket.m_Real, *identity);
   }
   ScheduleNextCheck();
+}
+
+void CTicketIntake::AnswerNotOnList(const CTicketNames& ticket) {
+  platform::DebugLog("ProcessTicketFile: ECR is NOT on list");
+  std::optional<platform::FileIdentity> identity = platform::IdentityOf(ticket.m_Real);
+  RemoveFile(ticket.m_Mag);
+  RemoveFile(ticket.m_Real);
+  RemoveFile(ticket.m_Inf);
+  RemoveFile(ticket.m_Rep);
+  AnswerTicket(ticket, 7, "ProcessTicketFile (1): outputfile [%s] == NULL ");
+  // Answered but not removable: taken again only once it changes, not at every change of the folder.
+  if (identity && platform::IdentityOf(ticket.m_Real) == identity) m_LeftAlone.Remember(ticket.m_Real, *identity);
 }
 
 // Folders named like tickets are silently no tickets; links and special files are left alone, logged

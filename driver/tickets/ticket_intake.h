@@ -75,6 +75,7 @@ class CTicketIntake {
  private:
   bool IsNoTicket(const std::string& folder, const platform::FolderEntry& entry);
   void QueueTicket(const CTicketNames& ticket, std::int32_t ecrId);
+  void AnswerNotOnList(const CTicketNames& ticket);
   void TryTicket(CWaitingTicket ticket);
   void TakeTicket(const CTicketNames& ticket, platform::FileDescriptor file, CEcrContext& ecr);
   void StartJob(const CTicketNames& ticket, const std::string& documentPath, CEcrContext& ecr);
