@@ -17,6 +17,9 @@ namespace driver {
 void CQorDriverDlg::OnClose() {
   m_Closed = true;  // a message box below may run a nested event loop: nothing else is handled now
   emit Closing();
+  // Tickets still waiting for their writers stay in their folders for the next start.
+  m_TicketCheckTimer.stop();
+  if (m_TicketIntake) m_TicketIntake->ForgetWaitingTickets();
   for (const auto& ecr : m_EcrList)
     if (!ecr->m_TicketFolder.Empty()) MonitorRemoveFolder(ecr->m_TicketFolder.Get());
   ReleaseStopMutexes();

@@ -14,6 +14,11 @@ namespace driver {
 CQorDriverDlg::CQorDriverDlg(CDriverEnvironment environment, QObject* parent)
     : QObject(parent), m_Environment(std::move(environment)) {
   if (!m_Environment.m_ChooseControl) m_Environment.m_ChooseControl = ChooseFiscalControl;
+  // A precise timer: the writer checks are 20 ms apart and each ticket's first one is due 20 ms after
+  // it was found.
+  m_TicketCheckTimer.setSingleShot(true);
+  m_TicketCheckTimer.setTimerType(Qt::PreciseTimer);
+  connect(&m_TicketCheckTimer, &QTimer::timeout, this, &CQorDriverDlg::OnTicketCheck);
 }
 
 CQorDriverDlg::~CQorDriverDlg() {
@@ -81,22 +86,36 @@ void CQorDriverDlg::OnTicketFile(int notificationType, const std::string& folder
   m_TicketIntake->ProcessTicketFile(notificationType, folderPath);
 }
 
+void CQorDriverDlg::OnTicketCheck() {
+  if (m_Closed || !m_TicketIntake) return;
+  m_TicketIntake->CheckWaitingTickets();
+}
+
+void CQorDriverDlg::ScheduleTicketCheck(std::chrono::milliseconds delay) { m_TicketCheckTimer.start(delay); }
+
 // The thread has ended (or is about to): its identity is only compared, never used.
 void CQorDriverDlg::OnJobThreadEnd(CJobThreadIdentity thread) {
-  auto listed = std::find(m_JobThreads.begin(), m_JobThreads.end(), thread);
-  if (listed != m_JobThreads.end()) m_JobThreads.erase(listed);
+  auto listed = std::find_if(m_JobThreads.begin(), m_JobThreads.end(),
+                             [&](const CListedJob& job) { return job.m_Thread == thread; });
+  if (listed == m_JobThreads.end()) return;
+  m_JobThreads.erase(listed);
+  if (!m_Closed && m_TicketIntake) m_TicketIntake->TicketJobEnded();
 }
 
 JobStartResult CQorDriverDlg::StartTicketJob(const CTicketJob& job) {
-  return driver::StartTicketJob(*this, job, [this](CQorThread& thread) { m_JobThreads.push_back(thread.Identity()); });
+  return driver::StartTicketJob(*this, job, [this, &job](CQorThread& thread) {
+    m_JobThreads.push_back({thread.Identity(), job.m_DocumentPath, job.m_current->m_EcrId});
+  });
 }
 
-void CQorDriverDlg::PauseForWriter(std::chrono::milliseconds pause) {
-  if (m_Qor) {
-    m_Qor->PauseHandlingEvents(pause);
-  } else {
-    ITicketHost::PauseForWriter(pause);
-  }
+bool CQorDriverDlg::IsTicketJobRunning(const std::string& documentPath) const {
+  return std::any_of(m_JobThreads.begin(), m_JobThreads.end(),
+                     [&](const CListedJob& job) { return job.m_DocumentPath == documentPath; });
+}
+
+std::size_t CQorDriverDlg::TicketJobsRunning(std::int32_t ecrId) const {
+  return static_cast<std::size_t>(
+      std::count_if(m_JobThreads.begin(), m_JobThreads.end(), [&](const CListedJob& job) { return job.m_EcrId == ecrId; }));
 }
 
 CEcrContext* CQorDriverDlg::FindEcr(std::int32_t ecr) {

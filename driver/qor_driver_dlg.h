@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -126,7 +127,9 @@ class CQorDriverDlg final : public QObject,
   bool IsServiceSuspended() const override { return m_ServiceSuspended; }
   bool DescriptionCheck() const override { return m_Settings.m_DescriptionCheck; }
   JobStartResult StartTicketJob(const CTicketJob& job) override;
-  void PauseForWriter(std::chrono::milliseconds pause) override;
+  bool IsTicketJobRunning(const std::string& documentPath) const override;
+  std::size_t TicketJobsRunning(std::int32_t ecrId) const override;
+  void ScheduleTicketCheck(std::chrono::milliseconds delay) override;
 
   // IFollowUpPoster
   void PostStatusAlert(std::int32_t ecr) override { PostMessage(WindowMessage::WM_STATUSALERT, ecr); }
@@ -178,6 +181,7 @@ class CQorDriverDlg final : public QObject,
   // Posted messages.
   void OnWindowMessage(WindowMessage message, std::int32_t wParam);
   void OnTicketFile(int notificationType, const std::string& folderPath);
+  void OnTicketCheck();
   void OnJobThreadEnd(CJobThreadIdentity thread);
   void ShowMessage(const char* number);
 
@@ -191,7 +195,13 @@ class CQorDriverDlg final : public QObject,
   CDriverSettings m_Settings;
 
   std::vector<std::shared_ptr<CEcrContext>> m_EcrList;
-  std::vector<CJobThreadIdentity> m_JobThreads;
+  // The job threads started and not yet ended, with the command document of each ticket job.
+  struct CListedJob {
+    CJobThreadIdentity m_Thread;
+    std::string m_DocumentPath;
+    std::int32_t m_EcrId = 0;
+  };
+  std::vector<CListedJob> m_JobThreads;
   std::string m_TicketRoot;
   std::string m_ReportFolder;
   std::string m_FontFace;
@@ -202,6 +212,8 @@ class CQorDriverDlg final : public QObject,
 
   // Folders with a WM_TICKETFILE of the monitor queued and not yet handled.
   std::set<std::string> m_ScanQueued;
+  // Runs the intake's next due writer check of a waiting ticket.
+  QTimer m_TicketCheckTimer;
 
   // The folder monitor (QorSpy) with the sink subscribed to it; none when it could not be connected.
   std::unique_ptr<CFolderMonitor> m_FolderMonitor;

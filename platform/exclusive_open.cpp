@@ -80,24 +80,27 @@ unsigned FallbackCheck(const std::string& path, int fd) {
 
 }  // namespace
 
-unsigned TryOpenExclusive(const std::string& path) {
+unsigned OpenExclusive(const std::string& path, FileDescriptor& file) {
   IgnoreLeaseBreakSignal();
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return WindowsError(errno == EWOULDBLOCK ? EAGAIN : errno);
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return kErrorAccessDenied;
+  file.Close();
+  FileDescriptor opened(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+  if (!opened.IsOpen()) {
+    if (errno == ELOOP) return kErrorCantAccessFile;
+    return WindowsError(errno == EWOULDBLOCK ? EAGAIN : errno);
   }
+  struct stat info {};
+  if (::fstat(opened.Get(), &info) != 0) return WindowsError(errno);
+  if (S_ISDIR(info.st_mode)) return kErrorAccessDenied;
+  if (!S_ISREG(info.st_mode)) return kErrorCantAccessFile;
   unsigned result = kErrorSuccess;
-  if (::fcntl(fd, F_SETLEASE, F_WRLCK) == 0) {
-    ::fcntl(fd, F_SETLEASE, F_UNLCK);
+  if (::fcntl(opened.Get(), F_SETLEASE, F_WRLCK) == 0) {
+    ::fcntl(opened.Get(), F_SETLEASE, F_UNLCK);
   } else if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EBUSY) {
     result = kErrorSharingViolation;
   } else {
-    result = FallbackCheck(path, fd);
+    result = FallbackCheck(path, opened.Get());
   }
-  ::close(fd);
+  if (result == kErrorSuccess) file = std::move(opened);
   return result;
 }
 

@@ -7,8 +7,15 @@
 // descriptor of the file is open, in this process or any other. Where leases are not possible (a
 // foreign filesystem, a file of another owner without CAP_LEASE) the test falls back to looking for the
 // file among the open descriptors of every process it may see under /proc.
+//
+// The descriptor that passed the test is the one the ticket is read from: the ticket is never opened a
+// second time by name, so it cannot be swapped for something else in between. The open never follows a
+// symbolic link and never waits (O_NONBLOCK: a FIFO opens at once and is then refused as no regular
+// file).
 
 #include <string>
+
+#include "platform/file_descriptor.h"
 
 namespace platform {
 
@@ -17,8 +24,11 @@ inline constexpr unsigned kErrorFileNotFound = 2;
 inline constexpr unsigned kErrorPathNotFound = 3;
 inline constexpr unsigned kErrorAccessDenied = 5;
 inline constexpr unsigned kErrorSharingViolation = 32;
+// A symbolic link, FIFO, socket or device: the code Windows gives for a file it cannot open as one.
+inline constexpr unsigned kErrorCantAccessFile = 1920;
 
-// 0 when the file exists and nobody else has it open, else a Windows-style error number.
-unsigned TryOpenExclusive(const std::string& path);
+// 0, with the file open for reading in `file`, when the file exists and nobody else has it open; else a
+// Windows-style error number and no descriptor. A folder gives kErrorAccessDenied.
+unsigned OpenExclusive(const std::string& path, FileDescriptor& file);
 
 }  // namespace platform

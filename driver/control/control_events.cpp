@@ -2,10 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 #include "driver/control/status_parse.h"
 #include "platform/debug_log.h"
+#include "platform/text_file.h"
 
 namespace driver {
 
@@ -140,8 +140,7 @@ void CControlEvents::TakeLastPrice(CEcrContext& ctx, const std::string& text) {
 
 void CControlEvents::WriteTicketStatus(std::int32_t ecr, const std::string& text) const {
   const std::string path = m_Registers.TicketRoot() + "/" + std::to_string(ecr) + "/ticketstatus.out";
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out) out << text << '\n';
+  platform::ReplaceWholeFile(path, text + "\n");
 }
 
 void CControlEvents::DisplayReport(CEcrContext& ctx, const std::string& path) {

@@ -65,14 +65,13 @@ void CQor::Queue(Delivery delivery) {
   Enqueue([this, delivery] { if (m_Sink != nullptr) delivery(*m_Sink); });
 }
 
-// One posted call per event wakes the event loop; whichever runs first, it or a pause, delivers the
-// event, and the other finds it gone.
+// One posted call per event wakes the event loop; it delivers every event queued so far, so a later
+// posted call may find its event already delivered.
 void CQor::Enqueue(std::function<void()> delivery) {
   {
     std::lock_guard guard(m_QueueLock);
     m_Queued.push_back(std::move(delivery));
   }
-  m_EventQueued.notify_one();
   QMetaObject::invokeMethod(this, [this] { DeliverQueued(); }, Qt::QueuedConnection);
 }
 
@@ -87,17 +86,6 @@ void CQor::DeliverQueued() {
       m_Queued.pop_front();
     }
     delivery();
-  }
-}
-
-void CQor::PauseHandlingEvents(std::chrono::milliseconds pause) {
-  const auto end = std::chrono::steady_clock::now() + pause;
-  std::unique_lock lock(m_QueueLock);
-  while (m_EventQueued.wait_until(lock, end, [this] { return !m_Queued.empty(); })) {
-    lock.unlock();
-    DeliverQueued();
-    lock.lock();
-    if (std::chrono::steady_clock::now() >= end) return;  // what comes later waits for the event loop
   }
 }
 

@@ -2,8 +2,8 @@
 // CQor: the driver's wrapper of the fiscal control. It forwards every property and method to the
 // wrapped control and moves every event of the control onto the thread this object lives on (the
 // window thread): events raised on that thread are handled at once, events from other threads are
-// queued to it, in the order raised. The window thread handles them when it returns to its event loop,
-// or while it pauses in PauseHandlingEvents. DataEvent and RequestEvent need their reply before the
+// queued to it, in the order raised. The window thread handles them when it returns to its event loop
+// (it never pauses: nothing waits on it). DataEvent and RequestEvent need their reply before the
 // control goes on, so off the window thread their caller waits for the queued handler; Close (or
 // destruction) releases such a waiting caller with no reply, so a control that stops its own threads
 // cannot wait on the window thread.
@@ -28,10 +28,6 @@ class CQor final : public QObject, public IFiscalControl, private IFiscalControl
 
   // The handler of the events, called on this object's thread.
   void SetEventSink(IFiscalControlEvents* sink) override;
-
-  // On this object's thread: does nothing else for the given time but hand the queued events to the
-  // handler as they arrive, so registers do not wait for their completions while the thread pauses.
-  void PauseHandlingEvents(std::chrono::milliseconds pause);
 
   void SetBooleanProperty(int dispid, bool value) override;
   bool GetBooleanProperty(int dispid) const override;
@@ -72,7 +68,6 @@ class CQor final : public QObject, public IFiscalControl, private IFiscalControl
   IFiscalControlEvents* m_Sink = nullptr;  // touched on this object's thread only
   std::atomic<bool> m_Closing{false};
   std::mutex m_QueueLock;
-  std::condition_variable m_EventQueued;
   std::deque<std::function<void()>> m_Queued;
   std::mutex m_ReplyLock;
   std::condition_variable m_ReplyReady;

@@ -9,7 +9,7 @@
 
 #include "driver/ecr/job_host.h"
 #include "driver/ecr/qor_thread.h"
-#include "driver/tickets/ticket_intake.h"
+#include "driver/tickets/ticket_host.h"
 
 namespace driver {
 

@@ -1,7 +1,9 @@
 #pragma once
 // The files that tell the point-of-sale software how a ticket went: one warning line per executed
 // element in ".inf", and the reply in ".mag", renamed to ".rep" once complete, so that a ".rep" file
-// always holds the whole reply. Failures are logged and never change the job's outcome.
+// always holds the whole reply. The same writers serve the jobs and the ticket intake (which answers
+// the tickets that never reach a job). Every file is written without following a link planted under
+// its name. Failures are logged and never change the job's outcome.
 
 #include <cstdint>
 #include <string>
@@ -15,7 +17,12 @@ void AppendWarningLine(const std::string& warningPath, std::int32_t elementIndex
 void AppendReplyText(const std::string& replyWorkPath, const std::string& text);
 
 // Appends "%d\n" to the reply work file, then renames it to the reply file. The rename never
-// replaces a reply file that already exists: the reply then stays in the work file.
+// replaces a reply file that already exists: the reply then stays in the work file. False when the
+// line could not be written whole; the work file is then removed, since a reply without its code
+// would read as an answer.
+bool WriteReplyFile(const std::string& replyWorkPath, const std::string& replyPath, std::int32_t code);
+
+// WriteReplyFile for a job, which logs its failure.
 void FinishReply(const std::string& replyWorkPath, const std::string& replyPath, std::int32_t code);
 
 // Removes one of a job's files; an empty path, a missing file or a failure is ignored.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include <QCoreApplication>
 
@@ -131,6 +132,22 @@ TEST_F(DriverAtWork, RunningJobIsCancelledAtShutdown) {
   EXPECT_EQ(driver::CWorkerThread::LiveCount(), 0);
   EXPECT_FALSE(FileExists(TicketFile(44, "sale.rep")));
   EXPECT_FALSE(FileExists(TicketFile(44, "sale.mag")));
+}
+
+// A ticket still waiting for its writer at shutdown stays as it is, for the next start: no reply, no
+// job, and no writer check once the window is closed.
+TEST_F(DriverAtWork, TicketWaitingForItsWriterStaysAtShutdown) {
+  WriteFile(Base() + "QorEmulator.ini", "[Registers]\r\n1=1\r\n");
+  driver::CQorDriverDlg& driver = StartOnEmulator();
+  DropTicket(driver, 1, "held.txt", SampleTicket("sale.txt"));
+  std::ifstream writer(TicketFile(1, "held.txt"));  // still open in the writer's hands
+  ASSERT_TRUE(WaitFor([&] { return m_Log.Contains("ProcessTicketFile for id 1"); }));
+  ASSERT_TRUE(Close());
+  writer.close();
+  EXPECT_FALSE(WaitFor([&] { return !FileExists(TicketFile(1, "held.txt")); }, std::chrono::milliseconds(300)));
+  EXPECT_FALSE(FileExists(TicketFile(1, "held.rep")));
+  EXPECT_EQ(driver.JobThreadCount(), 0u);
+  EXPECT_EQ(driver::CWorkerThread::LiveCount(), 0);
 }
 
 struct FollowUpCase {

@@ -1,26 +1,24 @@
 #include "driver/tickets/command_document.h"
 
+#include "platform/folder_files.h"
+
 namespace driver {
 
-CCommandDocumentWriter::~CCommandDocumentWriter() { Close(); }
-
 bool CCommandDocumentWriter::Create(const std::string& workPath) {
-  m_File = std::fopen(workPath.c_str(), "w");
-  m_Failed = false;
-  return m_File != nullptr;
+  m_File = platform::CreateNewFile(workPath);
+  m_Text.clear();
+  return m_File.IsOpen();
 }
 
 void CCommandDocumentWriter::Append(std::string_view element) {
-  if (!m_File) return;
-  if (std::fwrite(element.data(), 1, element.size(), m_File) != element.size() || std::fputc('\n', m_File) == EOF)
-    m_Failed = true;
+  m_Text.append(element);
+  m_Text.push_back('\n');
 }
 
 bool CCommandDocumentWriter::Close() {
-  if (!m_File) return false;
-  bool ok = std::fclose(m_File) == 0 && !m_Failed;
-  m_File = nullptr;
-  return ok;
+  if (!m_File.IsOpen()) return false;
+  bool written = platform::WriteAll(m_File, m_Text);
+  return m_File.Close() && written;
 }
 
 }  // namespace driver

@@ -1,10 +1,10 @@
 #include "driver/tickets/ticket_files.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 
+#include "driver/ecr/reply_files.h"
+#include "platform/folder_files.h"
 #include "platform/profile.h"
 
 namespace driver {
@@ -41,23 +41,9 @@ bool IsTicketFileName(std::string_view name) {
          (extension[3] | 0x20) == 't';
 }
 
-bool WriteTicketReply(const CTicketNames& names, int code) {
-  std::FILE* reply = std::fopen(names.m_Mag.c_str(), "w");
-  if (!reply) return false;
-  bool written = std::fprintf(reply, "%d\n", code) > 0;
-  written = std::fclose(reply) == 0 && written;
-  // A reply the disk would not take whole is no reply: an empty ".rep" would read as an answer.
-  if (!written) {
-    ::unlink(names.m_Mag.c_str());
-    return false;
-  }
-  std::rename(names.m_Mag.c_str(), names.m_Rep.c_str());
-  return true;
-}
+bool WriteTicketReply(const CTicketNames& names, int code) { return WriteReplyFile(names.m_Mag, names.m_Rep, code); }
 
-void RemoveFile(const std::string& path) {
-  if (!path.empty()) ::unlink(path.c_str());
-}
+void RemoveFile(const std::string& path) { platform::RemoveFile(path); }
 
 void IncrementTicketTotal(const std::string& totalsFile, const char* key) {
   platform::UpdatePrivateProfileString("TICKETS", key, "0", 9, totalsFile, [](const std::string& count) {

@@ -29,8 +29,8 @@ std::string NumberedName(std::string_view ticketPath, int sequenceNumber);
 // True for a name ending in ".txt" in any letter case.
 bool IsTicketFileName(std::string_view name);
 
-// Writes the reply code to ".mag" and renames it to ".rep"; false (and no ".mag" left) when ".mag"
-// cannot be opened or written whole.
+// Writes the reply code to ".mag" and renames it to ".rep" (the jobs' reply writer); false (and no
+// ".mag" left) when ".mag" cannot be opened or written whole.
 bool WriteTicketReply(const CTicketNames& names, int code);
 
 // Removes a file; a file that is not there or cannot be removed is ignored.

@@ -1,25 +1,25 @@
 #include "driver/tickets/ticket_intake.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <vector>
 
-#include "driver/tickets/command_document.h"
-#include "driver/tickets/ticket_lines.h"
-#include "driver/tickets/translator.h"
 #include "platform/debug_log.h"
 #include "platform/exclusive_open.h"
-#include "platform/text_file.h"
+#include "platform/folder_files.h"
 
 namespace driver {
 namespace {
 
-using std::chrono::steady_clock;
+// One call of CheckWaitingTickets takes tickets for about this long, then lets the window thread handle
+// its other events (the registers' completions) before it goes on.
+constexpr std::chrono::milliseconds kCheckSlice{5};
 
-constexpr std::chrono::milliseconds kWriterPoll{20};
+// Ticket jobs of one register started ahead of it. A register runs one job at a time; more started
+// jobs would only wait for it, and thousands of waiting job threads (a burst) slow every one of them.
+// The register's next tickets wait in line meanwhile, in their order.
+constexpr std::size_t kJobsPerRegister = 4;
 
 // The register number is the number written after the folder path's last separator.
 std::int32_t EcrNumberOfFolder(const std::string& folderPath) {
@@ -28,27 +28,11 @@ std::int32_t EcrNumberOfFolder(const std::string& folderPath) {
   return std::atoi(last.c_str());
 }
 
-bool IsRegularFile(const std::string& folder, const dirent& entry) {
-  if (entry.d_type == DT_REG) return true;
-  if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) return false;
-  struct stat info {};
-  return ::stat((folder + "/" + entry.d_name).c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// The ticket files waiting in the folder, sorted by name; nothing when the folder cannot be listed.
-// Folders that happen to end in ".txt" are no tickets and are left alone.
-std::optional<std::vector<std::string>> ListTickets(const std::string& folder) {
-  DIR* listing = ::opendir(folder.c_str());
-  if (!listing) return std::nullopt;
-  std::vector<std::string> names;
-  while (dirent* entry = ::readdir(listing)) {
-    std::string_view name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    if (IsTicketFileName(name) && IsRegularFile(folder, *entry)) names.emplace_back(name);
-  }
-  ::closedir(listing);
-  std::sort(names.begin(), names.end());
-  return names;
+// The entries named like tickets, sorted by name.
+std::vector<platform::FolderEntry> TicketEntries(std::vector<platform::FolderEntry> entries) {
+  std::erase_if(entries, [](const platform::FolderEntry& entry) { return !IsTicketFileName(entry.m_Name); });
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.m_Name < b.m_Name; });
+  return entries;
 }
 
 CTicketJob MakeTicketJob(const CTicketNames& ticket, const std::string& documentPath, CEcrContext& ecr) {
@@ -62,10 +46,20 @@ CTicketJob MakeTicketJob(const CTicketNames& ticket, const std::string& document
   return job;
 }
 
+// The reply to a ticket that does not reach a job; -1 for none.
+int ReplyCodeOf(int parseResult) {
+  switch (parseResult) {
+    case kParseNoWorkFile:
+    case kParseNotRemoved: return 3;
+    case kParseRejected: return 22;
+    default: return -1;
+  }
+}
+
 }  // namespace
 
-CTicketIntake::CTicketIntake(ITicketHost& host, std::string baseDirectory)
-    : m_Host(host), m_BaseDirectory(std::move(baseDirectory)) {}
+CTicketIntake::CTicketIntake(ITicketHost& host, std::string baseDirectory, Clock clock)
+    : m_Host(host), m_BaseDirectory(std::move(baseDirectory)), m_Clock(std::move(clock)), m_ReplyNames(host) {}
 
 void CTicketIntake::AnswerTicket(const CTicketNames& ticket, int code, const char* failureFormat) {
   if (!WriteTicketReply(ticket, code)) platform::DebugLog(failureFormat, ticket.m_Mag.c_str());
@@ -73,139 +67,155 @@ void CTicketIntake::AnswerTicket(const CTicketNames& ticket, int code, const cha
 
 void CTicketIntake::ProcessTicketFile(int /*notificationType*/, const std::string& folderPath) {
   std::int32_t ecrId = EcrNumberOfFolder(folderPath);
-  std::optional<std::vector<std::string>> names = ListTickets(folderPath);
-  if (!names) return;
+  std::optional<std::vector<platform::FolderEntry>> listing = platform::ListFolder(folderPath);
+  if (!listing) return;
+  std::vector<platform::FolderEntry> entries = TicketEntries(std::move(*listing));
+  std::set<std::string> names;
+  for (const platform::FolderEntry& entry : entries) names.insert(entry.m_Name);
+  m_LeftAlone.KeepOnly(folderPath, names);
 
-  for (const std::string& name : *names) {
-    CTicketNames ticket = MakeTicketNames(folderPath, name);
-    CEcrContext* ecr = m_Host.FindEcr(ecrId);
-    if (!ecr) {
-      platform::DebugLog("ProcessTicketFile: ECR is NOT on list");
-      RemoveFile(ticket.m_Mag);
-      RemoveFile(ticket.m_Real);
-      RemoveFile(ticket.m_Inf);
-      RemoveFile(ticket.m_Rep);
-      AnswerTicket(ticket, 7, "ProcessTicketFile (1): outputfile [%s] == NULL ");
-      continue;
-    }
-    platform::DebugLog("ProcessTicketFile for id %d", ecrId);
-
-    std::string numberedName;
-    int result = ParseInputFileTxt(ticket, *ecr, numberedName);
-    if (result != kParseTranslated) {
-      platform::DebugLog("ProcessTicketFile: QOR_E_FAILURE on parsing File [%s]", ticket.m_Ticket.c_str());
-      RemoveFile(ticket.m_Mag);
-      RemoveFile(ticket.m_Inf);
-      RemoveFile(ticket.m_Rep);
-      if (result == kParseNoWorkFile) AnswerTicket(ticket, 3, "ProcessTicketFile (2): outputfile [%s] == NULL ");
-      if (result == kParseRejected) AnswerTicket(ticket, 22, "ProcessTicketFile (2): outputfile [%s] == NULL ");
-      continue;
-    }
-
-    std::string documentPath = WithExtension(numberedName, ".xmm");
-    auto giveUp = [&](int code, const char* failureFormat) {
-      RemoveFile(ticket.m_Mag);
-      RemoveFile(documentPath);
-      RemoveFile(ticket.m_Inf);
-      RemoveFile(ticket.m_Rep);
-      AnswerTicket(ticket, code, failureFormat);
-    };
-    if (m_Host.IsServiceSuspended()) {
-      platform::DebugLog("ProcessTicketFile: QOR_E_SERVICE_SUSPENDED");
-      giveUp(11, "ProcessTicketFile (3): outputfile [%s] == NULL ");
-      continue;
-    }
-    switch (m_Host.StartTicketJob(MakeTicketJob(ticket, documentPath, *ecr))) {
-      case JobStartResult::Started:
-        break;
-      case JobStartResult::NoWorker:
-        platform::DebugLog("ProcessTicketFile: pThread == NULL");
-        platform::DebugLog("[QOR_E_FAILURE] in CQorDriverDlg::ProcessTicketFile bis");
-        giveUp(3, "ProcessTicketFile (1a): outputfile [%s] == NULL ");
-        break;
-      case JobStartResult::NoThread:
-        platform::DebugLog("ProcessTicketFile: CreateThread failure");
-        giveUp(3, "ProcessTicketFile (8): outputfile [%s] == NULL ");
-        break;
+  for (const platform::FolderEntry& entry : entries) {
+    if (IsNoTicket(folderPath, entry)) continue;
+    CTicketNames ticket = MakeTicketNames(folderPath, entry.m_Name);
+    if (m_Host.FindEcr(ecrId) != nullptr) {
+      QueueTicket(ticket, ecrId);
+    } else {
+      AnswerNotOnList(ticket);
     }
   }
+  ScheduleNextCheck();
 }
 
-// Waits until no other program has the ticket open: pauses 20 ms before each try, for at most the
-// writer wait limit. A ticket that has vanished is not waited for.
-bool CTicketIntake::WaitForWriter(const CTicketNames& ticket) {
-  steady_clock::time_point start = steady_clock::now();
-  for (;;) {
-    m_Host.PauseForWriter(kWriterPoll);
-    unsigned error = platform::TryOpenExclusive(ticket.m_Real);
-    if (error == platform::kErrorSuccess) return true;
-    if (error == platform::kErrorFileNotFound || steady_clock::now() - start >= m_WriterWaitLimit) {
-      platform::DebugLog("CreateFile ERROR: File=[%s], Error=[%u]", ticket.m_Ticket.c_str(), error);
-      return false;
-    }
+void CTicketIntake::AnswerNotOnList(const CTicketNames& ticket) {
+  platform::DebugLog("ProcessTicketFile: ECR is NOT on list");
+  std::optional<platform::FileIdentity> identity = platform::IdentityOf(ticket.m_Real);
+  RemoveFile(ticket.m_Mag);
+  RemoveFile(ticket.m_Real);
+  RemoveFile(ticket.m_Inf);
+  RemoveFile(ticket.m_Rep);
+  AnswerTicket(ticket, 7, "ProcessTicketFile (1): outputfile [%s] == NULL ");
+  // Answered but not removable: taken again only once it changes, not at every change of the folder.
+  if (identity && platform::IdentityOf(ticket.m_Real) == identity) m_LeftAlone.Remember(ticket.m_Real, *identity);
+}
+
+// Folders named like tickets are silently no tickets; links and special files are left alone, logged
+// once; so is a file remembered as answered but not removable, until it changes.
+bool CTicketIntake::IsNoTicket(const std::string& folder, const platform::FolderEntry& entry) {
+  if (entry.m_Kind == platform::EntryKind::Folder) return true;
+  std::string path = folder + "/" + entry.m_Name;
+  if (m_LeftAlone.IsLeftAlone(path)) return true;
+  if (entry.m_Kind == platform::EntryKind::RegularFile) return false;
+  platform::DebugLog("ProcessTicketFile: [%s] is no regular file: left alone", path.c_str());
+  m_LeftAlone.Remember(path);
+  return true;
+}
+
+// A ticket whose name another spelling's pending reply holds waits silently; the change of the folder
+// that collecting that reply makes brings it back.
+void CTicketIntake::QueueTicket(const CTicketNames& ticket, std::int32_t ecrId) {
+  if (m_ReplyNames.PendingOther(ticket)) return;
+  if (m_Waiting.Add(ticket, ecrId, m_Clock())) platform::DebugLog("ProcessTicketFile for id %d", ecrId);
+}
+
+void CTicketIntake::CheckWaitingTickets() {
+  const auto start = m_Clock();
+  while (std::optional<CWaitingTicket> ticket = m_Waiting.TakeFirstDue(m_Clock(), MayStartJob())) {
+    TryTicket(std::move(*ticket));
+    if (m_Clock() - start >= kCheckSlice) break;
   }
+  ScheduleNextCheck();
 }
 
-int CTicketIntake::ParseInputFileTxt(const CTicketNames& ticket, const CEcrContext& ecr, std::string& numberedName) {
-  if (!WaitForWriter(ticket)) return kParseCannotOpen;
-  return TranslateTicketFile(ticket, ecr, numberedName);
+void CTicketIntake::TryTicket(CWaitingTicket ticket) {
+  const CTicketNames& names = ticket.m_Names;
+  platform::FileDescriptor file;
+  unsigned error = platform::OpenExclusive(names.m_Real, file);
+  if (error == platform::kErrorSharingViolation && !m_Waiting.LimitPassed(ticket, m_Clock())) {
+    m_Waiting.TryAgain(std::move(ticket), m_Clock());
+    return;
+  }
+  if (error == platform::kErrorCantAccessFile) {
+    platform::DebugLog("ProcessTicketFile: [%s] is no regular file: left alone", names.m_Real.c_str());
+    m_LeftAlone.Remember(names.m_Real);
+    return;
+  }
+  if (error != platform::kErrorSuccess) {
+    platform::DebugLog("CreateFile ERROR: File=[%s], Error=[%u]", names.m_Ticket.c_str(), error);
+    return;
+  }
+  if (std::optional<std::string> other = m_ReplyNames.PendingOther(names)) {
+    platform::DebugLog("ProcessTicketFile: [%s] waits until the reply of [%s] is collected", names.m_Real.c_str(),
+                       other->c_str());
+    return;
+  }
+  if (CEcrContext* ecr = m_Host.FindEcr(ticket.m_EcrId)) TakeTicket(names, std::move(file), *ecr);
 }
 
-int CTicketIntake::TranslateTicketFile(const CTicketNames& ticket, const CEcrContext& ecr,
-                                       std::string& numberedName) {
-  numberedName = NumberedName(ticket.m_Ticket, m_SequenceNumber);
-  m_SequenceNumber = (m_SequenceNumber + 1) % 10000;
-  std::string workPath = WithExtension(numberedName, ".mmm");
+void CTicketIntake::TakeTicket(const CTicketNames& ticket, platform::FileDescriptor file, CEcrContext& ecr) {
+  std::string numberedName;
+  int result = ParseInputFileTxt(ticket, file, ecr, numberedName);
+  std::optional<platform::FileIdentity> identity = platform::IdentityOf(file);
+  // A removed ticket gives its room back only once nobody has it open: the reply may need that room.
+  file.Close();
   std::string documentPath = WithExtension(numberedName, ".xmm");
-  std::string totalsFile = m_BaseDirectory + "Totals.txt";
-  IncrementTicketTotal(totalsFile, "Found");
-
-  std::optional<std::string> text = platform::ReadWholeFile(ticket.m_Real);
-  if (!text) {
-    platform::DebugLog("No open for read");
-    return kParseCannotOpen;
+  if (result == kParseTranslated) {
+    m_ReplyNames.Taken(ticket, documentPath);
+    StartJob(ticket, documentPath, ecr);
+    return;
   }
-  RemoveFile(workPath);
-  RemoveFile(documentPath);
-  RemoveFile(ticket.m_Err);
-  CCommandDocumentWriter document;
-  if (!document.Create(workPath)) {
-    platform::DebugLog("No open for write");
-    RemoveFile(ticket.m_Real);
-    return kParseNoWorkFile;
+  platform::DebugLog("ProcessTicketFile: QOR_E_FAILURE on parsing File [%s]", ticket.m_Ticket.c_str());
+  RemoveFile(ticket.m_Mag);
+  RemoveFile(ticket.m_Inf);
+  RemoveFile(ticket.m_Rep);
+  int code = ReplyCodeOf(result);
+  if (code < 0) return;  // unreadable: tried again at the next change of its folder
+  m_ReplyNames.Taken(ticket, "");
+  AnswerTicket(ticket, code, "ProcessTicketFile (2): outputfile [%s] == NULL ");
+  // Answered but still there as it was (it could not be removed, or renamed to ".err"): taken again
+  // only once it changes, not at every change of the folder, which its own reply has just made.
+  if (identity && platform::IdentityOf(ticket.m_Real) == identity) {
+    platform::DebugLog("ProcessTicketFile: [%s] left alone until it changes", ticket.m_Real.c_str());
+    m_LeftAlone.Remember(ticket.m_Real, *identity);
   }
+}
 
-  int result = kParseTranslated;
-  CTicketLines lines(*text);
-  while (std::optional<TicketRecord> record = lines.Next()) {
-    std::string element =
-        record->tooLong ? std::string() : TranslateRecord(record->code, record->data, ecr.m_EcrType, m_Host.DescriptionCheck());
-    if (element.empty()) {
-      result = kParseRejected;
+void CTicketIntake::StartJob(const CTicketNames& ticket, const std::string& documentPath, CEcrContext& ecr) {
+  auto giveUp = [&](int code, const char* failureFormat) {
+    RemoveFile(ticket.m_Mag);
+    RemoveFile(documentPath);
+    RemoveFile(ticket.m_Inf);
+    RemoveFile(ticket.m_Rep);
+    AnswerTicket(ticket, code, failureFormat);
+  };
+  if (m_Host.IsServiceSuspended()) {
+    platform::DebugLog("ProcessTicketFile: QOR_E_SERVICE_SUSPENDED");
+    giveUp(11, "ProcessTicketFile (3): outputfile [%s] == NULL ");
+    return;
+  }
+  switch (m_Host.StartTicketJob(MakeTicketJob(ticket, documentPath, ecr))) {
+    case JobStartResult::Started:
       break;
-    }
-    document.Append(element);
+    case JobStartResult::NoWorker:
+      platform::DebugLog("ProcessTicketFile: pThread == NULL");
+      platform::DebugLog("[QOR_E_FAILURE] in CQorDriverDlg::ProcessTicketFile bis");
+      giveUp(3, "ProcessTicketFile (1a): outputfile [%s] == NULL ");
+      break;
+    case JobStartResult::NoThread:
+      platform::DebugLog("ProcessTicketFile: CreateThread failure");
+      giveUp(3, "ProcessTicketFile (8): outputfile [%s] == NULL ");
+      break;
   }
-  // A document that could not be written whole (a full disk) must never reach the register.
-  if (!document.Close() && result == kParseTranslated) {
-    platform::DebugLog("No open for write");
-    RemoveFile(workPath);
-    RemoveFile(ticket.m_Real);
-    return kParseNoWorkFile;
-  }
+}
 
-  if (result == kParseRejected) {
-    platform::DebugLog("ParseInputFileTxt EXIT POINT ERROR!, RENAME File=[%s],[%s]", ticket.m_Ticket.c_str(),
-                       ticket.m_Err.c_str());
-    std::rename(ticket.m_Real.c_str(), ticket.m_Err.c_str());
-    platform::DebugLog("ParseInputFileTxt EXIT POINT [ERROR] UNLINK File=[%s]", workPath.c_str());
-    RemoveFile(workPath);
-  } else {
-    RemoveFile(ticket.m_Real);
-    std::rename(workPath.c_str(), documentPath.c_str());
-  }
-  IncrementTicketTotal(totalsFile, "Done");
-  return result;
+void CTicketIntake::TicketJobEnded() { ScheduleNextCheck(); }
+
+CWriterWait::MayStart CTicketIntake::MayStartJob() const {
+  return [this](std::int32_t ecrId) { return m_Host.TicketJobsRunning(ecrId) < kJobsPerRegister; };
+}
+
+void CTicketIntake::ScheduleNextCheck() {
+  if (std::optional<std::chrono::milliseconds> delay = m_Waiting.DelayToNext(m_Clock(), MayStartJob()))
+    m_Host.ScheduleTicketCheck(*delay);
 }
 
 }  // namespace driver

@@ -1,48 +1,31 @@
 #pragma once
-// Ticket intake: scans a register's ticket folder, translates each ticket file into a command document
-// and hands the document to a job. Failures before a job exists are answered with a reply file.
-// Runs on the window thread, one folder notification after another.
+// Ticket intake: scans a register's ticket folder, waits for each ticket's writer to let go of it,
+// translates the ticket into a command document and hands the document to a job. Failures before a
+// job exists are answered with a reply file. Runs on the window thread and never waits there: a scan
+// only puts the tickets it finds in line, and the host's timer calls CheckWaitingTickets when a try is
+// due. The work of one call is kept short, so the thread goes back to its events between tickets, and
+// a register's tickets are taken only a few jobs ahead of the register.
+//
+// A ticket folder is written by other programs and is not trusted: only regular files are tickets
+// (links and special files named like tickets are left alone and logged once); a ticket is read from
+// the very descriptor that passed the writer check and is never opened in a way that can block; a
+// ticket larger than kMaxTicketBytes is rejected unread; a ticket that cannot be removed after its
+// translation is not executed.
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
-#include <thread>
 
 #include "driver/control/ecr_context.h"
+#include "driver/tickets/left_alone_tickets.h"
+#include "driver/tickets/shared_reply_names.h"
 #include "driver/tickets/ticket_files.h"
+#include "driver/tickets/ticket_host.h"
+#include "driver/tickets/writer_wait.h"
+#include "platform/file_descriptor.h"
 
 namespace driver {
-
-inline constexpr std::int32_t kTicketJobCode = 1234;
-
-// Everything a ticket job is given before its thread is resumed.
-struct CTicketJob {
-  std::string m_DocumentPath;   // ".xmm"
-  std::string m_ReplyWorkPath;  // ".mag"
-  std::string m_WarningPath;    // ".inf"
-  std::string m_ReplyPath;      // ".rep"
-  CEcrContext* m_current = nullptr;
-  std::int32_t m_JobCode = kTicketJobCode;
-};
-
-enum class JobStartResult {
-  Started,   // created suspended, given the job, highest priority, listed, resumed
-  NoWorker,  // the job object could not be made
-  NoThread,  // its thread could not be created
-};
-
-// What the intake needs of the driver.
-class ITicketHost {
- public:
-  virtual ~ITicketHost() = default;
-  virtual CEcrContext* FindEcr(std::int32_t ecrId) = 0;
-  virtual bool IsServiceSuspended() const = 0;
-  virtual bool DescriptionCheck() const = 0;
-  virtual JobStartResult StartTicketJob(const CTicketJob& job) = 0;
-  // One pause of the wait for a ticket's writer. The driver goes on handling the registers' events
-  // meanwhile, so the jobs already started are not held up by tickets still being written.
-  virtual void PauseForWriter(std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }
-};
 
 // Result of ParseInputFileTxt.
 enum ParseResult : int {
@@ -50,38 +33,63 @@ enum ParseResult : int {
   kParseCannotOpen = 1,
   kParseNoWorkFile = 2,
   kParseRejected = 3,
+  kParseNotRemoved = 4,  // translated, but the ticket could not be removed: it must not run
 };
 
 class CTicketIntake {
  public:
-  // baseDirectory is empty or ends with '/'; "Totals.txt" lies in it.
-  CTicketIntake(ITicketHost& host, std::string baseDirectory);
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
-  // Processes every "*.txt" (any letter case) of the folder; the type of the notification is not used.
+  // baseDirectory is empty or ends with '/'; "Totals.txt" lies in it. The clock measures the writer
+  // waits (tests give one of their own).
+  CTicketIntake(ITicketHost& host, std::string baseDirectory, Clock clock = std::chrono::steady_clock::now);
+
+  // Puts every "*.txt" (any letter case) of the folder in line for its writer check; the type of the
+  // notification is not used. Tickets already in line stay in their place.
   void ProcessTicketFile(int notificationType, const std::string& folderPath);
 
-  // Waits for the writer to let go of the ticket, then translates it into its numbered command document;
-  // numberedName is set once the ticket has been opened. Returns a ParseResult.
-  int ParseInputFileTxt(const CTicketNames& ticket, const CEcrContext& ecr, std::string& numberedName);
+  // Tries the tickets whose writer check is due: each one nobody else holds open any more is taken
+  // (translated, then handed to a job or answered); one still held is tried again 20 ms later, or given
+  // up once the writer wait limit has passed (it is tried again at the next change of its folder).
+  void CheckWaitingTickets();
 
-  // ParseInputFileTxt without the wait for the writer.
-  int TranslateTicketFile(const CTicketNames& ticket, const CEcrContext& ecr, std::string& numberedName);
+  // Translates an opened ticket into its numbered command document; numberedName is set at once.
+  // Returns a ParseResult.
+  int ParseInputFileTxt(const CTicketNames& ticket, const platform::FileDescriptor& file, const CEcrContext& ecr,
+                        std::string& numberedName);
 
-  // How long ParseInputFileTxt waits for the writer before it gives up (10000 ms; tests shorten it).
-  void SetWriterWaitLimit(std::chrono::milliseconds limit) { m_WriterWaitLimit = limit; }
+  // A ticket job has ended: its register may take its next ticket.
+  void TicketJobEnded();
+
+  // Drops the line of waiting tickets (at shutdown); they stay in their folders for the next start.
+  void ForgetWaitingTickets() { m_Waiting.Clear(); }
+  std::size_t WaitingCount() const { return m_Waiting.Size(); }
+
+  // How long a ticket waits for its writer before it is given up (10000 ms; tests shorten it).
+  void SetWriterWaitLimit(std::chrono::milliseconds limit) { m_Waiting.SetLimit(limit); }
 
   // The ticket sequence number the next ticket gets (0..9999).
   int NextSequenceNumber() const { return m_SequenceNumber; }
   void SetSequenceNumber(int value) { m_SequenceNumber = value % 10000; }
 
  private:
-  bool WaitForWriter(const CTicketNames& ticket);
+  bool IsNoTicket(const std::string& folder, const platform::FolderEntry& entry);
+  void QueueTicket(const CTicketNames& ticket, std::int32_t ecrId);
+  void AnswerNotOnList(const CTicketNames& ticket);
+  void TryTicket(CWaitingTicket ticket);
+  void TakeTicket(const CTicketNames& ticket, platform::FileDescriptor file, CEcrContext& ecr);
+  void StartJob(const CTicketNames& ticket, const std::string& documentPath, CEcrContext& ecr);
   void AnswerTicket(const CTicketNames& ticket, int code, const char* failureFormat);
+  CWriterWait::MayStart MayStartJob() const;
+  void ScheduleNextCheck();
 
   ITicketHost& m_Host;
   std::string m_BaseDirectory;
+  Clock m_Clock;
   int m_SequenceNumber = 0;
-  std::chrono::milliseconds m_WriterWaitLimit{10000};
+  CWriterWait m_Waiting;
+  CLeftAloneTickets m_LeftAlone;
+  CSharedReplyNames m_ReplyNames;
 };
 
 }  // namespace driver

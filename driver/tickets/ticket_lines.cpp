@@ -4,6 +4,15 @@
 
 namespace driver {
 
+std::string RecordFaultReason(RecordFault fault) {
+  switch (fault) {
+    case RecordFault::TooLong: return "line longer than " + std::to_string(kMaxTicketLine) + " characters";
+    case RecordFault::NulByte: return "NUL byte in the record";
+    case RecordFault::None: break;
+  }
+  return {};
+}
+
 std::optional<TicketRecord> CTicketLines::Next() {
   while (!m_Ended && m_Position < m_Text.size()) {
     std::size_t newline = m_Text.find('\n', m_Position);
@@ -18,7 +27,8 @@ std::optional<TicketRecord> CTicketLines::Next() {
     if (line.empty() || line.front() == '/') continue;
     TicketRecord record;
     record.lineNumber = m_LineNumber;
-    record.tooLong = lengthWithEnd > kMaxTicketLine;
+    if (lengthWithEnd > kMaxTicketLine) record.fault = RecordFault::TooLong;
+    else if (line.find('\0') != std::string_view::npos) record.fault = RecordFault::NulByte;
     record.code = line.substr(0, 2);
     while (!record.code.empty() && (record.code.back() == ' ' || record.code.back() == '\t'))
       record.code.remove_suffix(1);

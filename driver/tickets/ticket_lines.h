@@ -12,12 +12,25 @@ namespace driver {
 // whole rather than cut into pieces: a piece would otherwise be read as a record of its own.
 inline constexpr std::size_t kMaxTicketLine = 1998;
 
+// The largest ticket taken (a real ticket is a few KB); a larger one is rejected without being read.
+inline constexpr std::size_t kMaxTicketBytes = 1024 * 1024;
+
+// Why a record is rejected before it reaches the translator.
+enum class RecordFault {
+  None,
+  TooLong,  // the line exceeded kMaxTicketLine
+  NulByte,  // a NUL byte, which would cut the record short on its way to the register
+};
+
 struct TicketRecord {
   std::string_view code;  // first two characters, trailing blanks removed
   std::string_view data;  // everything after the first two characters, unchanged
   int lineNumber = 0;
-  bool tooLong = false;   // the line exceeded kMaxTicketLine
+  RecordFault fault = RecordFault::None;
 };
+
+// The reason of a fault, as qor-ticket explains a rejected line.
+std::string RecordFaultReason(RecordFault fault);
 
 class CTicketLines {
  public:

@@ -188,6 +188,27 @@ std::vector<double> TimeSingles(BenchDriver& driver, const std::string& ticket, 
   return times;
 }
 
+// Single receipts on registers 2 and up, one after the other, while a ticket on register 1 is held open
+// by its writer (as a hung till holds it); milliseconds from rename to reply. The held ticket is empty,
+// so it changes nothing when it runs after its writer has let go.
+std::vector<double> TimeSinglesBesideAHeldTicket(BenchDriver& driver, int registers, std::chrono::seconds hold) {
+  ReplyWatch watch(driver, registers);
+  std::ofstream held(driver.Folder(1) + "/held.txt");
+  held << kEmptyTicket << std::flush;
+  std::vector<double> times;
+  for (Clock::time_point end = Clock::now() + hold; Clock::now() < end;) {
+    int ecr = 2 + static_cast<int>(times.size()) % (registers - 1);
+    std::string name = "beside" + std::to_string(times.size());
+    Stage(driver.Folder(ecr), name, kReceipt);
+    std::set<std::string> pending{std::to_string(ecr) + "/" + name + ".rep"};
+    Clock::time_point start = Clock::now();
+    Publish(driver.Folder(ecr), name);
+    if (!watch.WaitFor(pending, std::chrono::seconds(30))) BenchDriver::Fail("no reply for " + name);
+    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  return times;
+}
+
 int CountLeftovers(const BenchDriver& driver, int registers) {
   int left = 0;
   for (int ecr = 1; ecr <= registers; ++ecr)
@@ -267,7 +288,7 @@ int main(int argc, char** argv) {
   int singles = quick ? 15 : 60;
   int burst = quick ? 200 : 2000;
 
-  double emptyP50 = 0, receiptP50 = 0, receiptP99 = 0, idleCpu = 0, burstRate = 0;
+  double emptyP50 = 0, receiptP50 = 0, receiptP99 = 0, idleCpu = 0, burstRate = 0, heldStall = 0;
   int lost = 0;
   {
     BenchDriver driver(8, syncMemory);
@@ -286,6 +307,9 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::seconds(quick ? 3 : 10));
     idleCpu = 100.0 * (CpuSeconds(driver.Pid()) - before) / (quick ? 3.0 : 10.0);
     Print("idle_cpu_percent", idleCpu);
+
+    heldStall = Percentile(TimeSinglesBesideAHeldTicket(driver, 8, std::chrono::seconds(quick ? 3 : 10)), 0.99);
+    Print("held_ticket_stall_ms", heldStall);
 
     Clock::time_point start = Clock::now();
     const int unanswered = DropReceipts(driver, 8, "burst", burst);
@@ -315,13 +339,13 @@ int main(int argc, char** argv) {
   }
   const double growth = MemoryGrowthPer10k(quick, syncMemory);
   Print("rss_growth_mb_per_10k", growth);
-  // 90% of what the 20 ms writer wait per ticket allows one window thread: 45 tickets a second.
-  constexpr double kBurstTarget = 0.9 * 1000.0 / 20.0;
+  constexpr double kBurstTarget = 300;
   bool met = receiptP50 - emptyP50 <= 3.0 && burstRate >= kBurstTarget && lost == 0 && idleCpu <= 0.5 &&
-             registersOk == 1 && growth <= 1.0;
+             registersOk == 1 && heldStall <= 50.0 && growth <= 1.0;
   std::printf("summary: receipt p50 %.1f ms (executor %.1f ms), burst %.0f tickets/s, lost %d, idle %.2f%% CPU, "
-              "100 registers %s, %.0f MB resident, %.1f MB more per 10,000 receipts: %s\n",
-              receiptP50, receiptP50 - emptyP50, burstRate, lost, idleCpu, registersOk ? "ok" : "FAILED", rss, growth,
-              met ? "targets met" : "targets NOT met");
+              "p99 %.1f ms beside a held ticket, 100 registers %s, %.0f MB resident, %.1f MB more per 10,000 "
+              "receipts: %s\n",
+              receiptP50, receiptP50 - emptyP50, burstRate, lost, idleCpu, heldStall, registersOk ? "ok" : "FAILED",
+              rss, growth, met ? "targets met" : "targets NOT met");
   return met ? 0 : 1;
 }

@@ -74,12 +74,16 @@ int main(int argc, char** argv) {
     return kExitUnreadable;
   }
 
+  if (text->size() > driver::kMaxTicketBytes) {
+    std::fprintf(stderr, "%s: rejected: ticket larger than %zu bytes\n", options->file.c_str(), driver::kMaxTicketBytes);
+    return kExitRejected;
+  }
   std::vector<std::string> elements;
   driver::CTicketLines lines(*text);
   while (std::optional<driver::TicketRecord> record = lines.Next()) {
-    std::string reason = "line longer than " + std::to_string(driver::kMaxTicketLine) + " characters";
+    std::string reason = driver::RecordFaultReason(record->fault);
     std::string element;
-    if (!record->tooLong)
+    if (record->fault == driver::RecordFault::None)
       element = driver::TranslateRecordExplained(record->code, record->data, options->ecrType,
                                                  options->descriptionCheck, reason);
     if (element.empty()) {

@@ -15,7 +15,8 @@ std::vector<std::string> Records(const std::string& text) {
   std::vector<std::string> out;
   CTicketLines lines(text);
   while (auto record = lines.Next())
-    out.push_back(std::string(record->code) + "|" + std::string(record->data) + (record->tooLong ? "|long" : ""));
+    out.push_back(std::string(record->code) + "|" + std::string(record->data) + (record->fault == driver::RecordFault::TooLong ? "|long" : "") +
+                  (record->fault == driver::RecordFault::NulByte ? "|nul" : ""));
   return out;
 }
 
@@ -40,6 +41,13 @@ TEST(TicketLines, LastLineWithoutLineEndAndOverlongLines) {
   EXPECT_EQ(Records(exact).front().find("|long"), std::string::npos);
   EXPECT_NE(Records(over).front().find("|long"), std::string::npos);
   EXPECT_EQ(Records(over).size(), 1u);  // never split into a second record
+}
+
+// A NUL byte would cut the record short on its way to the register: the record is marked, a comment
+// holding one is still only a comment.
+TEST(TicketLines, RecordHoldingANulByteIsMarked) {
+  using namespace std::string_literals;
+  EXPECT_EQ(Records("/ note\0here\n5 AB\0CD\n8\n"s), (std::vector<std::string>{"5|AB\0CD|nul"s, "8|"}));
 }
 
 }  // namespace

@@ -44,6 +44,11 @@ TEST(QorTicketTool, PrintsTheDocumentOrExplainsTheRejectedLine) {
   EXPECT_EQ(shortClose.status, 22);
   EXPECT_NE(shortClose.err.find("data length 4 is outside the accepted 47 to 49 or 50 to 51"), std::string::npos);
 
+  WriteFile(folder / "nul.txt", std::string("8\n5 00AB\0CD\n", 12));
+  ToolRun nul = RunTool(folder, "translate " + (folder / "nul.txt"));
+  EXPECT_EQ(nul.status, 22);
+  EXPECT_EQ(nul.err, folder / "nul.txt" + ":2: rejected: NUL byte in the record\n");
+
   WriteFile(folder / "unknown.txt", "60\n");
   EXPECT_NE(RunTool(folder, "translate " + (folder / "unknown.txt")).err.find("record code \"60\" is unknown"),
             std::string::npos);

@@ -1,0 +1,156 @@
+#include "platform/folder_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace platform {
+namespace {
+
+EntryKind KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return EntryKind::RegularFile;
+  if (S_ISDIR(mode)) return EntryKind::Folder;
+  if (S_ISLNK(mode)) return EntryKind::SymbolicLink;
+  return EntryKind::Special;
+}
+
+std::optional<EntryKind> KindOf(DIR* listing, const dirent& entry) {
+  switch (entry.d_type) {
+    case DT_REG: return EntryKind::RegularFile;
+    case DT_DIR: return EntryKind::Folder;
+    case DT_LNK: return EntryKind::SymbolicLink;
+    case DT_UNKNOWN: break;
+    default: return EntryKind::Special;
+  }
+  struct stat info {};
+  if (::fstatat(::dirfd(listing), entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+  return KindOf(info.st_mode);
+}
+
+FileIdentity IdentityFrom(const struct stat& info) {
+  FileIdentity identity;
+  identity.m_Device = info.st_dev;
+  identity.m_Inode = info.st_ino;
+  identity.m_Size = info.st_size;
+  identity.m_ModifiedNs = info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec;
+  identity.m_ChangedNs = info.st_ctim.tv_sec * 1000000000LL + info.st_ctim.tv_nsec;
+  return identity;
+}
+
+// A link or special file is in the way of a file the driver writes: removed. A folder or a regular
+// file stays.
+bool RemoveIfNotRegular(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
+  if (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) return false;
+  return RemoveFile(path) == 0;
+}
+
+// Opens a regular file for appending, creating it. O_NOFOLLOW fails on a link (ELOOP); O_NONBLOCK
+// makes a FIFO without a reader fail (ENXIO) instead of waiting for one, and one with a reader open;
+// either way the thing in the way is removed and the open tried once more.
+FileDescriptor OpenForAppend(const std::string& path) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
+    if (file.IsOpen()) {
+      struct stat info {};
+      if (::fstat(file.Get(), &info) == 0 && S_ISREG(info.st_mode)) return file;
+    } else if (errno != ELOOP && errno != ENXIO) {
+      return {};
+    }
+    if (!RemoveIfNotRegular(path)) return {};
+  }
+  return {};
+}
+
+}  // namespace
+
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) {
+  DIR* listing = ::opendir(folder.c_str());
+  if (!listing) return std::nullopt;
+  std::vector<FolderEntry> entries;
+  while (dirent* entry = ::readdir(listing)) {
+    std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    // An entry gone between the listing and the look at it is not listed.
+    if (std::optional<EntryKind> kind = KindOf(listing, *entry)) entries.push_back({std::string(name), *kind});
+  }
+  ::closedir(listing);
+  return entries;
+}
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
+  return IdentityFrom(info);
+}
+
+std::optional<FileIdentity> IdentityOf(const FileDescriptor& file) {
+  struct stat info {};
+  if (::fstat(file.Get(), &info) != 0) return std::nullopt;
+  return IdentityFrom(info);
+}
+
+bool Exists(const std::string& path) { return IdentityOf(path).has_value(); }
+
+int RemoveFile(const std::string& path) {
+  if (path.empty() || ::unlink(path.c_str()) == 0 || errno == ENOENT) return 0;
+  return errno;
+}
+
+int RenameFile(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EINVAL || errno == ENOSYS) {
+      // Filesystems without RENAME_NOREPLACE: a hard link fails the same way when the target exists.
+      if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return true;
+      }
+    }
+    if (errno != EEXIST || !RemoveIfNotRegular(to)) return false;
+  }
+  return false;
+}
+
+bool AppendToFile(const std::string& path, std::string_view bytes) {
+  FileDescriptor file = OpenForAppend(path);
+  if (!file.IsOpen()) return false;
+  // One write: a reader never sees half a line.
+  return ::write(file.Get(), bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+}
+
+FileDescriptor CreateNewFile(const std::string& path) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (file.IsOpen()) return file;
+    if (errno != EEXIST || RemoveFile(path) != 0) return {};
+  }
+  return {};
+}
+
+bool WriteAll(const FileDescriptor& file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t put = ::write(file.Get(), bytes.data(), bytes.size());
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(put));
+  }
+  return true;
+}
+
+std::string ErrorText(int error) {
+  char buffer[256];
+  return ::strerror_r(error, buffer, sizeof buffer);  // the GNU form, which returns the text
+}
+
+}  // namespace platform

@@ -1,0 +1,64 @@
+#pragma once
+// Files in folders that other programs write into (the ticket folders). Anyone who may write there can
+// plant a symbolic link, a FIFO or a device node under a name the driver is about to use. Nothing here
+// follows a link at the last step of a path, and nothing opens a special file in a way that can block:
+// a link or special file standing where the driver creates or appends to a file is removed, never
+// written through.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_descriptor.h"
+
+namespace platform {
+
+enum class EntryKind { RegularFile, Folder, SymbolicLink, Special };
+
+struct FolderEntry {
+  std::string m_Name;
+  EntryKind m_Kind = EntryKind::RegularFile;
+};
+
+// The entries of a folder but "." and "..", in the system's order; nothing when it cannot be listed.
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder);
+
+// What tells one version of a file from another: a file left unchanged keeps its identity; writing,
+// renaming over it, a change of its owner, mode or flags gives it another.
+struct FileIdentity {
+  std::uint64_t m_Device = 0;
+  std::uint64_t m_Inode = 0;
+  std::int64_t m_Size = 0;
+  std::int64_t m_ModifiedNs = 0;
+  std::int64_t m_ChangedNs = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of what stands at the path (a link itself, not its target); nothing when nothing does.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+std::optional<FileIdentity> IdentityOf(const FileDescriptor& file);
+bool Exists(const std::string& path);
+
+// 0 once the file is gone (also when it was not there), else the system's error number.
+int RemoveFile(const std::string& path);
+// Renames over whatever stands at the new name but a folder (a link there is replaced, not followed);
+// 0 or the system's error number.
+int RenameFile(const std::string& from, const std::string& to);
+// Renames unless a file already stands at the new name; a link or special file there is removed first.
+bool RenameWithoutReplacing(const std::string& from, const std::string& to);
+
+// Appends the bytes with one write to a regular file, creating it when missing; false when they could
+// not be written whole.
+bool AppendToFile(const std::string& path, std::string_view bytes);
+// Creates the file new and empty for writing; whatever stands at the path, but a folder, is removed
+// first. No descriptor when it cannot be created.
+FileDescriptor CreateNewFile(const std::string& path);
+// Writes all the bytes; false on any failure (a full disk).
+bool WriteAll(const FileDescriptor& file, std::string_view bytes);
+
+// The system's text for an error number, for log lines.
+std::string ErrorText(int error);
+
+}  // namespace platform
