@@ -240,9 +240,14 @@ double ResidentMegabytes(pid_t pid) {
 
 void Print(const char* name, double value) { std::printf("%s=%.2f\n", name, value); }
 
-// Drops count receipts at once, spread over the registers, and waits for their replies; the number
-// of tickets that got none.
-int DropReceipts(BenchDriver& driver, int registers, const std::string& prefix, int count) {
+struct CDropped {
+  int m_Unanswered = 0;  // tickets that got no reply
+  double m_Seconds = 0;  // from the first rename to the last reply
+};
+
+// Drops count receipts at once, spread over the registers (staged first, then renamed into place one
+// after the other), and waits for their replies.
+CDropped DropReceipts(BenchDriver& driver, int registers, const std::string& prefix, int count) {
   ReplyWatch watch(driver, registers);
   std::set<std::string> pending;
   for (int i = 0; i < count; ++i) {
@@ -251,8 +256,10 @@ int DropReceipts(BenchDriver& driver, int registers, const std::string& prefix, 
     Stage(driver.Folder(ecr), name, kReceipt);
     pending.insert(std::to_string(ecr) + "/" + name + ".rep");
   }
+  Clock::time_point start = Clock::now();
   for (int i = 0; i < count; ++i) Publish(driver.Folder(1 + i % registers), prefix + std::to_string(i));
   watch.WaitFor(pending, std::chrono::seconds(count / 10 + 60));
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   // A till removes the replies it has read, so the folders do not grow either.
   for (int i = 0; i < count; ++i) {
     std::error_code ignored;
@@ -260,7 +267,7 @@ int DropReceipts(BenchDriver& driver, int registers, const std::string& prefix, 
     fs::remove(stem + ".rep", ignored);
     fs::remove(stem + ".inf", ignored);
   }
-  return static_cast<int>(pending.size());
+  return {static_cast<int>(pending.size()), seconds};
 }
 
 // Resident memory after the first 1,000 receipts and after 10,000 (quick: 3,000, scaled to 10,000):
@@ -268,10 +275,10 @@ int DropReceipts(BenchDriver& driver, int registers, const std::string& prefix, 
 double MemoryGrowthPer10k(bool quick, bool syncMemory) {
   BenchDriver driver(8, syncMemory);
   const int total = quick ? 3000 : 10000;
-  int unanswered = DropReceipts(driver, 8, "warm", 1000);
+  int unanswered = DropReceipts(driver, 8, "warm", 1000).m_Unanswered;
   const double after1k = ResidentMegabytes(driver.Pid());
   for (int done = 1000; done < total; done += 1000)
-    unanswered += DropReceipts(driver, 8, "grow" + std::to_string(done) + "-", 1000);
+    unanswered += DropReceipts(driver, 8, "grow" + std::to_string(done) + "-", 1000).m_Unanswered;
   if (unanswered > 0) BenchDriver::Fail(std::to_string(unanswered) + " receipts got no reply in the memory run");
   const double growth = ResidentMegabytes(driver.Pid()) - after1k;
   return growth * 9000.0 / static_cast<double>(total - 1000);
@@ -311,11 +318,9 @@ int main(int argc, char** argv) {
     heldStall = Percentile(TimeSinglesBesideAHeldTicket(driver, 8, std::chrono::seconds(quick ? 3 : 10)), 0.99);
     Print("held_ticket_stall_ms", heldStall);
 
-    Clock::time_point start = Clock::now();
-    const int unanswered = DropReceipts(driver, 8, "burst", burst);
-    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    lost = unanswered + CountLeftovers(driver, 8);
-    burstRate = static_cast<double>(burst - unanswered) / seconds;
+    const CDropped dropped = DropReceipts(driver, 8, "burst", burst);
+    lost = dropped.m_Unanswered + CountLeftovers(driver, 8);
+    burstRate = static_cast<double>(burst - dropped.m_Unanswered) / dropped.m_Seconds;
     Print("burst_tickets_per_s", burstRate);
     std::printf("lost=%d\n", lost);
   }
