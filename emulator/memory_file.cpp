@@ -42,32 +42,52 @@ std::vector<std::string> ReadHistory(const std::string& path) {
 CMemoryFile::CMemoryFile(std::string baseDirectory, int ecr, MemorySync sync)
     : m_BaseDirectory(std::move(baseDirectory)), m_Ecr(ecr), m_Sync(sync) {}
 
-std::string CMemoryFile::MemoryPath() const {
-  return m_BaseDirectory + "/Memory/ECR" + std::to_string(m_Ecr) + ".txt";
+std::string CMemoryFile::MemoryPath(int slot) const {
+  return m_BaseDirectory + "/Memory/ECR" + std::to_string(m_Ecr) + "-" + std::to_string(slot + 1) + ".txt";
 }
 
 std::string CMemoryFile::HistoryPath() const {
   return m_BaseDirectory + "/Memory/ECR" + std::to_string(m_Ecr) + ".history";
 }
 
+bool CMemoryFile::OpenSlots() {
+  std::error_code ignored;
+  fs::create_directories(m_BaseDirectory + "/Memory", ignored);
+  bool open = true;
+  for (int slot = 0; slot < 2; ++slot)
+    if (!m_Slots[slot].IsOpen() && !m_Slots[slot].Open(MemoryPath(slot))) open = false;
+  return open;
+}
+
 void CMemoryFile::Load(CRegister& ecr) {
-  const std::optional<std::string> text = platform::ReadOwnFile(MemoryPath());
-  std::optional<CRememberedRegister> memory = text ? ParseMemoryText(*text) : std::nullopt;
-  if (memory && (memory->m_Register.m_Number != ecr.m_Number || memory->m_Register.m_Type != ecr.m_Type))
-    memory.reset();
+  if (!OpenSlots()) platform::DebugLog("Emulator: ECR %d memory files cannot be opened", m_Ecr);
+  std::optional<CRememberedRegister> memory;
+  bool anyText = false;
+  for (int slot = 0; slot < 2; ++slot) {
+    const std::optional<std::string> text = m_Slots[slot].Read();
+    if (!text || text->empty()) continue;
+    anyText = true;
+    std::optional<CRememberedRegister> read = ParseMemoryText(*text);
+    if (!read || read->m_Register.m_Number != ecr.m_Number || read->m_Register.m_Type != ecr.m_Type) continue;
+    if (memory && read->m_Marks.m_Sequence <= memory->m_Marks.m_Sequence) continue;
+    memory = std::move(read);
+    m_Newest = slot;
+  }
   if (!memory) {
-    if (text) platform::DebugLog("Emulator: ECR %d memory unreadable or of another register: it starts empty", m_Ecr);
+    if (anyText) platform::DebugLog("Emulator: ECR %d memory unreadable or of another register: it starts empty", m_Ecr);
+    m_Newest = -1;
     ForgetHistory();
     return;
   }
   if (CutBack(JournalPath(m_BaseDirectory, m_Ecr), memory->m_Marks.m_JournalBytes))
     platform::DebugLog("Emulator: ECR %d journal cut back to what its memory covers", m_Ecr);
   CutBack(HistoryPath(), memory->m_Marks.m_HistoryBytes);
+  m_Sequence = memory->m_Marks.m_Sequence;
   CRegister& remembered = memory->m_Register;
   remembered.m_Faults = ecr.m_Faults;
   ecr = std::move(remembered);
   m_HistoryBytes = FileSize(HistoryPath());
-  m_Saved = *text;
+  m_Saved = MemoryText(ecr, {memory->m_Marks.m_JournalBytes, memory->m_Marks.m_HistoryBytes, 0});
 }
 
 void CMemoryFile::ForgetHistory() {
@@ -77,23 +97,27 @@ void CMemoryFile::ForgetHistory() {
 }
 
 bool CMemoryFile::Save(CRegister& ecr) {
-  std::error_code ignored;
-  fs::create_directories(m_BaseDirectory + "/Memory", ignored);
+  if (!OpenSlots()) return false;
   bool historyChanged = false;
   if (!SaveHistory(ecr, historyChanged)) return false;
   const std::string journal = JournalPath(m_BaseDirectory, m_Ecr);
-  const std::string text = MemoryText(ecr, {FileSize(journal), m_HistoryBytes});
-  if (text == m_Saved) return true;
+  CPrintMarks marks{FileSize(journal), m_HistoryBytes, 0};
+  const std::string unnumbered = MemoryText(ecr, marks);
+  if (unnumbered == m_Saved) return true;
   const bool synced = m_Sync == MemorySync::kSynced;
   // The memory must never run ahead of the printing it accounts for.
   if (synced) platform::SyncFileData(journal);
   if (synced && historyChanged) platform::SyncFileData(HistoryPath());
-  if (!platform::ReplaceOwnFile(MemoryPath(), text,
-                                synced ? platform::Durability::kSynced : platform::Durability::kCached)) {
-    platform::DebugLog("Emulator: ECR %d memory [%s] not written", m_Ecr, MemoryPath().c_str());
+  marks.m_Sequence = m_Sequence + 1;
+  const int slot = m_Newest == 0 ? 1 : 0;
+  if (!m_Slots[slot].Rewrite(MemoryText(ecr, marks),
+                             synced ? platform::Durability::kSynced : platform::Durability::kCached)) {
+    platform::DebugLog("Emulator: ECR %d memory [%s] not written", m_Ecr, MemoryPath(slot).c_str());
     return false;
   }
-  m_Saved = text;
+  m_Newest = slot;
+  m_Sequence = marks.m_Sequence;
+  m_Saved = unnumbered;
   return true;
 }
 

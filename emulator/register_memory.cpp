@@ -241,6 +241,7 @@ std::map<std::string, ItemReader> ItemReaders(CRememberedRegister& memory) {
       {"dailywaiter", [](CFields& f, CRememberedRegister& m) { return ReadTotal(f, m.m_Register.m_Daily.m_Waiters); }},
       {"journal", [](CFields& f, CRememberedRegister& m) { return f.Take(m.m_Marks.m_JournalBytes); }},
       {"history", [](CFields& f, CRememberedRegister& m) { return f.Take(m.m_Marks.m_HistoryBytes); }},
+      {"sequence", [](CFields& f, CRememberedRegister& m) { return f.Take(m.m_Marks.m_Sequence); }},
   };
   VisitValues(memory.m_Register, [&readers](const char* name, auto& value) {
     readers[name] = [&value](CFields& f, CRememberedRegister&) { return f.Take(value); };
@@ -257,6 +258,7 @@ std::string MemoryText(const CRegister& ecr, const CPrintMarks& marks) {
   WriteCollections(out, ecr);
   out.Line("journal", marks.m_JournalBytes);
   out.Line("history", marks.m_HistoryBytes);
+  out.Line("sequence", marks.m_Sequence);
   return out.m_Text + std::string(kEnd) + "\n";
 }
 

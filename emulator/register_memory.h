@@ -20,6 +20,7 @@
 //   table <name> <balance> <waiter>
 //   daily<kind> <key> <amount>          the day's totals by department, plu, tax, payment, waiter
 //   journal <bytes> / history <bytes>   how far the journal and the history file reached
+//   sequence <n>                        the number of the write
 //
 // Amounts are whole cents. Parsing is pure: text in, register or nothing out.
 
@@ -31,10 +32,12 @@
 
 namespace emulator {
 
-// How far the register's printing files reached when the memory was taken.
+// How far the register's printing files reached when the memory was taken, and the number of the
+// write (of two memory files, the higher number is the newer).
 struct CPrintMarks {
   std::uint64_t m_JournalBytes = 0;
   std::uint64_t m_HistoryBytes = 0;
+  std::uint64_t m_Sequence = 0;
 };
 
 struct CRememberedRegister {

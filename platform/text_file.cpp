@@ -97,22 +97,6 @@ bool ReplaceWholeFile(const std::string& path, const std::string& bytes, Durabil
   return durability == Durability::kCached || SyncFolder(FolderOf(path));
 }
 
-bool ReplaceOwnFile(const std::string& path, const std::string& bytes, Durability durability) {
-  const std::string next = path + ".new";
-  // A new file left by a writer that ended before renaming it is the only whole one: it goes first.
-  // One left beside the file it was to replace never took its place: it goes.
-  if (::access(path.c_str(), F_OK) != 0 && ::access(next.c_str(), F_OK) == 0) std::rename(next.c_str(), path.c_str());
-  ::unlink(next.c_str());
-  if (!WriteNewFile(next, path, bytes, durability)) return false;
-  if ((::unlink(path.c_str()) != 0 && errno != ENOENT) || std::rename(next.c_str(), path.c_str()) != 0) return false;
-  return durability == Durability::kCached || SyncFolder(FolderOf(path));
-}
-
-std::optional<std::string> ReadOwnFile(const std::string& path) {
-  if (std::optional<std::string> bytes = ReadWholeFile(path)) return bytes;
-  return ReadWholeFile(path + ".new");
-}
-
 bool SyncFileData(const std::string& path) {
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   return fd.IsOpen() && ::fdatasync(fd.Get()) == 0;

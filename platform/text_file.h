@@ -31,15 +31,6 @@ enum class Durability {
 bool ReplaceWholeFile(const std::string& path, const std::string& bytes,
                       Durability durability = Durability::kCached);
 
-// Replaces a file that only its own writer reads back (ReadOwnFile), without what renaming over an
-// existing file costs where the file system writes the new file out first (ext4: about a millisecond).
-// The bytes go to "<path>.new", the old file is removed, and "<path>.new" takes its name; a writer that
-// ends in between leaves the whole new file as "<path>.new", which the next call puts in place first.
-bool ReplaceOwnFile(const std::string& path, const std::string& bytes, Durability durability);
-
-// What ReplaceOwnFile wrote last: "<path>", or "<path>.new" when the writer ended before renaming it.
-std::optional<std::string> ReadOwnFile(const std::string& path);
-
 // Puts a file's data on the disk (fdatasync); false when it cannot be opened or synced.
 bool SyncFileData(const std::string& path);
 

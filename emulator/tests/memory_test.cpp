@@ -144,5 +144,32 @@ TEST(RegisterMemoryOnTheControl, PrintingBeyondTheMemoryIsCutOffAndAnotherTypeSt
   EXPECT_EQ(std::string::npos, journal.find("RECEIPT NO. 2")) << journal;
 }
 
+// A writer killed between writing a memory's new text and cutting the file to its length leaves the old
+// text's end after the new one: that file is no whole memory, and the other, one write older, is taken
+// (with the printing of the command it did not cover cut off).
+TEST(RegisterMemoryOnTheControl, AMemoryFileLeftHalfRewrittenGivesWayToTheOther) {
+  CEmulatorFixture emulator("[Registers]\n3=0\n");
+  ASSERT_EQ(0, emulator.Write(3, OpenTicket()));
+  ASSERT_EQ(0, emulator.Write(3, Sale("1,50", "1", "KEPT")));
+  ASSERT_EQ(0, emulator.Write(3, CloseTicket()));
+  ASSERT_EQ(0, emulator.Control().Close());
+  std::string newest;
+  std::uint64_t highest = 0;
+  for (const char* slot : {"/Memory/ECR3-1.txt", "/Memory/ECR3-2.txt"}) {
+    const std::string path = emulator.Base() + slot;
+    const std::optional<CRememberedRegister> memory = ParseMemoryText(testsupport::ReadFile(path));
+    ASSERT_TRUE(memory) << path;
+    if (memory->m_Marks.m_Sequence > highest) highest = memory->m_Marks.m_Sequence, newest = path;
+  }
+  std::ofstream(newest, std::ios::app) << "plu\tLEFT OVER FROM THE OLD TEXT\n";
+  ASSERT_EQ(0, emulator.Control().Open(""));
+  EXPECT_NE(std::string::npos, emulator.Status(3).find("<TICKETOPEN>1</TICKETOPEN>"));
+  EXPECT_EQ(std::string::npos, emulator.Journal(3).find("RECEIPT NO. 1"));
+  ASSERT_EQ(0, emulator.Write(3, CloseTicket()));
+  const std::string journal = emulator.Journal(3);
+  EXPECT_NE(std::string::npos, journal.find("KEPT")) << journal;
+  EXPECT_EQ(journal.find("RECEIPT NO. 1"), journal.rfind("RECEIPT NO. 1")) << journal;
+}
+
 }  // namespace
 }  // namespace emulator::testing
