@@ -3,14 +3,12 @@
 #include <QTimer>
 
 #include "driver/admin/admin_page.h"
+#include "driver/ecr/direct_utility.h"
 #include "driver/ecr/result_codes.h"
 #include "driver/messages.h"
 
 namespace driver {
 namespace {
-
-// How often the line looks whether a direct command has completed.
-constexpr std::chrono::milliseconds kCompletionPoll{10};
 
 // What a job's code means, in words of the catalogue; any other code is the control's own status.
 struct CCodeText {
@@ -68,6 +66,10 @@ void CSheetStatus::JobNotStarted(const CEcrContext& ecr) { ShowMessage("94", {Nu
 
 // A report announced before its job's end stays on the line; a report still to come is waited for.
 void CSheetStatus::JobEnded(const CSheetJobOutcome& outcome) {
+  if (outcome.m_JobCode == kJobDirectUtility) {
+    DirectUtilityEnded(outcome);
+    return;
+  }
   auto pending = m_Pending.find(outcome.m_EcrId);
   const bool ours = pending != m_Pending.end() && pending->second.m_JobCode == outcome.m_JobCode;
   if (ours && outcome.m_Code == kCodeSuccess && pending->second.m_AwaitsReport) {
@@ -110,47 +112,19 @@ void CSheetStatus::ReportSaved(std::int32_t ecr, const std::string& path, bool o
   }
 }
 
-void CSheetStatus::DirectCommandSent(const CEcrContext& ecr, std::int32_t status) {
-  m_Pending.erase(ecr.m_EcrId);
-  if (status != kCodeSuccess) {
-    Show(Outcome(ecr.m_EcrId, status));
-    return;
-  }
-  ShowMessage("67", {Number(ecr.m_EcrId)});
-  WatchCompletion(ecr);
-}
-
-// The register's own answer is what the line shows: the text it completed the command with. The
-// register's context lives as long as the driver's register list, which outlasts the sheet.
-void CSheetStatus::WatchCompletion(const CEcrContext& ecr) {
-  auto* watch = new QTimer(this);
-  const auto deadline = std::chrono::steady_clock::now() + ecr.m_Limits.m_Exchange;
-  const std::uint64_t serial = m_NextSerial++;
-  m_Pending[ecr.m_EcrId] = CPendingJob();
-  m_Pending[ecr.m_EcrId].m_Serial = serial;
-  connect(watch, &QTimer::timeout, this, [this, watch, deadline, serial, &ecr] {
-    const bool completed = ecr.m_IoDirectComplete.load() != 0;
-    if (!completed && std::chrono::steady_clock::now() < deadline) return;
-    watch->stop();
-    watch->deleteLater();
-    auto pending = m_Pending.find(ecr.m_EcrId);
-    if (pending == m_Pending.end() || pending->second.m_Serial != serial) return;
+// The register's own answer is what the line shows: the text it completed the command with.
+void CSheetStatus::DirectUtilityEnded(const CSheetJobOutcome& outcome) {
+  if (auto pending = m_Pending.find(outcome.m_EcrId);
+      pending != m_Pending.end() && pending->second.m_JobCode == kJobDirectUtility) {
     m_Pending.erase(pending);
-    const std::string answer = completed ? ecr.m_IoDirectAnswer.Get() : std::string();
-    if (!completed) {
-      Show(Outcome(ecr.m_EcrId, kCodeFailure));
-    } else if (answer.empty()) {
-      Show(Outcome(ecr.m_EcrId, kCodeSuccess));
-    } else {
-      ShowMessage("96", {Number(ecr.m_EcrId), answer});
-    }
-  });
-  watch->start(kCompletionPoll);
-}
-
-void CSheetStatus::RegisterBusy(const CEcrContext& ecr) {
-  m_Pending.erase(ecr.m_EcrId);
-  ShowMessage("93", {Number(ecr.m_EcrId)});
+  }
+  if (outcome.m_RegisterBusy) {
+    ShowMessage("93", {Number(outcome.m_EcrId)});
+  } else if (outcome.m_Code != kCodeSuccess || outcome.m_Answer.empty()) {
+    Show(Outcome(outcome.m_EcrId, outcome.m_Code));
+  } else {
+    ShowMessage("96", {Number(outcome.m_EcrId), outcome.m_Answer});
+  }
 }
 
 }  // namespace driver

@@ -35,15 +35,10 @@ class CSheetStatus final : public QObject {
   // "done" text when the job ends well.
   void JobStarted(const CEcrContext& ecr, std::int32_t jobCode, SavedReport report, const std::string& note = {});
   void JobNotStarted(const CEcrContext& ecr);
+  // A direct utility's outcome shows the register's answer, or that the register stayed busy.
   void JobEnded(const CSheetJobOutcome& outcome);
   // The control saved a report or history of ecr; openedInViewer when the text viewer shows it.
   void ReportSaved(std::int32_t ecr, const std::string& path, bool openedInViewer);
-
-  // A direct command went to ecr with the control's status. The register's answer shows once it has
-  // completed the command, or that none came within the register's exchange limit.
-  void DirectCommandSent(const CEcrContext& ecr, std::int32_t status);
-  // The register's job mutex was not obtained in time: nothing was sent.
-  void RegisterBusy(const CEcrContext& ecr);
 
  private:
   struct CPendingJob {
@@ -58,7 +53,7 @@ class CSheetStatus final : public QObject {
 
   std::string Outcome(std::int32_t ecr, std::int32_t code) const;
   void WaitForReport(std::int32_t ecr, const CPendingJob& job);
-  void WatchCompletion(const CEcrContext& ecr);
+  void DirectUtilityEnded(const CSheetJobOutcome& outcome);
 
   ISheetHost& m_Host;
   QLineEdit& m_Line;

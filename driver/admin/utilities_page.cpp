@@ -5,15 +5,10 @@
 #include <QVBoxLayout>
 
 #include "driver/admin/admin_rules.h"
-#include "driver/ecr/command_strings.h"
 #include "driver/ecr/qor_thread.h"
-#include "platform/named_mutex.h"
 
 namespace driver {
 namespace {
-
-constexpr const char* kStarClearError = "*SZ";
-constexpr const char* kZeroClearError = "0;#S3:3";
 
 // Unlock Keyboard and Clear Error have commands for the two families only.
 bool SpeaksAFamily(const CEcrContext* ecr) {
@@ -56,48 +51,30 @@ CUtilities::CUtilities(ISheetHost& host, CSheetStatus& status, QWidget* parent)
   layout->addStretch();
 }
 
-// The completion flag is cleared before anything is sent, so the status line can tell when the
-// register has answered this command.
-void CUtilities::UnderJobMutex(const std::function<ControlStatus(CEcrContext&)>& send) {
+void CUtilities::StartUtility(DirectUtility utility, const std::string& command) {
   CEcrContext* ecr = ChosenEcr();
   if (ecr == nullptr || !ecr->m_hJobMutex) return;
   Host().SetSelectedRegister(EcrSelector().currentIndex());
-  const std::uint32_t waited = ecr->m_hJobMutex->Wait(ecr->m_Limits.m_Utility);
-  // A mutex left behind by a job thread that died is still ours once taken.
-  if (waited != platform::kWaitObject0 && waited != platform::kWaitAbandoned0) {
-    Status().RegisterBusy(*ecr);
-    return;
+  if (StartDirectUtility(Host().JobHost(), *ecr, utility, command) == JobStartResult::Started) {
+    Status().JobStarted(*ecr, kJobDirectUtility, SavedReport::NotExpected);
+  } else {
+    Status().JobNotStarted(*ecr);
   }
-  ecr->m_IoDirectComplete = 0;
-  const ControlStatus status = send(*ecr);
-  ecr->m_hJobMutex->Release();
-  Status().DirectCommandSent(*ecr, status);
 }
 
 void CUtilities::UnlockKeyboard() {
-  if (!SpeaksAFamily(ChosenEcr())) return;
-  UnderJobMutex([this](CEcrContext& ecr) {
-    if (UsesStarRules(ecr.m_EcrType)) return Host().JobHost().WaitIODirect(ecr, kStarUnlock, 0);
-    return Host().JobHost().Control().IODirect(ecr.m_EcrId, kZeroUnlock, 0);
-  });
+  if (SpeaksAFamily(ChosenEcr())) StartUtility(DirectUtility::UnlockKeyboard);
 }
 
 void CUtilities::ClearError() {
-  if (!SpeaksAFamily(ChosenEcr())) return;
-  UnderJobMutex([this](CEcrContext& ecr) {
-    if (!UsesStarRules(ecr.m_EcrType)) return Host().JobHost().Control().IODirect(ecr.m_EcrId, kZeroClearError, 0);
-    const ControlStatus first = Host().JobHost().WaitIODirect(ecr, kStarClearError, 0);
-    const ControlStatus second = Host().JobHost().WaitIODirect(ecr, kStarClearError, 0);
-    return first != 0 ? first : second;
-  });
+  if (SpeaksAFamily(ChosenEcr())) StartUtility(DirectUtility::ClearError);
 }
 
 // The field's text goes out unchanged, whatever the register's family; an empty field sends
 // nothing and does not wait for the register.
 void CUtilities::SendCommand() {
   const std::string command = TextOf(m_Command);
-  if (command.empty()) return;
-  UnderJobMutex([this, &command](CEcrContext& ecr) { return Host().JobHost().Control().IODirect(ecr.m_EcrId, command, 0); });
+  if (!command.empty()) StartUtility(DirectUtility::Command, command);
 }
 
 // The history is saved by the register; the status line says where.

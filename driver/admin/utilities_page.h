@@ -1,11 +1,13 @@
 #pragma once
-// CUtilities: keyboard unlock, error clearing and raw native commands sent directly from the window
-// thread under the register's job mutex, and the history jobs.
+// CUtilities: keyboard unlock, error clearing and raw native commands, each sent directly to the
+// register by a thread of its own under the register's job mutex (direct_utility.h), and the history
+// jobs.
 
 #include <QLineEdit>
-#include <functional>
+#include <string>
 
 #include "driver/admin/admin_page.h"
+#include "driver/ecr/direct_utility.h"
 
 namespace driver {
 
@@ -16,10 +18,9 @@ class CUtilities final : public CAdminPage {
 
  private:
   void LoadInitial(CEcrContext&) override {}
-  // Runs send while holding the register's job mutex, waited for at most m_Limits.m_Utility, and puts
-  // the outcome of what send returns (the control's status) on the status line. Sends nothing when the
-  // mutex is not obtained in time, and says so.
-  void UnderJobMutex(const std::function<ControlStatus(CEcrContext&)>& send);
+  // Starts the utility on the chosen register; the status line says it went out, and later how the
+  // register answered (or that it stayed busy and nothing was sent).
+  void StartUtility(DirectUtility utility, const std::string& command = {});
   void UnlockKeyboard();
   void ClearError();
   void SendCommand();

@@ -13,8 +13,7 @@ namespace driver {
 // ctx.m_Limits.m_Exchange (5000 ms) has passed. Returns the IODirect status at once when it is nonzero
 // (nothing will complete), the completion's result when the command completed (0, or the register's
 // code for refusing it), else logs "[QOR_E_FAILURE] in CQorDriverDlg::WaitIODirect" and returns 3.
-// Called on the window thread (the administration sheet), it keeps handling queued calls every 5 ms
-// while it waits, because the completion event itself arrives as a queued call on that thread.
+// Called on job threads only: the completion is handled on the window thread, which never waits.
 ControlStatus WaitIODirect(IFiscalControl& control, std::int32_t ecr, const std::string& command,
                            std::int16_t argument, CEcrContext& ctx);
 

@@ -75,6 +75,29 @@ TEST(ShowCommand, ADriverClosingUnderTheSheetClosesTheSheet) {
   EXPECT_EQ(nullptr, rig.Driver().OpenSheet());
 }
 
+// A close request that comes while a direct utility waits for a register that does not answer is
+// handled after the click, never inside it: the click must not find its register freed under it.
+TEST(ShowCommand, ACloseRequestedDuringADirectUtilityIsHandledAfterIt) {
+  CGuiRig rig;
+  rig.m_Box.m_Answers = {MessageAnswer::Yes};
+  bool closedDuringTheClick = true;
+  QObject::connect(&rig.Commands(), &CTrayCommands::SheetOpening, [&](CPropDialog* sheet) {
+    CGuiRig::WhenModal([&, sheet] {
+      CAdminPage& page = sheet->Page(6);  // Utilities
+      page.EnsureInitialised();
+      page.EcrSelector().setCurrentIndex(2);  // register 3, of type 0
+      rig.m_Emulator->SetNoAnswer(3, true);
+      rig.Driver().PostClose();
+      page.findChild<QAbstractButton*>("unlockKeyboard")->click();
+      closedDuringTheClick = rig.Driver().IsClosed();
+    });
+  });
+  rig.Commands().Show();
+  EXPECT_FALSE(closedDuringTheClick);
+  EXPECT_TRUE(rig.Driver().IsClosed());
+  EXPECT_EQ(nullptr, rig.Driver().OpenSheet());
+}
+
 // The sheet works on the driver's own registers and remembers the register chosen last.
 TEST(ShowCommand, TheSheetProgramsTheDriversRegisters) {
   CGuiRig rig;

@@ -132,6 +132,7 @@ TEST_P(UtilitiesPage, SendsTheRegistersFamilyCommandsDirectlyAndShowsTheAnswer) 
   const CUtilityCase& test = GetParam();
   CSheetRig rig;
   CPropDialog sheet(rig.m_Host);
+  rig.m_Host.Attach(sheet);
   CAdminPage& page = PageOn(sheet, kUtilitiesPage, test.m_Ecr - 1);
   Child<QLineEdit>(page, "command").setText(test.m_Command);
   rig.m_Rig.Emulator().ClearCallLog();
@@ -140,10 +141,10 @@ TEST_P(UtilitiesPage, SendsTheRegistersFamilyCommandsDirectlyAndShowsTheAnswer) 
   } else {
     Click(page, test.m_Button);
   }
-  EXPECT_EQ(test.m_Calls, rig.Calls(test.m_Ecr));
-  EXPECT_EQ(0u, rig.m_Host.EndedJobs());
   const std::string outcome = *test.m_Outcome ? FilledMessage(test.m_Outcome, test.m_Values) : "";
   EXPECT_TRUE(Eventually([&] { return sheet.StatusText() == outcome; })) << sheet.StatusText();
+  EXPECT_EQ(test.m_Calls, rig.Calls(test.m_Ecr));
+  EXPECT_EQ(0u, rig.m_Host.EndedJobs());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -183,12 +184,14 @@ TEST(UtilitiesPage, NothingIsSentWhileAJobHoldsTheRegister) {
     changed.wait(guard, [&] { return held; });
   }
   CPropDialog sheet(rig.m_Host);
+  rig.m_Host.Attach(sheet);
   CAdminPage& page = PageOn(sheet, kUtilitiesPage, 2);
   Child<QLineEdit>(page, "command").setText("*U");
   rig.m_Rig.Emulator().ClearCallLog();
   for (const char* button : {"unlockKeyboard", "clearError", "ioDirect"}) Click(page, button);
+  ASSERT_TRUE(rig.m_Host.WaitForOutcomes(3));
   EXPECT_TRUE(rig.Calls(3).empty());
-  EXPECT_EQ(FilledMessage("93", {"3"}), sheet.StatusText());
+  EXPECT_TRUE(Eventually([&] { return sheet.StatusText() == FilledMessage("93", {"3"}); })) << sheet.StatusText();
   {
     std::lock_guard guard(lock);
     done = true;
@@ -208,12 +211,13 @@ TEST(UtilitiesPage, AnEmptyCommandDoesNotWaitForTheRegister) {
     CAdminPage& page = PageOn(sheet, kUtilitiesPage, 2);
     Child<QLineEdit>(page, "command").setText(command);
     Click(page, "ioDirect");
+    const bool empty = *command == '\0';
+    if (!empty) ASSERT_TRUE(rig.m_Host.WaitForOutcomes(1));
     std::uint32_t next = platform::kWaitFailed;
     std::thread([&] {
       next = ecr.m_hJobMutex->Wait(std::chrono::milliseconds(0));
       ecr.m_hJobMutex->Release();
     }).join();
-    const bool empty = *command == '\0';
     EXPECT_EQ(empty ? platform::kWaitAbandoned0 : platform::kWaitObject0, next) << command;
     EXPECT_EQ(empty ? 0 : 1, rig.CountCalls(3, "IODirect 3 *U")) << command;
   }

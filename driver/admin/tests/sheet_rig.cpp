@@ -56,6 +56,14 @@ void CSheetTestHost::SheetJobEnded(const CSheetJobOutcome& outcome) {
   QPointer<CPropDialog> target = m_Sheet;
   QMetaObject::invokeMethod(
       QCoreApplication::instance(), [=] { if (target) target->JobEnded(outcome); }, Qt::QueuedConnection);
+  std::lock_guard guard(m_Lock);
+  ++m_Outcomes;
+  m_Changed.notify_all();
+}
+
+bool CSheetTestHost::WaitForOutcomes(std::size_t count) {
+  std::unique_lock lock(m_Lock);
+  return m_Changed.wait_for(lock, kGenerous, [&] { return m_Outcomes >= count; });
 }
 
 std::vector<CEcrContext*> CSheetTestHost::Registers() {

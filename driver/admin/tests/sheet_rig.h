@@ -69,6 +69,8 @@ class CSheetTestHost final : public ISheetHost, public IJobHost {
   // Waits until count jobs have ended in all.
   bool WaitForJobs(std::size_t count);
   std::size_t EndedJobs() const;
+  // Waits until count outcomes (of jobs and direct utilities) have been handed to the sheet in all.
+  bool WaitForOutcomes(std::size_t count);
   std::vector<std::string> StatusLines() const;
 
  private:
@@ -79,6 +81,7 @@ class CSheetTestHost final : public ISheetHost, public IJobHost {
   mutable std::mutex m_Lock;
   std::condition_variable m_Changed;
   std::size_t m_Ended = 0;
+  std::size_t m_Outcomes = 0;
   std::vector<std::string> m_StatusLines;
 };
 

@@ -176,13 +176,5 @@ TEST(WaitIODirect, EndsWithThreeWhenThePaperRunsOut) {
   EXPECT_EQ(3, waiting.get());
 }
 
-TEST(WaitIODirect, OnTheWindowThreadTheCompletionStillArrives) {
-  testsupport::TempFolder base;
-  CControlRig rig(base.Path());
-  ControlStatus status = -1;
-  rig.RunOnWindowThread([&] { status = WaitIODirect(rig.Control(), 1, "0;*3;", 0, rig.Ecr(1)); });
-  EXPECT_EQ(0, status);
-}
-
 }  // namespace
 }  // namespace driver
