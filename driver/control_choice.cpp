@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include "control_api/fiscal_control_plugin.h"
 #include "driver/unavailable_control.h"
 #include "emulator/emulator_control.h"
 #include "platform/component_loader.h"

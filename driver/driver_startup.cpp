@@ -52,7 +52,7 @@ void CQorDriverDlg::OnInitDialog() {
 void CQorDriverDlg::DetermineBaseDirectory() {
   m_ControlChoice = m_Environment.m_ChooseControl(*m_Environment.m_Store);
   m_BaseDirectory = m_ControlChoice.m_BaseDirectory;
-  m_Qor = std::make_unique<CQor>(*m_ControlChoice.m_Control);
+  m_Qor = std::make_unique<CQor>(*m_ControlChoice.m_Control, m_WindowThread);
   m_Events = std::make_unique<CControlEvents>(*this, *this, m_ReportDisplay);
   m_Qor->SetEventSink(m_Events.get());
   m_TicketIntake = std::make_unique<CTicketIntake>(*this, m_BaseDirectory);

@@ -1,6 +1,5 @@
 #include "driver/qor_driver_dlg.h"
 
-#include <QMetaObject>
 #include <algorithm>
 
 #include "driver/control/follow_up.h"
@@ -27,14 +26,12 @@ CQorDriverDlg::~CQorDriverDlg() {
 }
 
 void CQorDriverDlg::PostMessage(WindowMessage message, std::int32_t wParam) {
-  QMetaObject::invokeMethod(this, [this, message, wParam] { OnWindowMessage(message, wParam); },
-                            Qt::QueuedConnection);
+  m_WindowThread.Post([this, message, wParam] { OnWindowMessage(message, wParam); });
 }
 
 void CQorDriverDlg::PostTicketFile(int notificationType, std::string folderPath) {
-  QMetaObject::invokeMethod(
-      this, [this, notificationType, path = std::move(folderPath)] { OnTicketFile(notificationType, path); },
-      Qt::QueuedConnection);
+  m_WindowThread.Post(
+      [this, notificationType, path = std::move(folderPath)] { OnTicketFile(notificationType, path); });
 }
 
 void CQorDriverDlg::PostClose() { PostMessage(WindowMessage::WM_CLOSE); }
@@ -54,11 +51,11 @@ void CQorDriverDlg::OnFolderNotify(const std::string& path, std::int16_t type) {
 }
 
 void CQorDriverDlg::JobThreadEnded(CJobThreadIdentity thread) {
-  QMetaObject::invokeMethod(this, [this, thread] { OnJobThreadEnd(thread); }, Qt::QueuedConnection);
+  m_WindowThread.Post([this, thread] { OnJobThreadEnd(thread); });
 }
 
 void CQorDriverDlg::SheetJobEnded(const CSheetJobOutcome& outcome) {
-  QMetaObject::invokeMethod(this, [this, outcome] { emit SheetJobOutcome(outcome); }, Qt::QueuedConnection);
+  m_WindowThread.Post([this, outcome] { emit SheetJobOutcome(outcome); });
 }
 
 void CQorDriverDlg::OnWindowMessage(WindowMessage message, std::int32_t wParam) {
@@ -146,8 +143,7 @@ ControlStatus CQorDriverDlg::WaitIODirect(CEcrContext& ecr, const std::string& c
 }
 
 void CQorDriverDlg::ShowSheetStatus(const std::string& text) {
-  QMetaObject::invokeMethod(
-      this, [this, text] { m_ReportDisplay.ShowStatus(text); }, Qt::QueuedConnection);
+  m_WindowThread.Post([this, text] { m_ReportDisplay.ShowStatus(text); });
 }
 
 std::string CQorDriverDlg::MessageText(int number) const { return LoadMessage(std::to_string(number)); }

@@ -2,7 +2,8 @@
 // CQorDriverDlg: the driver object. It lives on the window thread (the Qt event loop of the main
 // thread) and owns what the driver is made of: the control, the register list, the job threads, the
 // ticket folders and the settings. Everything that changes its state runs on that thread; other
-// threads reach it only by posting messages (queued calls) or through the read-only views below.
+// threads reach it only by posting messages (calls posted to the window thread) or through the
+// read-only views below.
 //
 // Its operations are spread over files by job: start-up (driver_startup.cpp), shutdown
 // (driver_shutdown.cpp), the posted messages and the views other parts use (qor_driver_dlg.cpp).
@@ -31,6 +32,7 @@
 #include "driver/message_box.h"
 #include "driver/tickets/ticket_intake.h"
 #include "driver/window_messages.h"
+#include "platform/qt_window_thread.h"
 
 namespace platform {
 class Store;
@@ -186,6 +188,8 @@ class CQorDriverDlg final : public QObject,
   void ShowMessage(const char* number);
 
   CDriverEnvironment m_Environment;
+  // Posting to the window thread; what is still queued when the driver object goes is dropped.
+  platform::CQtWindowThread m_WindowThread;
   std::string m_BaseDirectory;
   CControlChoice m_ControlChoice;
   std::unique_ptr<CQor> m_Qor;

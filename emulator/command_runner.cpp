@@ -42,14 +42,14 @@ void CCommandRunner::FinishPrinting() {
   m_Printed.clear();
 }
 
-void CCommandRunner::QueueEvent(std::string logEntry, std::function<void(driver::IFiscalControlEvents&)> deliver) {
+void CCommandRunner::QueueEvent(std::string logEntry, std::function<void(control_api::IFiscalControlEvents&)> deliver) {
   m_Engine.m_Outbox.push_back({std::move(logEntry), std::move(deliver)});
 }
 
 void CCommandRunner::QueueDirectIOEvent(std::int32_t result, const std::string& text) {
   const int number = m_Ecr.m_Number;
   QueueEvent("event DirectIOEvent " + std::to_string(number) + " " + std::to_string(result),
-             [number, result, text](driver::IFiscalControlEvents& sink) { sink.DirectIOEvent(number, result, text); });
+             [number, result, text](control_api::IFiscalControlEvents& sink) { sink.DirectIOEvent(number, result, text); });
 }
 
 void CCommandRunner::RunWrite(const CPendingCommand& command) {
@@ -61,7 +61,7 @@ void CCommandRunner::RunWrite(const CPendingCommand& command) {
   const std::int32_t job = command.m_Job;
   QueueEvent("event OutputCompleteEvent " + std::to_string(number) + " " + std::to_string(job) + " " +
                  std::to_string(result),
-             [number, job, result](driver::IFiscalControlEvents& sink) { sink.OutputCompleteEvent(number, job, result); });
+             [number, job, result](control_api::IFiscalControlEvents& sink) { sink.OutputCompleteEvent(number, job, result); });
 }
 
 // An unknown command was refused at the call (203): it is only journalled and never completes.
@@ -95,7 +95,7 @@ void CCommandRunner::RunReport(const CPendingCommand& command) {
   const int number = m_Ecr.m_Number;
   const std::int32_t code = 51 + command.m_Code;
   QueueEvent("event ReportSavedEvent " + std::to_string(number) + " " + path,
-             [number, code, path](driver::IFiscalControlEvents& sink) { sink.ReportSavedEvent(number, code, path); });
+             [number, code, path](control_api::IFiscalControlEvents& sink) { sink.ReportSavedEvent(number, code, path); });
 }
 
 // A zero-set always prints; without PRINT it is also saved as a report file.
@@ -109,7 +109,7 @@ void CCommandRunner::RunZeroSet(const CPendingCommand& command) {
     const std::int32_t code = 80 + command.m_Code;
     if (!path.empty())
       QueueEvent("event ReportSavedEvent " + std::to_string(number) + " " + path,
-                 [number, code, path](driver::IFiscalControlEvents& sink) { sink.ReportSavedEvent(number, code, path); });
+                 [number, code, path](control_api::IFiscalControlEvents& sink) { sink.ReportSavedEvent(number, code, path); });
   }
   QueueDirectIOEvent(kResultOk, "OK");
 }
@@ -129,7 +129,7 @@ void CCommandRunner::RunHistory() {
   if (path.empty()) return QueueNotSaved();
   const int number = m_Ecr.m_Number;
   QueueEvent("event HistorySavedEvent " + std::to_string(number) + " " + path,
-             [number, path](driver::IFiscalControlEvents& sink) { sink.HistorySavedEvent(number, path); });
+             [number, path](control_api::IFiscalControlEvents& sink) { sink.HistorySavedEvent(number, path); });
 }
 
 void CCommandRunner::RunRollback() {

@@ -32,7 +32,7 @@ class CCommandRunner final : public ICommandHost {
   void RunRollback();
   void FinishPrinting();
   std::string SaveReportFile(const std::string& name, const std::vector<std::string>& lines);
-  void QueueEvent(std::string logEntry, std::function<void(driver::IFiscalControlEvents&)> deliver);
+  void QueueEvent(std::string logEntry, std::function<void(control_api::IFiscalControlEvents&)> deliver);
   void QueueDirectIOEvent(std::int32_t result, const std::string& text);
   void QueueNotSaved();
 

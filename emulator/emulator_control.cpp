@@ -5,15 +5,15 @@
 
 namespace emulator {
 
-CEmulatorControl::CEmulatorControl(const std::string& baseDirectory, QObject* parent)
-    : QObject(parent), m_Engine(std::make_unique<CEmulatorEngine>(baseDirectory)) {}
+CEmulatorControl::CEmulatorControl(const std::string& baseDirectory)
+    : m_Engine(std::make_unique<CEmulatorEngine>(baseDirectory)) {}
 
 CEmulatorControl::~CEmulatorControl() {
   m_Engine->Close();
   m_Engine->SetEventSink(nullptr);
 }
 
-void CEmulatorControl::SetEventSink(driver::IFiscalControlEvents* sink) { m_Engine->SetEventSink(sink); }
+void CEmulatorControl::SetEventSink(control_api::IFiscalControlEvents* sink) { m_Engine->SetEventSink(sink); }
 
 void CEmulatorControl::SetBooleanProperty(int dispid, bool value) {
   std::lock_guard guard(m_PropertyLock);
@@ -29,33 +29,33 @@ bool CEmulatorControl::GetBooleanProperty(int dispid) const {
 std::string CEmulatorControl::GetReportFolder() const { return m_Engine->ReportFolder(); }
 void CEmulatorControl::SetReportFolder(const std::string& folder) { m_Engine->SetReportFolder(folder); }
 
-driver::ControlStatus CEmulatorControl::Open(const std::string&) { return m_Engine->Open(); }
-driver::ControlStatus CEmulatorControl::Close() {
+control_api::ControlStatus CEmulatorControl::Open(const std::string&) { return m_Engine->Open(); }
+control_api::ControlStatus CEmulatorControl::Close() {
   m_Engine->CallLog().Add("Close");
   return m_Engine->Close();
 }
 
-driver::ControlStatus CEmulatorControl::Write(std::int32_t ecr, std::int32_t, const std::string& element,
+control_api::ControlStatus CEmulatorControl::Write(std::int32_t ecr, std::int32_t, const std::string& element,
                                               std::int32_t& job) {
   return m_Engine->Write(ecr, element, job);
 }
 
-driver::ControlStatus CEmulatorControl::Request(std::int32_t ecr, std::int32_t code, std::string& text) {
+control_api::ControlStatus CEmulatorControl::Request(std::int32_t ecr, std::int32_t code, std::string& text) {
   return m_Engine->Request(ecr, code, text);
 }
 
-driver::ControlStatus CEmulatorControl::IODirect(std::int32_t ecr, const std::string& command, std::int16_t) {
+control_api::ControlStatus CEmulatorControl::IODirect(std::int32_t ecr, const std::string& command, std::int16_t) {
   return m_Engine->IODirect(ecr, command);
 }
 
-driver::ControlStatus CEmulatorControl::ClearOutput(std::int32_t ecr) { return m_Engine->ClearOutput(ecr); }
+control_api::ControlStatus CEmulatorControl::ClearOutput(std::int32_t ecr) { return m_Engine->ClearOutput(ecr); }
 
-driver::ControlStatus CEmulatorControl::BeginJob(std::int32_t ecr) {
+control_api::ControlStatus CEmulatorControl::BeginJob(std::int32_t ecr) {
   m_Engine->CallLog().Add("BeginJob " + std::to_string(ecr));
   return m_Engine->CheckRegister(ecr);
 }
 
-driver::ControlStatus CEmulatorControl::EndJob(std::int32_t ecr) {
+control_api::ControlStatus CEmulatorControl::EndJob(std::int32_t ecr) {
   m_Engine->CallLog().Add("EndJob " + std::to_string(ecr));
   return m_Engine->CheckRegister(ecr);
 }

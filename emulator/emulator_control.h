@@ -6,42 +6,41 @@
 // below) causes while the driver runs. Methods may be called from any thread; events come from the
 // emulator's own worker thread.
 
-#include <QObject>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "driver/control/fiscal_control.h"
+#include "control_api/fiscal_control.h"
 
 namespace emulator {
 
 class CEmulatorEngine;
 
-class CEmulatorControl final : public QObject, public driver::IFiscalControl {
-  Q_OBJECT
-  Q_INTERFACES(driver::IFiscalControl)
+class CEmulatorControl : public control_api::IFiscalControl {
  public:
   // baseDirectory holds "QorEmulator.ini", "Journal/" and by default "Reports/"; empty = current folder.
-  explicit CEmulatorControl(const std::string& baseDirectory = {}, QObject* parent = nullptr);
+  explicit CEmulatorControl(const std::string& baseDirectory = {});
   ~CEmulatorControl() override;
+  CEmulatorControl(const CEmulatorControl&) = delete;
+  CEmulatorControl& operator=(const CEmulatorControl&) = delete;
 
-  void SetEventSink(driver::IFiscalControlEvents* sink) override;
+  void SetEventSink(control_api::IFiscalControlEvents* sink) override;
   void SetBooleanProperty(int dispid, bool value) override;
   bool GetBooleanProperty(int dispid) const override;
   std::string GetReportFolder() const override;
   void SetReportFolder(const std::string& folder) override;
 
-  driver::ControlStatus Open(const std::string& argument) override;
-  driver::ControlStatus Close() override;
-  driver::ControlStatus Write(std::int32_t ecr, std::int32_t mode, const std::string& element,
+  control_api::ControlStatus Open(const std::string& argument) override;
+  control_api::ControlStatus Close() override;
+  control_api::ControlStatus Write(std::int32_t ecr, std::int32_t mode, const std::string& element,
                               std::int32_t& job) override;
-  driver::ControlStatus Request(std::int32_t ecr, std::int32_t code, std::string& text) override;
-  driver::ControlStatus IODirect(std::int32_t ecr, const std::string& command, std::int16_t argument) override;
-  driver::ControlStatus ClearOutput(std::int32_t ecr) override;
-  driver::ControlStatus BeginJob(std::int32_t ecr) override;
-  driver::ControlStatus EndJob(std::int32_t ecr) override;
+  control_api::ControlStatus Request(std::int32_t ecr, std::int32_t code, std::string& text) override;
+  control_api::ControlStatus IODirect(std::int32_t ecr, const std::string& command, std::int16_t argument) override;
+  control_api::ControlStatus ClearOutput(std::int32_t ecr) override;
+  control_api::ControlStatus BeginJob(std::int32_t ecr) override;
+  control_api::ControlStatus EndJob(std::int32_t ecr) override;
 
   // Faults of one register, each announced by a StatusUpdateEvent. Paper out, a generic error and
   // not operating hold output until cleared; a register that does not answer loses what it is sent.

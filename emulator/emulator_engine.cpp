@@ -42,7 +42,7 @@ CEmulatorEngine::~CEmulatorEngine() {
   if (m_WakeDescriptor >= 0) ::close(m_WakeDescriptor);
 }
 
-void CEmulatorEngine::SetEventSink(driver::IFiscalControlEvents* sink) {
+void CEmulatorEngine::SetEventSink(control_api::IFiscalControlEvents* sink) {
   // Waits for an event being delivered to the old sink to end.
   std::lock_guard guard(m_SinkLock);
   m_Sink = sink;
@@ -181,7 +181,7 @@ std::int32_t CEmulatorEngine::Request(std::int32_t ecr, std::int32_t code, std::
   m_CallLog.Add("Request " + std::to_string(ecr) + " " + std::to_string(code));
   std::unique_lock guard(m_StateLock);
   if (!m_Open) return kStatusNotOpen;
-  if (ecr == driver::kRequestRegisterListEcr && code == driver::kRequestRegisterList) {
+  if (ecr == control_api::kRequestRegisterListEcr && code == control_api::kRequestRegisterList) {
     std::vector<std::pair<int, int>> list;
     for (int number : m_Order) list.emplace_back(number, m_Registers.at(number).m_Type);
     text = RegisterListText(list);
@@ -190,7 +190,7 @@ std::int32_t CEmulatorEngine::Request(std::int32_t ecr, std::int32_t code, std::
   const CRegister* found = Find(ecr);
   if (found == nullptr) return kStatusUnknownRegister;
   if (found->m_Faults.m_NoAnswer) return kStatusNoAnswer;
-  if (code == driver::kRequestStatus) {
+  if (code == control_api::kRequestStatus) {
     text = StatusText(*found);
     return kStatusOk;
   }
@@ -204,17 +204,17 @@ std::int32_t CEmulatorEngine::QueueRequest(std::int32_t ecr, std::int32_t code, 
   CPendingCommand command;
   command.m_Ecr = ecr;
   command.m_Print = PrintRequested(text);
-  if (code == driver::kRequestHistory) {
+  if (code == control_api::kRequestHistory) {
     command.m_Kind = CommandKind::kHistory;
-  } else if (code == driver::kRequestHistoryRollback) {
+  } else if (code == control_api::kRequestHistoryRollback) {
     command.m_Kind = CommandKind::kRollback;
-  } else if (code >= driver::kRequestReportBase && code < driver::kRequestReportBase + 8) {
+  } else if (code >= control_api::kRequestReportBase && code < control_api::kRequestReportBase + 8) {
     command.m_Kind = CommandKind::kReport;
-    command.m_Code = code - driver::kRequestReportBase;
+    command.m_Code = code - control_api::kRequestReportBase;
     command.m_Prints = command.m_Print;
-  } else if (code >= driver::kRequestZeroSetBase && code < driver::kRequestZeroSetBase + 6) {
+  } else if (code >= control_api::kRequestZeroSetBase && code < control_api::kRequestZeroSetBase + 6) {
     command.m_Kind = CommandKind::kZeroSet;
-    command.m_Code = code - driver::kRequestZeroSetBase;
+    command.m_Code = code - control_api::kRequestZeroSetBase;
     command.m_Prints = true;
   } else {
     return kStatusUnknownRequest;

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "driver/control/fiscal_control.h"
+#include "control_api/fiscal_control.h"
 #include "emulator/call_log.h"
 #include "emulator/memory_file.h"
 #include "emulator/pending_command.h"
@@ -33,7 +33,7 @@ class CEmulatorEngine {
   ~CEmulatorEngine();
 
   const std::string& BaseDirectory() const { return m_BaseDirectory; }
-  void SetEventSink(driver::IFiscalControlEvents* sink);
+  void SetEventSink(control_api::IFiscalControlEvents* sink);
   std::string ReportFolder() const;
   void SetReportFolder(const std::string& folder);
 
@@ -54,7 +54,7 @@ class CEmulatorEngine {
   // Used by the worker's command runner.
   struct CEvent {
     std::string m_LogEntry;
-    std::function<void(driver::IFiscalControlEvents&)> m_Deliver;
+    std::function<void(control_api::IFiscalControlEvents&)> m_Deliver;
   };
 
  private:
@@ -94,7 +94,7 @@ class CEmulatorEngine {
   std::int32_t m_NextJob = 1;
 
   std::recursive_mutex m_SinkLock;  // held while an event is delivered
-  driver::IFiscalControlEvents* m_Sink = nullptr;
+  control_api::IFiscalControlEvents* m_Sink = nullptr;
 
   int m_WakeDescriptor = -1;
   std::unique_ptr<CSettingsWatch> m_Watch;

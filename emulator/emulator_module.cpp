@@ -5,13 +5,10 @@
 #include <filesystem>
 #include <string>
 
-#include "driver/control/fiscal_control.h"
-#include "emulator/emulator_control.h"
-
 namespace emulator {
 namespace {
 
-std::string ClassKey() { return std::string("HKEY_CLASSES_ROOT\\CLSID\\") + driver::kFiscalControlClassId; }
+std::string ClassKey() { return std::string("HKEY_CLASSES_ROOT\\CLSID\\") + control_api::kFiscalControlClassId; }
 
 // The folder of this module's file: the control's base directory.
 std::string ModuleFolder() {
@@ -36,8 +33,8 @@ long CEmulatorModule::DllUnregisterServer(platform::IRegistryWriter& store) {
 }
 
 QObject* CEmulatorModule::CreateInstance(std::string_view classId) {
-  if (classId != driver::kFiscalControlClassId) return nullptr;
-  auto* control = new CEmulatorControl(ModuleFolder());
+  if (classId != control_api::kFiscalControlClassId) return nullptr;
+  auto* control = new CEmulatorControlObject(ModuleFolder());
   ++m_LiveObjects;
   QObject::connect(control, &QObject::destroyed, this, [this] { --m_LiveObjects; }, Qt::DirectConnection);
   return control;

@@ -87,7 +87,7 @@ void CEmulatorEngine::Announce(CRegister& ecr) {
   announced = status;
   const int number = ecr.m_Number;
   m_Outbox.push_back({"event StatusUpdateEvent " + std::to_string(number),
-                      [number, status](driver::IFiscalControlEvents& sink) { sink.StatusUpdateEvent(number, status); }});
+                      [number, status](control_api::IFiscalControlEvents& sink) { sink.StatusUpdateEvent(number, status); }});
 }
 
 void CEmulatorEngine::Emit(std::unique_lock<std::mutex>& stateLock) {

@@ -1,7 +1,5 @@
 #include "driver/control/follow_up.h"
 
-#include <QMetaObject>
-
 namespace driver {
 
 void HandleStatusAlert(IFiscalControl& control, std::int32_t ecr, const CReportDisplay& display,
@@ -10,12 +8,12 @@ void HandleStatusAlert(IFiscalControl& control, std::int32_t ecr, const CReportD
   display.ShowStatus(alertText);
 }
 
-CQueuedFollowUps::CQueuedFollowUps(IFiscalControl& control, const CReportDisplay& display, QObject* parent)
-    : QObject(parent), m_Control(control), m_Display(display) {}
+CQueuedFollowUps::CQueuedFollowUps(IFiscalControl& control, const CReportDisplay& display,
+                                   platform::IWindowThread& windowThread)
+    : m_Control(control), m_Display(display), m_WindowThread(windowThread) {}
 
 void CQueuedFollowUps::PostStatusAlert(std::int32_t ecr) {
-  QMetaObject::invokeMethod(
-      this, [this, ecr] { HandleStatusAlert(m_Control, ecr, m_Display, m_StatusAlertText); }, Qt::QueuedConnection);
+  m_WindowThread.Post([this, ecr] { HandleStatusAlert(m_Control, ecr, m_Display, m_StatusAlertText); });
 }
 
 }  // namespace driver

@@ -1,14 +1,14 @@
 #pragma once
 // The handling of the follow-up message the event handlers post (WM_STATUSALERT), and a poster that
-// queues it to the thread of a QObject.
+// posts it to the window thread.
 
-#include <QObject>
 #include <cstdint>
 #include <string>
 
 #include "driver/control/driver_links.h"
 #include "driver/control/fiscal_control.h"
 #include "driver/control/report_display.h"
+#include "platform/window_thread.h"
 
 namespace driver {
 
@@ -19,11 +19,11 @@ inline constexpr const char* kStatusAlertCommand = "0;*4;*3;+1;";
 // of the catalogue, shown in the sheet's status line while the sheet is open.
 void HandleStatusAlert(IFiscalControl& control, std::int32_t ecr, const CReportDisplay& display,
                        const std::string& alertText);
-// Queues each follow-up to the thread this object lives on, as posting a window message does.
-class CQueuedFollowUps final : public QObject, public IFollowUpPoster {
-  Q_OBJECT
+// Posts each follow-up to the window thread, as posting a window message does. The posted calls refer
+// to this object, which must outlive them.
+class CQueuedFollowUps final : public IFollowUpPoster {
  public:
-  CQueuedFollowUps(IFiscalControl& control, const CReportDisplay& display, QObject* parent = nullptr);
+  CQueuedFollowUps(IFiscalControl& control, const CReportDisplay& display, platform::IWindowThread& windowThread);
 
   // Message "11" in the current language; set by the driver once its catalogue is loaded.
   void SetStatusAlertText(std::string text) { m_StatusAlertText = std::move(text); }
@@ -33,6 +33,7 @@ class CQueuedFollowUps final : public QObject, public IFollowUpPoster {
  private:
   IFiscalControl& m_Control;
   const CReportDisplay& m_Display;
+  platform::IWindowThread& m_WindowThread;
   std::string m_StatusAlertText;
 };
 

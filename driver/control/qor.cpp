@@ -1,7 +1,5 @@
 #include "driver/control/qor.h"
 
-#include <QMetaObject>
-#include <QThread>
 #include <memory>
 
 namespace driver {
@@ -15,7 +13,8 @@ struct CPendingReply {
 
 }  // namespace
 
-CQor::CQor(IFiscalControl& control, QObject* parent) : QObject(parent), m_Control(control) {
+CQor::CQor(IFiscalControl& control, platform::IWindowThread& windowThread)
+    : m_Control(control), m_WindowThread(windowThread) {
   m_Control.SetEventSink(this);
 }
 
@@ -54,49 +53,26 @@ ControlStatus CQor::ClearOutput(std::int32_t ecr) { return m_Control.ClearOutput
 ControlStatus CQor::BeginJob(std::int32_t ecr) { return m_Control.BeginJob(ecr); }
 ControlStatus CQor::EndJob(std::int32_t ecr) { return m_Control.EndJob(ecr); }
 
-bool CQor::OnOwnThread() const { return QThread::currentThread() == thread(); }
-
+// Each event is its own posted call, so the window thread handles them in the order they were raised.
 template <class Delivery>
 void CQor::Queue(Delivery delivery) {
-  if (OnOwnThread()) {
+  if (m_WindowThread.IsCurrent()) {
     if (m_Sink != nullptr) delivery(*m_Sink);
     return;
   }
-  Enqueue([this, delivery] { if (m_Sink != nullptr) delivery(*m_Sink); });
-}
-
-// One posted call per event wakes the event loop; it delivers every event queued so far, so a later
-// posted call may find its event already delivered.
-void CQor::Enqueue(std::function<void()> delivery) {
-  {
-    std::lock_guard guard(m_QueueLock);
-    m_Queued.push_back(std::move(delivery));
-  }
-  QMetaObject::invokeMethod(this, [this] { DeliverQueued(); }, Qt::QueuedConnection);
-}
-
-// One at a time and outside the lock: a handler may raise the next event itself.
-void CQor::DeliverQueued() {
-  for (;;) {
-    std::function<void()> delivery;
-    {
-      std::lock_guard guard(m_QueueLock);
-      if (m_Queued.empty()) return;
-      delivery = std::move(m_Queued.front());
-      m_Queued.pop_front();
-    }
-    delivery();
-  }
+  m_WindowThread.Post([this, delivery] {
+    if (m_Sink != nullptr) delivery(*m_Sink);
+  });
 }
 
 template <class Ask>
 void CQor::AskForReply(Ask ask, std::optional<std::string>& reply) {
-  if (OnOwnThread()) {
+  if (m_WindowThread.IsCurrent()) {
     if (m_Sink != nullptr) ask(*m_Sink, reply);
     return;
   }
   auto pending = std::make_shared<CPendingReply>();
-  Enqueue([this, ask, pending] {
+  m_WindowThread.Post([this, ask, pending] {
     std::optional<std::string> answer;
     if (m_Sink != nullptr && !m_Closing.load()) ask(*m_Sink, answer);
     std::lock_guard guard(m_ReplyLock);

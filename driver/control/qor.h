@@ -1,32 +1,32 @@
 #pragma once
 // CQor: the driver's wrapper of the fiscal control. It forwards every property and method to the
-// wrapped control and moves every event of the control onto the thread this object lives on (the
-// window thread): events raised on that thread are handled at once, events from other threads are
-// queued to it, in the order raised. The window thread handles them when it returns to its event loop
-// (it never pauses: nothing waits on it). DataEvent and RequestEvent need their reply before the
-// control goes on, so off the window thread their caller waits for the queued handler; Close (or
-// destruction) releases such a waiting caller with no reply, so a control that stops its own threads
-// cannot wait on the window thread.
+// wrapped control and moves every event of the control onto the window thread: events raised on that
+// thread are handled at once, events from other threads are posted to it, in the order raised. The
+// window thread handles them when it returns to its loop (it never pauses: nothing waits on it).
+// DataEvent and RequestEvent need their reply before the control goes on, so off the window thread
+// their caller waits for the posted handler; Close (or destruction) releases such a waiting caller
+// with no reply, so a control that stops its own threads cannot wait on the window thread.
+//
+// Calls posted by the wrapper refer to it: it must outlive what it has posted, as a member of the
+// window thread's owner does (the window thread drops what is still queued when it goes).
 
-#include <QObject>
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
-#include <deque>
-#include <functional>
 #include <mutex>
 
 #include "driver/control/fiscal_control.h"
+#include "platform/window_thread.h"
 
 namespace driver {
 
-class CQor final : public QObject, public IFiscalControl, private IFiscalControlEvents {
-  Q_OBJECT
+class CQor final : public IFiscalControl, private IFiscalControlEvents {
  public:
-  explicit CQor(IFiscalControl& control, QObject* parent = nullptr);
+  CQor(IFiscalControl& control, platform::IWindowThread& windowThread);
   ~CQor() override;
+  CQor(const CQor&) = delete;
+  CQor& operator=(const CQor&) = delete;
 
-  // The handler of the events, called on this object's thread.
+  // The handler of the events, called on the window thread.
   void SetEventSink(IFiscalControlEvents* sink) override;
 
   void SetBooleanProperty(int dispid, bool value) override;
@@ -53,22 +53,17 @@ class CQor final : public QObject, public IFiscalControl, private IFiscalControl
   void ReportSavedEvent(std::int32_t ecr, std::int32_t n, const std::string& path) override;
   void HistorySavedEvent(std::int32_t ecr, const std::string& path) override;
 
-  bool OnOwnThread() const;
   template <class Delivery>
   void Queue(Delivery delivery);
-  void Enqueue(std::function<void()> delivery);
-  // Hands every queued event to the handler, oldest first.
-  void DeliverQueued();
   // Runs ask (which fills the reply) on the window thread and waits for it, unless released by Close.
   template <class Ask>
   void AskForReply(Ask ask, std::optional<std::string>& reply);
   void ReleaseWaitingCallers();
 
   IFiscalControl& m_Control;
-  IFiscalControlEvents* m_Sink = nullptr;  // touched on this object's thread only
+  platform::IWindowThread& m_WindowThread;
+  IFiscalControlEvents* m_Sink = nullptr;  // touched on the window thread only
   std::atomic<bool> m_Closing{false};
-  std::mutex m_QueueLock;
-  std::deque<std::function<void()>> m_Queued;
   std::mutex m_ReplyLock;
   std::condition_variable m_ReplyReady;
 };

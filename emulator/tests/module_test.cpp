@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "driver/control/fiscal_control.h"
+#include "control_api/fiscal_control_plugin.h"
 #include "platform/component_module.h"
 #include "platform/store.h"
 #include "testsupport/temp_folder.h"
@@ -15,7 +15,7 @@
 namespace emulator {
 namespace {
 
-const std::string kClassKey = std::string("HKEY_CLASSES_ROOT\\CLSID\\") + driver::kFiscalControlClassId;
+const std::string kClassKey = std::string("HKEY_CLASSES_ROOT\\CLSID\\") + control_api::kFiscalControlClassId;
 
 TEST(EmulatorModule, RegistersItselfAndMakesControlsWhoseBaseIsItsFolder) {
   testsupport::TempFolder folder;
@@ -31,10 +31,10 @@ TEST(EmulatorModule, RegistersItselfAndMakesControlsWhoseBaseIsItsFolder) {
   EXPECT_EQ(std::string(QOR_EMULATOR_MODULE_PATH), store.GetValue(kClassKey + "\\InprocServer32", "").value_or(""));
 
   EXPECT_EQ(nullptr, module->CreateInstance("{00000000-0000-0000-0000-000000000000}"));
-  std::unique_ptr<QObject> object(module->CreateInstance(driver::kFiscalControlClassId));
+  std::unique_ptr<QObject> object(module->CreateInstance(control_api::kFiscalControlClassId));
   ASSERT_NE(nullptr, object);
   EXPECT_FALSE(module->DllCanUnloadNow());
-  auto* control = qobject_cast<driver::IFiscalControl*>(object.get());
+  auto* control = qobject_cast<control_api::IFiscalControl*>(object.get());
   ASSERT_NE(nullptr, control);
   const std::string moduleFolder = std::filesystem::path(QOR_EMULATOR_MODULE_PATH).parent_path().string();
   EXPECT_EQ(moduleFolder + "/Reports", control->GetReportFolder());

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/control/fiscal_control.h"
+#include "control_api/fiscal_control.h"
 
 namespace emulator::testing {
 
@@ -23,7 +23,7 @@ struct CRecordedEvent {
   std::int32_t m_Result = 0;
 };
 
-class CRecordingSink final : public driver::IFiscalControlEvents {
+class CRecordingSink final : public control_api::IFiscalControlEvents {
  public:
   // Replies for a data question, handed out in order; when they run out the question gets no reply.
   void Script(const std::string& question, std::vector<std::string> replies);

@@ -1,8 +1,5 @@
 #include "driver/control/testing/control_rig.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
-#include <QThread>
 #include <chrono>
 #include <filesystem>
 #include <stdexcept>
@@ -12,34 +9,15 @@
 #include "driver/control/register_list.h"
 
 namespace driver {
-namespace {
-
-// Queued calls need an application object; a test program without one gets it here, once.
-void EnsureApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  static int argc = 1;
-  static char name[] = "qor-control-rig";
-  static char* argv[] = {name, nullptr};
-  static QCoreApplication* application = new QCoreApplication(argc, argv);
-  (void)application;
-}
-
-}  // namespace
 
 CControlRig::CControlRig(const std::string& baseDirectory)
     : m_BaseDirectory(baseDirectory), m_TicketRoot(baseDirectory + "/Tickets") {
-  EnsureApplication();
   m_Emulator = std::make_unique<emulator::CEmulatorControl>(baseDirectory);
   m_Emulator->RecordCalls();
-  m_Qor = std::make_unique<CQor>(*m_Emulator);
-  m_FollowUps = std::make_unique<CQueuedFollowUps>(*m_Qor, m_Display);
+  m_Qor = std::make_unique<CQor>(*m_Emulator, m_WindowThread);
+  m_FollowUps = std::make_unique<CQueuedFollowUps>(*m_Qor, m_Display, m_WindowThread);
   m_FollowUps->SetStatusAlertText("ECR status alert");
   m_Events = std::make_unique<CControlEvents>(*this, *m_FollowUps, m_Display);
-  m_WindowThread = std::make_unique<QThread>();
-  m_WindowThread->setObjectName("window thread");
-  m_Qor->moveToThread(m_WindowThread.get());
-  m_FollowUps->moveToThread(m_WindowThread.get());
-  m_WindowThread->start();
   RunOnWindowThread([this] { StartUp(); });
   WaitForFirstStatus();
 }
@@ -47,8 +25,7 @@ CControlRig::CControlRig(const std::string& baseDirectory)
 CControlRig::~CControlRig() {
   for (auto& ecr : m_Registers) ecr->Cancel();
   m_Qor->Close();
-  m_WindowThread->quit();
-  m_WindowThread->wait();
+  m_WindowThread.Stop();
   m_Qor.reset();
   m_FollowUps.reset();
   m_Emulator.reset();
@@ -119,12 +96,6 @@ std::vector<std::string> CControlRig::SheetStatusLines() const {
   return m_SheetLines;
 }
 
-void CControlRig::RunOnWindowThread(const std::function<void()>& function) {
-  if (QThread::currentThread() == m_WindowThread.get()) {
-    function();
-    return;
-  }
-  QMetaObject::invokeMethod(m_Qor.get(), function, Qt::BlockingQueuedConnection);
-}
+void CControlRig::RunOnWindowThread(const std::function<void()>& function) { m_WindowThread.Run(function); }
 
 }  // namespace driver

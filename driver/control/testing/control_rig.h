@@ -1,7 +1,7 @@
 #pragma once
 // CControlRig: the control as the driver holds it, for tests of the parts that talk to registers.
 // It builds the register emulator in a base directory, wraps it in CQor with the event handlers and
-// the follow-up messages living on a "window thread" of its own (a QThread running an event loop),
+// the follow-up messages on a window thread of its own (a plain thread running posted calls),
 // opens it, builds one CEcrContext per register from the register list, lays out
 // "<base>/Tickets/<n>" and waits for each register's first status. Tests then call Control() from
 // their own thread, as job threads do, and wait on the CEcrContext flags.
@@ -23,8 +23,7 @@
 #include "driver/control/fiscal_control.h"
 #include "driver/control/report_display.h"
 #include "emulator/emulator_control.h"
-
-class QThread;
+#include "testsupport/plain_window_thread.h"
 
 namespace driver {
 
@@ -78,7 +77,7 @@ class CControlRig final : public IRegisterDirectory {
   CRigSettings m_Settings;
   CReportDisplay m_Display;
   std::unique_ptr<emulator::CEmulatorControl> m_Emulator;
-  std::unique_ptr<QThread> m_WindowThread;
+  testsupport::CPlainWindowThread m_WindowThread;
   std::unique_ptr<CQor> m_Qor;
   std::unique_ptr<CQueuedFollowUps> m_FollowUps;
   std::unique_ptr<CControlEvents> m_Events;

@@ -3,16 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QThread>
 #include <chrono>
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <thread>
 
 #include "driver/control/qor.h"
 #include "driver/control/testing/control_rig.h"
 #include "emulator/emulator_control.h"
+#include "testsupport/plain_window_thread.h"
 #include "testsupport/temp_folder.h"
 
 namespace driver {
@@ -40,7 +40,7 @@ class CThreadRecordingSink final : public IFiscalControlEvents {
     std::lock_guard guard(m_Lock);
     return m_Names;
   }
-  std::vector<QThread*> Threads() {
+  std::vector<std::thread::id> Threads() {
     std::lock_guard guard(m_Lock);
     return m_Threads;
   }
@@ -50,48 +50,26 @@ class CThreadRecordingSink final : public IFiscalControlEvents {
   void Record(const std::string& name) {
     std::lock_guard guard(m_Lock);
     m_Names.push_back(name);
-    m_Threads.push_back(QThread::currentThread());
+    m_Threads.push_back(std::this_thread::get_id());
     m_Changed.notify_all();
   }
   std::mutex m_Lock;
   std::condition_variable m_Changed;
   std::vector<std::string> m_Names;
-  std::vector<QThread*> m_Threads;
+  std::vector<std::thread::id> m_Threads;
 };
 
-// A window thread's event loop needs an application object.
-void EnsureApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  static int argc = 1;
-  static char name[] = "control_tests";
-  static char* argv[] = {name, nullptr};
-  static QCoreApplication* application = new QCoreApplication(argc, argv);
-  (void)application;
-}
-
-// Ends the window thread; what it did is then seen by the caller. The promise, set by the thread itself
-// as it finishes, makes that order visible to ThreadSanitizer, which cannot see inside QThread::wait.
-void EndWindowThread(QThread& window) {
-  std::promise<void> ended;
-  QObject::connect(&window, &QThread::finished, [&ended] { ended.set_value(); });
-  window.quit();
-  ended.get_future().wait();
-  window.wait();
-}
-
-// CQor over the emulator with register 1, living on a window thread of its own, with a recording sink.
+// CQor over the emulator with register 1, posting to a window thread of its own, with a recording sink.
 class CQorOnWindowThread {
  public:
-  CQorOnWindowThread() : m_Emulator(m_Base.Path()), m_Qor(std::make_unique<CQor>(m_Emulator)) {
-    EnsureApplication();
+  CQorOnWindowThread() : m_Emulator(m_Base.Path()), m_Qor(std::make_unique<CQor>(m_Emulator, m_Window)) {
     testsupport::WriteFile(m_Base / "QorEmulator.ini", "[Registers]\n1=1\n");  // read at Open
-    m_Qor->SetEventSink(&m_Sink);
-    m_Qor->moveToThread(&m_Window);
-    m_Window.start();
+    m_Window.Run([this] { m_Qor->SetEventSink(&m_Sink); });
+    m_Window.Run([this] { m_WindowId = std::this_thread::get_id(); });
   }
   ~CQorOnWindowThread() {
     m_Qor->Close();
-    EndWindowThread(m_Window);
+    m_Window.Stop();
     m_Qor.reset();
   }
   // Opens the control and waits for the register's first status.
@@ -99,14 +77,15 @@ class CQorOnWindowThread {
 
   CQor& Qor() { return *m_Qor; }
   CThreadRecordingSink& Sink() { return m_Sink; }
-  QThread& Window() { return m_Window; }
+  std::thread::id WindowId() const { return m_WindowId; }
 
  private:
   testsupport::TempFolder m_Base;
   emulator::CEmulatorControl m_Emulator;
-  QThread m_Window;
+  testsupport::CPlainWindowThread m_Window;
   CThreadRecordingSink m_Sink;
   std::unique_ptr<CQor> m_Qor;
+  std::thread::id m_WindowId;
 };
 
 TEST(QorWrapper, EventsArriveOnTheWindowThreadInTheOrderTheyWereRaised) {
@@ -115,7 +94,7 @@ TEST(QorWrapper, EventsArriveOnTheWindowThreadInTheOrderTheyWereRaised) {
   ASSERT_EQ(0, rig.Qor().IODirect(1, "0;*2;+4;*G;*3;", 0));
   ASSERT_TRUE(rig.Sink().WaitForCount(6));
   EXPECT_EQ((std::vector<std::string>{"Status", "Status", "Status", "Data B81", "Status", "DirectIO"}), rig.Sink().Names());
-  for (QThread* thread : rig.Sink().Threads()) EXPECT_EQ(&rig.Window(), thread);
+  for (std::thread::id thread : rig.Sink().Threads()) EXPECT_EQ(rig.WindowId(), thread);
 }
 
 // Shutdown must not hang when the control waits for a reply that the busy window thread cannot give.
