@@ -3,7 +3,6 @@
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
 
-#include <QMetaObject>
 #include <QtGlobal>
 #include <algorithm>
 #include <atomic>
@@ -92,13 +91,9 @@ void QorSpy::StartWorker() {
   link.inotifyFd = m_Inotify.Get();
   link.folders = [this] { return Folders(); };
   link.post = [this](const FolderChange& change) {
-    QMetaObject::invokeMethod(
-        this, [this, path = QByteArray::fromStdString(change.path), type = change.type] { emit Notify(path, type); },
-        Qt::QueuedConnection);
+    m_CreatingThread.Post([this, change] { emit Notify(QByteArray::fromStdString(change.path), change.type); });
   };
-  link.setBuilt = [this](int watched) {
-    QMetaObject::invokeMethod(this, [this, watched] { emit WatchSetBuilt(watched); }, Qt::QueuedConnection);
-  };
+  link.setBuilt = [this](int watched) { m_CreatingThread.Post([this, watched] { emit WatchSetBuilt(watched); }); };
   try {
     m_Thread = std::thread(WatchFolders, std::move(link));
   } catch (const std::system_error& error) {

@@ -1,7 +1,9 @@
 #pragma once
 // QorSpy: the folder watcher object. Interface calls run on the thread that created the object; one
-// worker thread (WatchFolders) per start waits for changes and hands each notification back to this
-// object as a queued call, so Notify is always raised on the creating thread, from its event loop.
+// worker thread (WatchFolders) per start waits for changes and posts each notification back to that
+// thread (platform::CQtWindowThread), so Notify is always raised on the creating thread, from its
+// event loop. The watching itself (watch_folders.h, watch_set.h) is plain C++; this object is its
+// face to the module's client.
 //
 // Choices where the watcher's contract leaves room:
 // - Starting with an empty list builds an empty set and sends no start notification: there is no
@@ -24,6 +26,7 @@
 
 #include "monitor/file_descriptor.h"
 #include "monitor/qor_spy_interface.h"
+#include "platform/qt_window_thread.h"
 
 namespace monitor {
 
@@ -63,6 +66,8 @@ class QorSpy final : public QObject, public IQorSpy {
   FileDescriptor m_StopEvent;
   FileDescriptor m_RescanEvent;
   FileDescriptor m_Inotify;
+  // Notifications posted and not yet raised are dropped with the object.
+  platform::CQtWindowThread m_CreatingThread;
   std::thread m_Thread;
   bool m_Started = false;
 };
