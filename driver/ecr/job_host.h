@@ -30,7 +30,7 @@ struct CSheetJobOutcome {
   std::int32_t m_Code = 0;
   // A direct utility's only (direct_utility.h): the register's answer, or that nothing was sent
   // because the register stayed busy.
-  std::string m_Answer;
+  std::string m_Answer{};
   bool m_RegisterBusy = false;
 };
 
