@@ -57,6 +57,7 @@ void CQorThread::RunDocument(const CJobProgress& progress, int from) {
   CTillJobElements elements(*this);
   std::int32_t code = kCodeSuccess;
   std::string line;
+  m_ElementCount = 0;
   // A zero-family upload is fetched and awaited by the batch end that starts it, so no element waits
   // for an earlier one here.
   while (code == kCodeSuccess && document.NextLine(line)) {
