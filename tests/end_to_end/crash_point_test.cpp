@@ -96,7 +96,9 @@ class CrashPoint : public ::testing::Test {
     ASSERT_TRUE(m_Driver.Start()) << m_Driver.Log();
     const std::optional<std::string> reply = m_Driver.WaitForReply(kind.m_Ecr, name);
     ASSERT_TRUE(reply.has_value()) << m_Driver.Log();
-    for (const char* left : {".mag", ".xmm", ".prg"}) EXPECT_EQ(LeftFiles(kind.m_Ecr, left), 0) << left;
+    for (const char* left : {".mag", ".xmm", ".prg"}) {
+      EXPECT_EQ(LeftFiles(kind.m_Ecr, left), 0) << left;
+    }
     const std::string printed = Journal(kind.m_Ecr).substr(journalBefore.size());
     CheckOutcome(kind.m_Kind, marker, *reply, printed);
     ExpectNextReceiptRuns(kind.m_Ecr);
@@ -117,8 +119,12 @@ class CrashPoint : public ::testing::Test {
       return;
     }
     EXPECT_EQ(reply, "0\n") << printed;
-    if (kind == Kind::kFiscalClosure) EXPECT_EQ(Occurrences(printed, "FISCAL CLOSURE NO."), 1) << printed;
-    if (kind == Kind::kProgramming) EXPECT_GE(Occurrences(printed, marker + "B"), 1) << printed;
+    if (kind == Kind::kFiscalClosure) {
+      EXPECT_EQ(Occurrences(printed, "FISCAL CLOSURE NO."), 1) << printed;
+    }
+    if (kind == Kind::kProgramming) {
+      EXPECT_GE(Occurrences(printed, marker + "B"), 1) << printed;
+    }
   }
 
   // No receipt was left open and the register is free: a receipt on it goes through.
