@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/debug_log.h"
+
 namespace platform {
 namespace {
 
@@ -39,7 +41,11 @@ CFaultPlan& Plan() {
 void FaultPoint(const char* name) {
   CFaultPlan& plan = Plan();
   if (plan.m_Name.empty() || plan.m_Name != name) return;
-  if (plan.m_Passed.fetch_add(1) + 1 == plan.m_At) ::kill(::getpid(), plan.m_Signal);
+  if (plan.m_Passed.fetch_add(1) + 1 != plan.m_At) return;
+  // Said before the signal, so that whoever chose the point knows it was reached even when a stop
+  // lets the ticket be answered before the driver ends.
+  DebugLog("[ZEDO] Fault point [%s:%ld] reached", name, plan.m_At);
+  ::kill(::getpid(), plan.m_Signal);
 }
 
 }  // namespace platform

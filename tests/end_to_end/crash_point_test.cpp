@@ -91,8 +91,10 @@ class CrashPoint : public ::testing::Test {
     const std::string name = "c" + std::to_string(m_Count) + ".txt";
     m_Driver.DropTicket(kind.m_Ecr, name, TicketOf(kind.m_Kind, marker));
     // The point may lie beyond this ticket's life: then the driver simply answers it.
-    ended = EndsOrAnswers(kind.m_Ecr, name);
-    if (!ended) ASSERT_EQ(m_Driver.Stop(), 0) << m_Driver.Log();
+    ended = EndsOrAnswers(kind.m_Ecr, name, crash.m_Point);
+    if (!ended) {
+      ASSERT_EQ(m_Driver.Stop(), 0) << m_Driver.Log();
+    }
     ASSERT_TRUE(m_Driver.Start()) << m_Driver.Log();
     const std::optional<std::string> reply = m_Driver.WaitForReply(kind.m_Ecr, name);
     ASSERT_TRUE(reply.has_value()) << m_Driver.Log();
@@ -139,13 +141,18 @@ class CrashPoint : public ::testing::Test {
     return std::filesystem::exists(path) ? m_Driver.Journal(ecr) : std::string();
   }
 
-  // True once the driver has ended at its fault point, false once it has answered the ticket instead.
-  bool EndsOrAnswers(int ecr, const std::string& name) {
+  // True once the driver has ended at its fault point, false once it has answered the ticket without
+  // reaching it. A stop may answer the ticket before the driver ends: the point's log line tells.
+  bool EndsOrAnswers(int ecr, const std::string& name, const std::string& point) {
     const std::string reply = m_Driver.Folder(ecr) + "/" + name.substr(0, name.size() - 4) + ".rep";
+    const std::string reached = "Fault point [" + point + "] reached";
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < deadline) {
       if (m_Driver.WaitForEnd(std::chrono::milliseconds(50))) return true;
-      if (std::filesystem::exists(reply)) return false;
+      if (!std::filesystem::exists(reply)) continue;
+      if (m_Driver.Log().find(reached) == std::string::npos) return false;
+      EXPECT_TRUE(m_Driver.WaitForEnd(std::chrono::seconds(60))) << "the driver did not end after " << point;
+      return true;
     }
     ADD_FAILURE() << "the driver neither ended nor answered " << name;
     return false;
