@@ -27,6 +27,10 @@ inline constexpr int kControlStartupProperties[] = {3, 5, 4, 9, 26, 27};
 inline constexpr std::int32_t kRequestRegisterListEcr = 123;
 inline constexpr std::int32_t kRequestRegisterList = 6;
 inline constexpr std::int32_t kRequestStatus = 5;
+// The register's counters, answered at once: "#<RECEIPTNO>n</RECEIPTNO><CLOSURENO>n</CLOSURENO>
+// <ZEROSETNO>n</ZEROSETNO>" (receipts closed, fiscal closures and zero-sets made, for the life of the
+// register). A control that does not serve it returns nonzero.
+inline constexpr std::int32_t kRequestCounters = 7;
 inline constexpr std::int32_t kRequestHistory = 13;
 inline constexpr std::int32_t kRequestHistoryRollback = 14;
 inline constexpr std::int32_t kRequestReportBase = 51;   // 51..58

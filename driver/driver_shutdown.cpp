@@ -2,10 +2,18 @@
 // mutexes released, job threads ended, control closed, registers freed, tray icon removed, monitor
 // disconnected, window closed.
 //
-// Threads cannot be killed safely, so step 3 cancels every register's context (each wait of a job
-// returns and the job sends and writes nothing more) and waits a few seconds for the job threads to
-// end. A job that still runs after that is given up: its register and the control stay alive until
+// No ticket is lost or cut in half by a stop: new tickets are no longer taken, jobs still waiting for
+// their register leave without running (their documents stay for the next start), and the element
+// each running job has under way is let finish, for at most m_StopJobWait, while the window thread goes
+// on handling the registers' events. The job then leaves its document and the record of its progress,
+// from which the next start answers it; a job that ends its document meanwhile answers it now.
+//
+// Threads cannot be killed safely, so step 3 then cancels every register's context (each wait of a
+// job returns and the job sends and writes nothing more) and waits a few seconds for the job threads
+// to end. A job that still runs after that is given up: its register and the control stay alive until
 // the process ends, so it never touches freed memory.
+
+#include <QTimer>
 
 #include "driver/ecr/worker_thread.h"
 #include "driver/qor_driver_dlg.h"
@@ -22,7 +30,19 @@ void CQorDriverDlg::OnClose() {
   if (m_TicketIntake) m_TicketIntake->ForgetWaitingTickets();
   for (const auto& ecr : m_EcrList)
     if (!ecr->m_TicketFolder.Empty()) MonitorRemoveFolder(ecr->m_TicketFolder.Get());
+  for (const auto& ecr : m_EcrList) ecr->Stop();
   ReleaseStopMutexes();
+  m_StopDeadline = std::chrono::steady_clock::now() + m_StopJobWait;
+  FinishCloseOnceJobsStopped();
+}
+
+// Runs from the event loop until the running jobs have finished their elements (or the time is up):
+// their completions arrive as events of this thread.
+void CQorDriverDlg::FinishCloseOnceJobsStopped() {
+  if (CWorkerThread::LiveCount() > 0 && std::chrono::steady_clock::now() < m_StopDeadline) {
+    QTimer::singleShot(kStopPollPeriod, this, [this] { FinishCloseOnceJobsStopped(); });
+    return;
+  }
   EndJobThreads();
   CloseControl();
   FreeRegisters();

@@ -44,6 +44,7 @@ void CQorDriverDlg::OnInitDialog() {
   OpenControl();
   BuildRegisterList();
   LayOutTicketFolders();
+  ResumeLeftDocuments();
   m_SelectedRegister = 0;
   StartFolderMonitor();
 }
@@ -121,6 +122,12 @@ void CQorDriverDlg::LayOutTicketFolders() {
     CreateFolder(folder);
     ecr->m_TicketFolder.Set(folder);
   }
+}
+
+// Before the first look at the folders: what an earlier run left cut off is answered first.
+void CQorDriverDlg::ResumeLeftDocuments() {
+  if (m_Closed) return;
+  for (const auto& ecr : m_EcrList) m_TicketIntake->ResumeLeftDocuments(*ecr);
 }
 
 // Step 12. Without a monitor the driver runs on, visible, and tickets are not picked up by themselves.

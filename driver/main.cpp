@@ -37,7 +37,9 @@
 namespace {
 
 // Every wait of the shutdown is bounded; this is the last guard against a control that never returns.
-constexpr std::chrono::seconds kShutdownLimit{30};
+// Beyond the stop's wait for the running elements (20 s) and the few seconds of the rest, well inside
+// the time a service manager gives a stop (systemd: 90 s).
+constexpr std::chrono::seconds kShutdownLimit{45};
 
 bool HasArgument(int argc, char** argv, const char* argument) {
   for (int i = 1; i < argc; ++i)

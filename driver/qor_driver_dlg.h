@@ -124,6 +124,10 @@ class CQorDriverDlg final : public QObject,
   bool JobsAbandoned() const { return m_JobsAbandoned; }
   // How long the shutdown waits for running job threads (a few seconds; tests shorten it).
   void SetShutdownJobWait(std::chrono::milliseconds limit) { m_ShutdownJobWait = limit; }
+  // How long a stop waits for the running jobs to finish the element they have under way (20 s).
+  void SetStopJobWait(std::chrono::milliseconds limit) { m_StopJobWait = limit; }
+  static constexpr std::chrono::milliseconds kStopJobWait{20000};
+  static constexpr std::chrono::milliseconds kStopPollPeriod{20};
 
   // ITicketHost
   bool IsServiceSuspended() const override { return m_ServiceSuspended; }
@@ -175,6 +179,8 @@ class CQorDriverDlg final : public QObject,
 
   // Shutdown steps, on WM_CLOSE (driver_shutdown.cpp).
   void OnClose();
+  void ResumeLeftDocuments();
+  void FinishCloseOnceJobsStopped();
   void ReleaseStopMutexes();
   void EndJobThreads();
   void CloseControl();
@@ -229,6 +235,8 @@ class CQorDriverDlg final : public QObject,
   bool m_Closed = false;
   bool m_JobsAbandoned = false;
   std::chrono::milliseconds m_ShutdownJobWait{3000};
+  std::chrono::milliseconds m_StopJobWait{kStopJobWait};
+  std::chrono::steady_clock::time_point m_StopDeadline;
   // Registers whose job threads did not end at shutdown; kept until the process ends.
   std::vector<std::shared_ptr<CEcrContext>> m_RetiredRegisters;
 };

@@ -190,6 +190,10 @@ std::int32_t CEmulatorEngine::Request(std::int32_t ecr, std::int32_t code, std::
   const CRegister* found = Find(ecr);
   if (found == nullptr) return kStatusUnknownRegister;
   if (found->m_Faults.m_NoAnswer) return kStatusNoAnswer;
+  if (code == control_api::kRequestCounters) {
+    text = CountersText(*found);
+    return kStatusOk;
+  }
   if (code == control_api::kRequestStatus) {
     text = StatusText(*found);
     return kStatusOk;

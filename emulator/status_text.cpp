@@ -63,6 +63,11 @@ std::string StatusText(const CRegister& ecr) {
   return text;
 }
 
+std::string CountersText(const CRegister& ecr) {
+  return "#" + Element("RECEIPTNO", std::to_string(ecr.m_ReceiptNumber)) +
+         Element("CLOSURENO", std::to_string(ecr.m_FiscalClosures)) + Element("ZEROSETNO", std::to_string(ecr.m_ZeroSets));
+}
+
 std::string RegisterListText(const std::vector<std::pair<int, int>>& numbersAndTypes) {
   std::string text = "#";
   for (const auto& [number, type] : numbersAndTypes)

@@ -26,6 +26,8 @@ int StatusCode(const CRegister& ecr);
 std::string HelloText(const CRegister& ecr);
 std::string OperatingText(const CRegister& ecr);  // "0" not operating, "2" sales state, "1" otherwise
 std::string StatusText(const CRegister& ecr);
+// The answer to the counters request: receipts closed, fiscal closures and zero-sets made.
+std::string CountersText(const CRegister& ecr);
 std::string RegisterListText(const std::vector<std::pair<int, int>>& numbersAndTypes);
 
 }  // namespace emulator

@@ -5,6 +5,7 @@
 
 #include "driver/control/status_parse.h"
 #include "platform/debug_log.h"
+#include "platform/fault_point.h"
 #include "platform/text_file.h"
 
 namespace driver {
@@ -18,6 +19,7 @@ void CControlEvents::DirectIOEvent(std::int32_t ecr, std::int32_t result, const 
   ctx->m_IoDirectAnswer.Set(text);
   ctx->m_IoDirectComplete = 1;
   ctx->SignalChange();
+  platform::FaultPoint("completed");
 }
 
 void CControlEvents::OutputCompleteEvent(std::int32_t ecr, std::int32_t job, std::int32_t result) {
@@ -29,6 +31,7 @@ void CControlEvents::OutputCompleteEvent(std::int32_t ecr, std::int32_t job, std
   platform::DebugLog("[ZEDO] OnOutputCompleteEventQorctrl: m_WorkComplete = [TRUE]");
   ctx->m_WorkComplete = 1;
   ctx->SignalChange();
+  platform::FaultPoint("completed");
 }
 
 void CControlEvents::StatusUpdateEvent(std::int32_t ecr, const std::string& status) {

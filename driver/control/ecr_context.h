@@ -116,6 +116,14 @@ class CEcrContext {
     return done();
   }
 
+  // Set when the driver stops: the running job finishes the element under way, then leaves its
+  // document and its progress for the next start.
+  void Stop() {
+    m_Stopping = 1;
+    SignalChange();
+  }
+  bool IsStopping() const { return m_Stopping.load() != 0; }
+
   // Set at shutdown: every wait of a job on this register returns, and the job writes nothing more.
   void Cancel() {
     m_Cancelled = 1;
@@ -214,6 +222,7 @@ class CEcrContext {
  private:
   std::mutex m_SignalLock;
   std::condition_variable m_Signal;
+  Flag m_Stopping{0};
   Flag m_Cancelled{0};
 };
 

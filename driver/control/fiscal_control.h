@@ -10,6 +10,7 @@ using control_api::IFiscalControl;
 using control_api::IFiscalControlEvents;
 using control_api::kControlStartupProperties;
 using control_api::kFiscalControlClassId;
+using control_api::kRequestCounters;
 using control_api::kRequestHistory;
 using control_api::kRequestHistoryRollback;
 using control_api::kRequestRegisterList;

@@ -5,6 +5,7 @@
 
 #include "driver/ecr/result_codes.h"
 #include "platform/debug_log.h"
+#include "platform/fault_point.h"
 #include "platform/named_mutex.h"
 
 namespace driver {
@@ -20,9 +21,9 @@ int CQorThread::Run() {
   std::array<platform::NamedMutex*, 2> mutexes{m_current->m_hJobMutex.get(), m_current->m_hStopMutex.get()};
   std::uint32_t waited = platform::WaitForAnyMutex(mutexes, std::nullopt, &m_JobPlace);
   if (waited == platform::kWaitObject0 || waited == platform::kWaitAbandoned0) {
-    // A job that gets the register only after shutdown began leaves it untouched.
+    // A job that gets the register only after the driver began to stop leaves it untouched.
     std::optional<std::int32_t> code;
-    if (!Cancelled()) {
+    if (!Cancelled() && !m_current->IsStopping()) {
       IFiscalControl& control = m_pDriver.Control();
       control.BeginJob(m_current->m_EcrId);
       if (waited == platform::kWaitAbandoned0) BringRegisterToKnownState();
@@ -64,17 +65,23 @@ std::int32_t CQorThread::RunJob() {
 
 ControlStatus CQorThread::SendIODirect(const std::string& command) {
   if (Cancelled()) return kCodeShutdown;
-  return m_pDriver.Control().IODirect(m_current->m_EcrId, command, 0);
+  const ControlStatus status = m_pDriver.Control().IODirect(m_current->m_EcrId, command, 0);
+  platform::FaultPoint("sent");
+  return status;
 }
 
 ControlStatus CQorThread::SendWrite(const std::string& element, std::int32_t& job) {
   if (Cancelled()) return kCodeShutdown;
-  return m_pDriver.Control().Write(m_current->m_EcrId, 2, element, job);
+  const ControlStatus status = m_pDriver.Control().Write(m_current->m_EcrId, 2, element, job);
+  platform::FaultPoint("sent");
+  return status;
 }
 
 ControlStatus CQorThread::SendRequest(std::int32_t code, std::string& text) {
   if (Cancelled()) return kCodeShutdown;
-  return m_pDriver.Control().Request(m_current->m_EcrId, code, text);
+  const ControlStatus status = m_pDriver.Control().Request(m_current->m_EcrId, code, text);
+  platform::FaultPoint("sent");
+  return status;
 }
 
 void CQorThread::SendClearOutput() {

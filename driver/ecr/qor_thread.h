@@ -17,11 +17,14 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "driver/control/ecr_context.h"
 #include "driver/ecr/job_host.h"
 #include "driver/ecr/job_inputs.h"
+#include "driver/ecr/job_progress.h"
 #include "driver/ecr/result_codes.h"
 #include "driver/ecr/worker_thread.h"
 #include "platform/named_mutex.h"
@@ -57,11 +60,17 @@ class CQorThread : public CWorkerThread {
   // voided, the keyboard unlocked, the display cleared.
   void BringRegisterToKnownState();
 
-  // Command executor.
+  // Command executor. A document left by an earlier run (a record of its progress beside it) is
+  // resolved first, from that record and the register's own state (job_recovery.cpp).
   void DoTillJob();
   std::int32_t WaitWorkComplete();
   // refusedCode is the element's code when the register refuses the command.
   std::int32_t WaitIoDirectComplete(std::int32_t refusedCode = kCodeFailure);
+
+  // Asks the register for its status text and parses it; 0, the Request's status, or 13 when empty.
+  std::int32_t ReadEcrStatus(std::int32_t& requestStatus);
+  // The register's counters; unknown when the control does not tell them.
+  CRegisterCounters ReadCounters();
 
   // Keyboard lock and error query.
   std::int32_t BloccaTastiera();
@@ -148,6 +157,21 @@ class CQorThread : public CWorkerThread {
   bool WaitWhileWorking(const std::function<bool()>& done, std::chrono::milliseconds period);
 
   void ShowLastTotal();
+
+  // Where a document's run goes on after an earlier run was interrupted: the element to start from,
+  // or nothing when the job has been answered (or left) already.
+  std::optional<int> ResolveInterruptedJob(const CJobRecord& record, const CJobProgress& progress);
+  std::optional<int> ResolveReceipt(const CJobRecord& record, const std::vector<std::string>& tags,
+                                    const CJobProgress& progress);
+  std::optional<int> ResolveZeroSet(const CJobRecord& record, const CJobProgress& progress);
+  void CompleteReply(std::int32_t code);
+  // Runs the document's elements from the given one on, then answers.
+  void RunDocument(const CJobProgress& progress, int from);
+  // The reply, made so that a driver killed at any instant leaves it whole or resolvable, then the
+  // document and its record removed.
+  void FinishTicket(const CJobProgress& progress, std::int32_t code);
+  // Warning lines of code 0 for the elements first..last, as their run would have written them.
+  void WarnDone(int first, int last);
   // Asks the register for its status text and parses it into the context; false without an answer.
   bool RefreshStatus();
 

@@ -109,23 +109,13 @@ std::int32_t CTillJobElements::SetHeader(const std::string& line) {
 
 std::int32_t CTillJobElements::ReadStatus(const std::string&) {
   std::int32_t requestStatus = 0;
-  if (ReadRegisterStatus(requestStatus) != kCodeSuccess) {
+  if (m_Job.ReadEcrStatus(requestStatus) != kCodeSuccess) {
     m_Job.WriteWarning(kCodeNoStatus);
     return kCodeNoStatus;
   }
   m_Job.WriteReplyString(FormatText("%2d%2d%2s%2d%2d%s", m_Ecr.m_TicketOpen.load(), m_Ecr.m_GenericError.load(),
                                     m_Ecr.m_Operating.Get().c_str(), m_Ecr.m_PaperOut.load(),
                                     m_Ecr.m_KeyLocked.load(), m_Ecr.m_Hello.Get().c_str()));
-  return kCodeSuccess;
-}
-
-std::int32_t CTillJobElements::ReadRegisterStatus(std::int32_t& requestStatus) {
-  std::string text;
-  requestStatus = m_Job.SendRequest(kRequestStatus, text);
-  if (requestStatus != kCodeSuccess) return requestStatus;
-  m_Ecr.m_StatusText.Set(text);
-  if (text.empty()) return kCodeNoStatus;
-  if (ParseEcrStatus(m_Ecr) == StatusFollowUp::kStatusAlert) m_Job.m_pDriver.PostStatusAlert(m_Ecr.m_EcrId);
   return kCodeSuccess;
 }
 

@@ -17,6 +17,8 @@ class CTillJobElements {
 
   // Runs the element of one line; a line with no known tag does nothing and gives 0.
   std::int32_t Run(const std::string& line);
+  // The tag of the element table a line matches ("<SELLITEM>"), "-" when it matches none.
+  static std::string TagOf(const std::string& line);
 
   // The programming batch an element keeps open.
   enum class Batch { None, Department, Plu, Offer };
@@ -43,8 +45,6 @@ class CTillJobElements {
   std::int32_t ProtocolCommand(const std::string& line);
 
  private:
-  // Asks the register for its status text and parses it; 0, the Request's status, or 13 when empty.
-  std::int32_t ReadRegisterStatus(std::int32_t& requestStatus);
   std::int32_t EnterTicketMode();
   std::int32_t EndOtherBatches(Batch keep);
   // A report or history file the register saves: 0 once it is saved; 3 when the register refuses (it

@@ -59,6 +59,12 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 }  // namespace
 
+std::string CTillJobElements::TagOf(const std::string& line) {
+  for (const CElementRow& row : kElementTable)
+    if (line.find(row.m_Tag) != std::string::npos) return row.m_Tag;
+  return "-";
+}
+
 std::int32_t CTillJobElements::Run(const std::string& line) {
   for (const CElementRow& row : kElementTable) {
     if (line.find(row.m_Tag) == std::string::npos) continue;
@@ -99,7 +105,7 @@ std::int32_t CTillJobElements::OpenTicket(const std::string& line) {
   if (std::int32_t code = m_Job.BloccaTastiera(); code != kCodeSuccess) return code;
   m_Job.ClearDisplay();
   std::int32_t requestStatus = 0;
-  if (ReadRegisterStatus(requestStatus) != kCodeSuccess) {
+  if (m_Job.ReadEcrStatus(requestStatus) != kCodeSuccess) {
     // A failed request leaves the keyboard locked; an empty status text is answered by unlocking.
     if (requestStatus == kCodeSuccess) m_Job.SbloccaTastiera();
     return kCodeNoStatus;

@@ -117,11 +117,13 @@ TEST_F(DriverAtWork, JobWaitingForItsRegisterLeavesAtShutdownWithoutReply) {
   jobMutex->Release();
 }
 
-// A job still running when the driver closes (its register does not answer) is cancelled and has
-// ended, without a reply, by the time the shutdown is over.
+// A job still running when the driver closes (its register does not answer) is given its time to finish
+// the element under way, then cancelled; it has ended, without a reply, by the time the shutdown is
+// over, and its document stays for the next start.
 TEST_F(DriverAtWork, RunningJobIsCancelledAtShutdown) {
   WriteFile(Base() + "QorEmulator.ini", "[Registers]\r\n44=1\r\n[ECR44]\r\nNoAnswer=1\r\n");
   driver::CQorDriverDlg& driver = StartOnEmulator();
+  driver.SetStopJobWait(std::chrono::milliseconds(300));
   DropTicket(driver, 44, "sale.txt", SampleTicket("sale.txt"));
   ASSERT_TRUE(WaitFor([&] {
     auto calls = m_Emulator->CallLog();
@@ -132,6 +134,7 @@ TEST_F(DriverAtWork, RunningJobIsCancelledAtShutdown) {
   EXPECT_EQ(driver::CWorkerThread::LiveCount(), 0);
   EXPECT_FALSE(FileExists(TicketFile(44, "sale.rep")));
   EXPECT_FALSE(FileExists(TicketFile(44, "sale.mag")));
+  EXPECT_TRUE(FileExists(TicketFile(44, "sale_0000.xmm")));
 }
 
 // A ticket still waiting for its writer at shutdown stays as it is, for the next start: no reply, no

@@ -28,6 +28,8 @@ CTicketNames MakeTicketNames(const std::string& folder, const std::string& fileN
   return names;
 }
 
+std::string ProgressPathOf(std::string_view documentPath) { return WithExtension(documentPath, ".prg"); }
+
 std::string NumberedName(std::string_view ticketPath, int sequenceNumber) {
   char number[16];
   std::snprintf(number, sizeof number, "_%04d.txt", sequenceNumber);

@@ -26,6 +26,9 @@ std::string WithExtension(std::string_view path, std::string_view extension);
 // "%s_%04d.txt": the ticket path without ".txt", an underscore, the sequence number in four digits.
 std::string NumberedName(std::string_view ticketPath, int sequenceNumber);
 
+// The record of a ticket job's progress beside its command document: ".xmm" becomes ".prg".
+std::string ProgressPathOf(std::string_view documentPath);
+
 // True for a name ending in ".txt" in any letter case.
 bool IsTicketFileName(std::string_view name);
 

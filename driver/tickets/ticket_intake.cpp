@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/debug_log.h"
+#include "platform/fault_point.h"
 #include "platform/exclusive_open.h"
 #include "platform/folder_files.h"
 
@@ -159,6 +160,7 @@ void CTicketIntake::TakeTicket(const CTicketNames& ticket, platform::FileDescrip
   file.Close();
   std::string documentPath = WithExtension(numberedName, ".xmm");
   if (result == kParseTranslated) {
+    platform::FaultPoint("document");
     m_ReplyNames.Taken(ticket, documentPath);
     StartJob(ticket, documentPath, ecr);
     return;

@@ -58,6 +58,11 @@ class CTicketIntake {
   int ParseInputFileTxt(const CTicketNames& ticket, const platform::FileDescriptor& file, const CEcrContext& ecr,
                         std::string& numberedName);
 
+  // At start-up, before the first scan: hands every command document an earlier run of the driver
+  // left in the register's folder to a job, oldest first, so that it is answered (or run) before the
+  // register's new tickets (left_documents.cpp).
+  void ResumeLeftDocuments(CEcrContext& ecr);
+
   // A ticket job has ended: its register may take its next ticket.
   void TicketJobEnded();
 

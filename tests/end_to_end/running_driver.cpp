@@ -81,6 +81,13 @@ bool CRunningDriver::Start() {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("QOR_REGISTRY", QString::fromStdString(RegistryPath()));
   environment.insert("QOR_DEBUG_LOG", "1");
+  environment.remove("QOR_FAULT_POINT");
+  environment.remove("QOR_FAULT_SIGNAL");
+  if (!m_FaultPoint.empty()) {
+    environment.insert("QOR_FAULT_POINT", QString::fromStdString(m_FaultPoint));
+    if (m_FaultTerminates) environment.insert("QOR_FAULT_SIGNAL", "TERM");
+  }
+  m_FaultPoint.clear();
   m_Process.setProcessEnvironment(environment);
   m_Process.setWorkingDirectory(QString::fromStdString(Base()));
   // A file, not a pipe: a pipe nobody drains while the test waits elsewhere would stall the driver.
@@ -103,6 +110,18 @@ bool CRunningDriver::Kill() {
   if (m_Process.state() == QProcess::NotRunning) return true;
   ::kill(static_cast<pid_t>(m_Process.processId()), SIGKILL);
   bool ended = m_Process.waitForFinished(30000);
+  ReadLog();
+  return ended;
+}
+
+void CRunningDriver::SetFaultPoint(const std::string& point, bool terminate) {
+  m_FaultPoint = point;
+  m_FaultTerminates = terminate;
+}
+
+bool CRunningDriver::WaitForEnd(std::chrono::milliseconds limit) {
+  if (m_Process.state() == QProcess::NotRunning) return true;
+  const bool ended = m_Process.waitForFinished(static_cast<int>(limit.count()));
   ReadLog();
   return ended;
 }

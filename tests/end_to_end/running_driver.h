@@ -39,6 +39,11 @@ class CRunningDriver {
   // SIGKILL, as a crash or the out-of-memory killer ends it; true once it has ended. Start runs it
   // again on the same base directory.
   bool Kill();
+  // The next Start runs the driver with a fault point (platform/fault_point.h): it ends itself at the
+  // point, killed (SIGKILL) or, with terminate, through its ordinary stop (SIGTERM).
+  void SetFaultPoint(const std::string& point, bool terminate);
+  // Waits for the driver to end by itself; false when it still runs at the limit.
+  bool WaitForEnd(std::chrono::milliseconds limit = std::chrono::seconds(60));
   // Runs a second QorDriver on the same store in folder (its base directory) until it ends by itself;
   // its exit code, or -1 when it was still running after the limit. Its log is left in log.
   int RunSecondDriver(const std::string& folder, std::string& log,
@@ -73,6 +78,8 @@ class CRunningDriver {
   CDriverSetup m_Setup;
   QProcess m_Process;
   std::string m_Log;
+  std::string m_FaultPoint;
+  bool m_FaultTerminates = false;
 };
 
 // One record laid out in fixed columns: the code, then each (offset, text) at its data offset.

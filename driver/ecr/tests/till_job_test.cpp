@@ -65,6 +65,7 @@ TEST_F(TillJob, ReceiptOnAnIdleTypeTwoRegisterMakesTheCallsInOrderAndShowsTheTot
   EXPECT_EQ(price, "6,25") << "3,00 for the bread and 3,25 for the milk";
   std::vector<std::string> expected = {
       "BeginJob 2",
+      "Request 2 7",  // the register's counters, recorded with the job's progress
       "IODirect 2 0;",
       "IODirect 2 0;*2;",
       "IODirect 2 0;",

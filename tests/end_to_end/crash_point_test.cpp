@@ -1,0 +1,205 @@
+// A driver ended at any point of a ticket's life, killed (SIGKILL: a crash, the out-of-memory killer)
+// or stopped (SIGTERM: a service restart), and started again: the ticket has exactly one reply, a 0
+// means printed exactly once, a 21 means voided, nothing is printed twice or left open, and the
+// register serves the next ticket. The points are chosen exactly through the driver's test-only fault
+// points: after the command document is written, after the n-th command a job sends, after the n-th
+// completion the driver handles, and between the reply's work file and its final name; and at random
+// points from a printed seed (QOR_CRASH_SEED picks another).
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/end_to_end/running_driver.h"
+#include "tests/end_to_end/ticket_folder_scan.h"
+
+namespace {
+
+using endtoend::CRunningDriver;
+using endtoend::Occurrences;
+using endtoend::Receipt;
+using endtoend::Record;
+
+enum class Kind { kReceiptZeroFamily, kReceiptStarFamily, kProgramming, kPrintedReport, kFiscalClosure };
+
+struct CTicketKind {
+  const char* m_Name;
+  Kind m_Kind;
+  int m_Ecr;
+};
+
+const CTicketKind kKinds[] = {
+    {"receipt, zero family", Kind::kReceiptZeroFamily, 1},
+    {"receipt, star family", Kind::kReceiptStarFamily, 3},
+    {"departments", Kind::kProgramming, 2},
+    {"printed report", Kind::kPrintedReport, 4},
+    {"fiscal closure", Kind::kFiscalClosure, 2},
+};
+
+bool IsReceipt(Kind kind) { return kind == Kind::kReceiptZeroFamily || kind == Kind::kReceiptStarFamily; }
+
+// The ticket of a case; marker is what its printing shows in the register's journal.
+std::string TicketOf(Kind kind, const std::string& marker) {
+  switch (kind) {
+    case Kind::kReceiptZeroFamily:
+    case Kind::kReceiptStarFamily: return Receipt(marker, "Bread");
+    case Kind::kProgramming:
+      return Record("53", {{0, "7"}, {3, marker}, {33, "1"}, {35, "0,10"}, {45, "99,00"}, {55, "2,00"}}, 59) + "\n" +
+             Record("53", {{0, "8"}, {3, marker + "B"}, {33, "1"}, {35, "0,10"}, {45, "99,00"}}, 55) + "\n";
+    case Kind::kPrintedReport: return Record("51", {{0, "0"}, {3, "1"}}, 4) + "\n";
+    case Kind::kFiscalClosure: return Record("50", {{0, "255"}}, 3) + "\n";
+  }
+  return {};
+}
+
+struct CCrashCase {
+  std::string m_Point;  // "<name>:<n>"
+  bool m_Terminate = false;
+};
+
+class CrashPoint : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(m_Driver.Start()) << m_Driver.Log(); }
+  void TearDown() override { EXPECT_EQ(m_Driver.Stop(), 0) << m_Driver.Log(); }
+
+  // Runs the ticket with the driver ended at the point, starts the driver again and checks the promises.
+  // False when the point lay beyond the ticket's life (the driver answered it and did not end).
+  bool RunCase(const CTicketKind& kind, const CCrashCase& crash) {
+    bool ended = false;
+    RunCaseEndingAt(kind, crash, ended);
+    return ended && !HasFatalFailure();
+  }
+  // Every point of one name, from the first until the one beyond the ticket's life.
+  void RunEachPoint(const CTicketKind& kind, const char* name, bool terminate) {
+    for (int n = 1; n <= 40; ++n)
+      if (!RunCase(kind, {std::string(name) + ":" + std::to_string(n), terminate})) return;
+    ADD_FAILURE() << "the ticket's life did not end within 40 points " << name;
+  }
+
+  void RunCaseEndingAt(const CTicketKind& kind, const CCrashCase& crash, bool& ended) {
+    const std::string marker = "Crash" + std::to_string(++m_Count);
+    SCOPED_TRACE(std::string(kind.m_Name) + " ended at " + crash.m_Point + (crash.m_Terminate ? " by SIGTERM" : ""));
+    const std::string journalBefore = Journal(kind.m_Ecr);
+    ASSERT_EQ(m_Driver.Stop(), 0) << m_Driver.Log();
+    m_Driver.SetFaultPoint(crash.m_Point, crash.m_Terminate);
+    ASSERT_TRUE(m_Driver.Start()) << m_Driver.Log();
+    const std::string name = "c" + std::to_string(m_Count) + ".txt";
+    m_Driver.DropTicket(kind.m_Ecr, name, TicketOf(kind.m_Kind, marker));
+    // The point may lie beyond this ticket's life: then the driver simply answers it.
+    ended = EndsOrAnswers(kind.m_Ecr, name, crash.m_Point);
+    if (!ended) {
+      ASSERT_EQ(m_Driver.Stop(), 0) << m_Driver.Log();
+    }
+    ASSERT_TRUE(m_Driver.Start()) << m_Driver.Log();
+    const std::optional<std::string> reply = m_Driver.WaitForReply(kind.m_Ecr, name);
+    ASSERT_TRUE(reply.has_value()) << m_Driver.Log();
+    for (const char* left : {".mag", ".xmm", ".prg"}) {
+      EXPECT_EQ(LeftFiles(kind.m_Ecr, left), 0) << left;
+    }
+    const std::string printed = Journal(kind.m_Ecr).substr(journalBefore.size());
+    CheckOutcome(kind.m_Kind, marker, *reply, printed);
+    ExpectNextReceiptRuns(kind.m_Ecr);
+  }
+
+  void CheckOutcome(Kind kind, const std::string& marker, const std::string& reply, const std::string& printed) {
+    if (IsReceipt(kind)) {
+      ASSERT_TRUE(reply == "0\n" || reply == "21\n") << reply << printed;
+      EXPECT_LE(Occurrences(printed, marker), 1) << "printed twice\n" << printed << m_Driver.Log();
+      if (reply == "0\n") {
+        EXPECT_EQ(Occurrences(printed, marker), 1) << printed;
+        EXPECT_EQ(Occurrences(printed, "RECEIPT NO."), 1) << printed;
+        EXPECT_EQ(Occurrences(printed, "RECEIPT VOIDED"), 0) << printed;
+      } else {
+        EXPECT_EQ(Occurrences(printed, "RECEIPT VOIDED"), 1) << printed;
+        EXPECT_EQ(Occurrences(printed, "RECEIPT NO."), 0) << printed;
+      }
+      return;
+    }
+    EXPECT_EQ(reply, "0\n") << printed;
+    if (kind == Kind::kFiscalClosure) {
+      EXPECT_EQ(Occurrences(printed, "FISCAL CLOSURE NO."), 1) << printed;
+    }
+    if (kind == Kind::kProgramming) {
+      EXPECT_GE(Occurrences(printed, marker + "B"), 1) << printed;
+    }
+  }
+
+  // No receipt was left open and the register is free: a receipt on it goes through.
+  void ExpectNextReceiptRuns(int ecr) {
+    const std::string name = "n" + std::to_string(m_Count) + ".txt";
+    m_Driver.DropTicket(ecr, name, Receipt("Next" + std::to_string(m_Count)));
+    EXPECT_EQ(m_Driver.WaitForReply(ecr, name), "0\n") << m_Driver.Log();
+  }
+
+  std::string Journal(int ecr) {
+    const std::filesystem::path path = m_Driver.Base() + "/Journal/ECR" + std::to_string(ecr) + ".txt";
+    return std::filesystem::exists(path) ? m_Driver.Journal(ecr) : std::string();
+  }
+
+  // True once the driver has ended at its fault point, false once it has answered the ticket without
+  // reaching it. A stop may answer the ticket before the driver ends: the point's log line tells.
+  bool EndsOrAnswers(int ecr, const std::string& name, const std::string& point) {
+    const std::string reply = m_Driver.Folder(ecr) + "/" + name.substr(0, name.size() - 4) + ".rep";
+    const std::string reached = "Fault point [" + point + "] reached";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (m_Driver.WaitForEnd(std::chrono::milliseconds(50))) return true;
+      if (!std::filesystem::exists(reply)) continue;
+      if (m_Driver.Log().find(reached) == std::string::npos) return false;
+      EXPECT_TRUE(m_Driver.WaitForEnd(std::chrono::seconds(60))) << "the driver did not end after " << point;
+      return true;
+    }
+    ADD_FAILURE() << "the driver neither ended nor answered " << name;
+    return false;
+  }
+
+  int LeftFiles(int ecr, const std::string& extension) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(m_Driver.Folder(ecr)))
+      if (entry.path().extension() == extension) ++count;
+    return count;
+  }
+
+  CRunningDriver m_Driver;
+  int m_Count = 0;
+};
+
+TEST_F(CrashPoint, KilledAtEachPointOfATicketsLife) {
+  for (const CTicketKind& kind : kKinds) {
+    EXPECT_TRUE(RunCase(kind, {"document:1"}));
+    RunEachPoint(kind, "sent", false);
+    RunEachPoint(kind, "completed", false);
+    EXPECT_TRUE(RunCase(kind, {"reply:1"}));
+    if (HasFatalFailure()) return;
+  }
+}
+
+// A stop lets the element under way finish: what it finished is answered, the rest at the next start.
+TEST_F(CrashPoint, StoppedAtEachCommandOfATicket) {
+  for (const CTicketKind& kind : kKinds) {
+    RunEachPoint(kind, "sent", true);
+    EXPECT_TRUE(RunCase(kind, {"reply:1", true}));
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST_F(CrashPoint, KilledOrStoppedAtRandomPoints) {
+  const char* given = std::getenv("QOR_CRASH_SEED");
+  const unsigned seed = given != nullptr ? static_cast<unsigned>(std::strtoul(given, nullptr, 10)) : std::random_device{}();
+  std::printf("QOR_CRASH_SEED=%u\n", seed);
+  std::mt19937 random(seed);
+  const char* names[] = {"sent", "completed"};
+  for (int n = 0; n < 5; ++n) {
+    const CTicketKind& kind = kKinds[random() % std::size(kKinds)];
+    CCrashCase crash{std::string(names[random() % 2]) + ":" + std::to_string(1 + random() % 14), random() % 3 == 0};
+    RunCase(kind, crash);
+    if (HasFatalFailure()) return;
+  }
+}
+
+}  // namespace
