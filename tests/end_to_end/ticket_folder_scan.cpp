@@ -1,7 +1,9 @@
 #include "tests/end_to_end/ticket_folder_scan.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace endtoend {
 
@@ -11,13 +13,27 @@ std::string ReplyPath(const std::string& folder, const std::string& ticketName) 
   return folder + "/" + stem + ".rep";
 }
 
-std::vector<std::string> HalfDone(const std::string& folder) {
+namespace {
+
+std::vector<std::string> HalfDoneNow(const std::string& folder) {
   std::vector<std::string> left;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     std::string extension = entry.path().extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (extension == ".txt" || extension == ".mmm" || extension == ".xmm" || extension == ".mag")
+    if (extension == ".txt" || extension == ".mmm" || extension == ".xmm" || extension == ".mag" || extension == ".prg")
       left.push_back(entry.path().filename().string());
+  }
+  return left;
+}
+
+}  // namespace
+
+std::vector<std::string> HalfDone(const std::string& folder) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  std::vector<std::string> left = HalfDoneNow(folder);
+  while (!left.empty() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    left = HalfDoneNow(folder);
   }
   return left;
 }
