@@ -1,17 +1,20 @@
 #pragma once
 // CQtWindowThread: the window thread of a program, the Qt event loop of the thread that makes this
-// object. A posted call waits in a queue of our own under a standard mutex; the Qt event posted with
-// it carries nothing and only wakes the loop, which then runs every queued call, oldest first, one at
-// a time and outside the lock (a call may post the next). So the hand-over of each call is made by
-// the standard library, where ThreadSanitizer sees it, even with a Qt that is not built for it.
-// One wake-up per call, as one queued Qt call per message would be: a nested event loop (a message
-// box) runs the calls posted while it is up.
+// object. A posted call waits in a queue of our own under a standard mutex; the poster then wakes the
+// loop through an eventfd that a socket notifier of the loop watches, and the loop runs every queued
+// call, oldest first, one at a time and outside the lock (a call may post the next). A poster touches
+// nothing of Qt's, so every hand-over is made by the standard library and the kernel, where
+// ThreadSanitizer sees it even with a Qt that is not built for it. A nested event loop (a message box)
+// runs the calls posted while it is up, as Qt's own queued calls would.
 //
 // Header only: a component module uses it without linking anything of the system's own.
 
-#include <QCoreApplication>
-#include <QEvent>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <QObject>
+#include <QSocketNotifier>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -21,9 +24,18 @@
 
 namespace platform {
 
-class CQtWindowThread final : public IWindowThread, private QObject {
+class CQtWindowThread final : public IWindowThread {
  public:
-  CQtWindowThread() : m_Thread(std::this_thread::get_id()) {}
+  CQtWindowThread()
+      : m_Thread(std::this_thread::get_id()),
+        m_WakeUp(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
+        m_Notifier(m_WakeUp, QSocketNotifier::Read) {
+    QObject::connect(&m_Notifier, &QSocketNotifier::activated, [this] { RunQueued(); });
+  }
+  ~CQtWindowThread() override {
+    m_Notifier.setEnabled(false);
+    ::close(m_WakeUp);
+  }
   CQtWindowThread(const CQtWindowThread&) = delete;
   CQtWindowThread& operator=(const CQtWindowThread&) = delete;
 
@@ -32,21 +44,18 @@ class CQtWindowThread final : public IWindowThread, private QObject {
       std::lock_guard guard(m_Lock);
       m_Calls.push_back(std::move(call));
     }
-    QCoreApplication::postEvent(this, new QEvent(kWakeUp));
+    const std::uint64_t one = 1;
+    const ssize_t written = ::write(m_WakeUp, &one, sizeof one);
+    (void)written;  // only a counter at its limit refuses, and then the loop is already woken
   }
 
   bool IsCurrent() const override { return std::this_thread::get_id() == m_Thread; }
 
  private:
-  static constexpr QEvent::Type kWakeUp = QEvent::User;
-
-  bool event(QEvent* event) override {
-    if (event->type() != kWakeUp) return QObject::event(event);
-    RunQueued();
-    return true;
-  }
-
   void RunQueued() {
+    std::uint64_t count = 0;
+    const ssize_t read = ::read(m_WakeUp, &count, sizeof count);
+    (void)read;  // nothing to read: another run already took the wake-up
     for (;;) {
       std::function<void()> call;
       {
@@ -60,6 +69,8 @@ class CQtWindowThread final : public IWindowThread, private QObject {
   }
 
   const std::thread::id m_Thread;
+  const int m_WakeUp;
+  QSocketNotifier m_Notifier;
   std::mutex m_Lock;
   std::deque<std::function<void()>> m_Calls;
 };

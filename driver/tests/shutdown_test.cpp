@@ -69,7 +69,7 @@ TEST_P(DriverShutdown, ReleasesTheStopMutexesBeforeTheControlClosesAndRunsOnce) 
   // A second close finds the window gone.
   driver.PostClose();
   driver.PostTicketFile(1, Base() + "Tickets/41");
-  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents();
   EXPECT_EQ(std::count(control.m_Calls.begin(), control.m_Calls.end(), "Close"), 1);
   EXPECT_EQ(m_ClosedSignals, 1);
 }
@@ -170,7 +170,7 @@ TEST_P(FollowUpMessage, SendsTheRegisterItsCommand) {
   driver::CQorDriverDlg& driver = StartOnEmulator();
   m_Emulator->ClearCallLog();
   driver.PostMessage(GetParam().message, GetParam().ecr);
-  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents();
   std::vector<std::string> sent;
   for (const std::string& call : m_Emulator->CallLog())
     if (call.rfind("IODirect ", 0) == 0) sent.push_back(call);
