@@ -36,7 +36,10 @@ DriverFixture::DriverFixture() : m_Store(m_Folder / "registry") {
 }
 
 DriverFixture::~DriverFixture() {
-  if (m_Driver && !m_Driver->IsClosed()) Close();
+  if (m_Driver && !m_Driver->IsClosed()) m_Driver->PostClose();
+  // A close under way ends before the driver goes, as in the program: its job threads (a sheet's
+  // utility among them) may still be using the registers until then.
+  if (m_Driver) WaitFor([this] { return m_ClosedSignals > 0; });
   m_Driver.reset();
 }
 
