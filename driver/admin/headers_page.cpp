@@ -61,7 +61,7 @@ void CHeaders::Send() {
   if (!cutLines.empty())
     extras.m_Note = FillIn(Host().MessageText("86"), {cutLines, std::to_string(HeaderWidth(ecr->m_EcrType))});
   // The job waits for the register's header answers while the exchange is pending.
-  extras.m_BeforeResume = [](CQorThread& job) { job.m_current->m_ExchangePending = 1; };
+  extras.m_BeforeResume = [](CQorThread& job) { job.Register().m_ExchangePending = 1; };
   StartJob(*ecr, kJobTicketHeader, extras);
 }
 

@@ -1,6 +1,7 @@
 #include "driver/ecr/job_starter.h"
 
 #include <new>
+#include <utility>
 
 namespace driver {
 namespace {
@@ -13,22 +14,24 @@ struct CJobSetup {
 };
 
 JobStartResult StartJob(IJobHost& host, const CJobSetup& setup, const BeforeResume& beforeResume) {
-  CQorThread* thread = new (std::nothrow) CQorThread(host);
+  CJobOrder order;
+  order.m_Code = setup.m_JobCode;
+  order.m_Register = setup.m_current;
+  if (setup.m_Ticket != nullptr) {
+    order.m_DocumentPath = setup.m_Ticket->m_DocumentPath;
+    order.m_ReplyWorkPath = setup.m_Ticket->m_ReplyWorkPath;
+    order.m_WarningPath = setup.m_Ticket->m_WarningPath;
+    order.m_ReplyPath = setup.m_Ticket->m_ReplyPath;
+  } else {
+    // A sheet job takes the sheet's values now: the sheet may change them before the job runs.
+    order.m_Inputs = SheetInputsOf(*setup.m_current);
+  }
+  CQorThread* thread = new (std::nothrow) CQorThread(host, std::move(order));
   if (thread == nullptr) return JobStartResult::NoWorker;
   if (!thread->CreateSuspended()) {
     delete thread;
     return JobStartResult::NoThread;
   }
-  if (setup.m_Ticket != nullptr) {
-    thread->m_DocumentPath = setup.m_Ticket->m_DocumentPath;
-    thread->m_ReplyWorkPath = setup.m_Ticket->m_ReplyWorkPath;
-    thread->m_WarningPath = setup.m_Ticket->m_WarningPath;
-    thread->m_ReplyPath = setup.m_Ticket->m_ReplyPath;
-  }
-  thread->m_current = setup.m_current;
-  // A sheet job takes the sheet's values now: the sheet may change them before the job runs.
-  if (setup.m_Ticket == nullptr) thread->m_Inputs = SheetInputsOf(*setup.m_current);
-  thread->m_JobCode = setup.m_JobCode;
   // The place in the register's line is taken now, on the starting thread, in the order jobs start.
   if (setup.m_current != nullptr && setup.m_current->m_hJobMutex)
     thread->m_JobPlace = setup.m_current->m_hJobMutex->ReservePlace();

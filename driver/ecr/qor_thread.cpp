@@ -1,5 +1,7 @@
 #include "driver/ecr/qor_thread.h"
 
+#include <utility>
+
 #include <array>
 #include <optional>
 
@@ -10,7 +12,15 @@
 
 namespace driver {
 
-CQorThread::CQorThread(IJobHost& driver) : m_pDriver(driver) {}
+CQorThread::CQorThread(IJobHost& driver, CJobOrder order)
+    : m_DocumentPath(std::move(order.m_DocumentPath)),
+      m_ReplyWorkPath(std::move(order.m_ReplyWorkPath)),
+      m_WarningPath(std::move(order.m_WarningPath)),
+      m_ReplyPath(std::move(order.m_ReplyPath)),
+      m_current(order.m_Register),
+      m_pDriver(driver),
+      m_Inputs(std::move(order.m_Inputs)),
+      m_JobCode(order.m_Code) {}
 
 // A job mutex taken abandoned comes from a job thread of this driver that ended while it held the
 // register (a process that died leaves the mutex free instead). The register is brought back to a

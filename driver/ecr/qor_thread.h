@@ -42,9 +42,23 @@ inline constexpr std::int32_t kJobDepartment = 3412;
 inline constexpr std::int32_t kJobZeroSet = 4123;
 inline constexpr std::int32_t kJobOffer = 4321;
 
+// A job as one value, handed to its thread when the thread is made: its code (the label in the log
+// and in the sheet's calls), its register, and what it works on. A ticket job has its command document
+// and reply files; a job of the administration sheet has its own copy of the sheet's values. Nothing
+// the sheet or another job does after the start reaches a job.
+struct CJobOrder {
+  std::int32_t m_Code = 0;
+  CEcrContext* m_Register = nullptr;
+  std::string m_DocumentPath;   // ".xmm", ticket jobs only
+  std::string m_ReplyWorkPath;  // ".mag"
+  std::string m_WarningPath;    // ".inf"
+  std::string m_ReplyPath;      // ".rep"
+  CJobInputs m_Inputs;          // jobs of the sheet only
+};
+
 class CQorThread : public CWorkerThread {
  public:
-  explicit CQorThread(IJobHost& driver);
+  CQorThread(IJobHost& driver, CJobOrder order);
 
   static constexpr const char* kRuntimeClassName = "CQorThread";
 
@@ -108,24 +122,29 @@ class CQorThread : public CWorkerThread {
   std::int32_t EndPluBatch();
   std::int32_t EndDepartmentBatch();
 
-  // Fields, in the order of the job's record.
-  std::string m_DocumentPath;   // ".xmm", ticket jobs only
-  std::string m_ReplyWorkPath;  // ".mag"
-  std::string m_WarningPath;    // ".inf"
-  std::string m_ReplyPath;      // ".rep"
-  CEcrContext* m_current = nullptr;
+  std::int32_t JobCode() const { return m_JobCode; }
+  CEcrContext& Register() const { return *m_current; }
+  const std::string& ReplyPath() const { return m_ReplyPath; }
+  // Reserved in the job mutex's line when the job is started; used up by the wait for the register.
+  platform::MutexPlace m_JobPlace;
+
+ private:
+  // The job's order, fixed when the thread is made.
+  const std::string m_DocumentPath;
+  const std::string m_ReplyWorkPath;
+  const std::string m_WarningPath;
+  const std::string m_ReplyPath;
+  CEcrContext* const m_current;
   IJobHost& m_pDriver;
   CJobInputs m_Inputs;  // the job's own programming, header, report and zero-set inputs
-  std::int32_t m_JobCode = 0;
+  const std::int32_t m_JobCode;
+  // The run's own state.
   std::int32_t m_ElementCount = 0;
   std::int32_t m_OfferBatch = 0;
   std::int32_t m_PluBatch = 0;
   std::int32_t m_DepartmentBatch = 0;
   char m_SavedKey = 0;
-  // Reserved in the job mutex's line when the job is started; used up by the wait for the register.
-  platform::MutexPlace m_JobPlace;
 
- private:
   // Control calls; once the register's context is cancelled they send nothing and give kCodeShutdown.
   ControlStatus SendIODirect(const std::string& command);
   ControlStatus SendWrite(const std::string& element, std::int32_t& job);

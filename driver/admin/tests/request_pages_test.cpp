@@ -212,7 +212,9 @@ TEST(UtilitiesPage, AnEmptyCommandDoesNotWaitForTheRegister) {
     Child<QLineEdit>(page, "command").setText(command);
     Click(page, "ioDirect");
     const bool empty = *command == '\0';
-    if (!empty) ASSERT_TRUE(rig.m_Host.WaitForOutcomes(1));
+    if (!empty) {
+      ASSERT_TRUE(rig.m_Host.WaitForOutcomes(1));
+    }
     std::uint32_t next = platform::kWaitFailed;
     std::thread([&] {
       next = ecr.m_hJobMutex->Wait(std::chrono::milliseconds(0));

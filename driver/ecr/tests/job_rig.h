@@ -181,13 +181,8 @@ struct CTicketFiles {
   }
   std::string Reply() const { return testsupport::ReadFile(m_Reply); }
   std::string Warnings() const { return testsupport::ReadFile(m_Warnings); }
-  void Give(CQorThread& job, CEcrContext& ecr) const {
-    job.m_DocumentPath = m_Document;
-    job.m_ReplyWorkPath = m_ReplyWork;
-    job.m_WarningPath = m_Warnings;
-    job.m_ReplyPath = m_Reply;
-    job.m_current = &ecr;
-    job.m_JobCode = kJobTicketDocument;
+  CJobOrder Order(CEcrContext& ecr) const {
+    return {kJobTicketDocument, &ecr, m_Document, m_ReplyWork, m_Warnings, m_Reply, {}};
   }
 };
 

@@ -38,8 +38,8 @@ class JobThread : public ::testing::Test {
     files.WriteDocument(kReceipt);
     CTicketJob job{files.m_Document, files.m_ReplyWork, files.m_Warnings, files.m_Reply, &context};
     JobStartResult started = StartTicketJob(m_Host, job, [&](CQorThread& thread) {
-      EXPECT_EQ(thread.m_JobCode, kJobTicketDocument);
-      EXPECT_EQ(thread.m_ReplyPath, files.m_Reply);
+      EXPECT_EQ(thread.JobCode(), kJobTicketDocument);
+      EXPECT_EQ(thread.ReplyPath(), files.m_Reply);
       if (listed != nullptr) listed->push_back(thread.Identity());
     });
     EXPECT_EQ(started, JobStartResult::Started);
@@ -271,8 +271,7 @@ TEST_F(JobThread, SheetJobsWaitingForABusyRegisterEachProgramTheValuesTheyWereSt
                              "</PLUCODE><PRICE></PRICE><DEPARTMENT></DEPARTMENT><DESCRIPTION></DESCRIPTION>"
                              "<QUANTITY></QUANTITY></SELLITEM>",
                          kReceipt[2]});
-    CQorThread job(m_Host);
-    files.Give(job, ecr);
+    CQorThread job(m_Host, files.Order(ecr));
     job.RunJob();
     EXPECT_EQ(files.Reply(), "0\n") << "PLU " << code << " reached the register";
   }

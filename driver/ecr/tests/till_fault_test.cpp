@@ -31,8 +31,7 @@ class TillFault : public ::testing::Test {
 
   std::future<void> StartTicket(int ecr, const CTicketFiles& files) {
     return std::async(std::launch::async, [this, ecr, &files] {
-      CQorThread job(m_Host);
-      files.Give(job, m_Rig.Ecr(ecr));
+      CQorThread job(m_Host, files.Order(m_Rig.Ecr(ecr)));
       job.RunJob();
     });
   }
@@ -316,7 +315,9 @@ TEST_F(TillFault, WhatTheRegisterRefusesFailsItsElement) {
     m_Rig.Control().SetReportFolder(reports);
     EXPECT_EQ(files.Reply(), c.reply);
     EXPECT_EQ(testsupport::FileExists(files.m_Warnings), !c.warnings.empty());
-    if (!c.warnings.empty()) EXPECT_EQ(files.Warnings(), WarningLines(c.warnings));
+    if (!c.warnings.empty()) {
+      EXPECT_EQ(files.Warnings(), WarningLines(c.warnings));
+    }
     EXPECT_EQ(m_Rig.Ecr(c.ecr).m_QueueB80Armed, 0);
     ExpectNextReceiptRuns(c.ecr, number);
   }

@@ -31,8 +31,7 @@ class TillJob : public ::testing::Test {
 
   // Runs the document as a ticket job on the calling thread, as the job thread would.
   void RunTicket(int ecr, const CTicketFiles& files) {
-    CQorThread job(m_Host);
-    files.Give(job, m_Rig.Ecr(ecr));
+    CQorThread job(m_Host, files.Order(m_Rig.Ecr(ecr)));
     job.RunJob();
   }
   CTicketFiles Ticket(int ecr, const std::string& name) {

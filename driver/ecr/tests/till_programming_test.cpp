@@ -48,8 +48,7 @@ class TillProgramming : public ::testing::Test {
   CTicketFiles Run(int ecr, const std::vector<std::string>& document) {
     CTicketFiles files(m_Rig.Ecr(ecr).m_TicketFolder.Get(), "job" + std::to_string(m_Count++));
     files.WriteDocument(document);
-    CQorThread job(m_Host);
-    files.Give(job, m_Rig.Ecr(ecr));
+    CQorThread job(m_Host, files.Order(m_Rig.Ecr(ecr)));
     job.RunJob();
     return files;
   }
