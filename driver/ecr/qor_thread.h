@@ -1,8 +1,9 @@
 #pragma once
-// CQorThread: one job on one register. Created suspended, given its register and job code and its
-// place in the line for the register's job mutex, resumed; it waits for its turn at the job mutex (or
-// for the stop mutex at shutdown), runs its job between BeginJob and EndJob, tells the driver it ended,
-// and deletes itself. Jobs of one register thus run in the order they were started.
+// CQorThread: one job on one register. Made with its order (CJobOrder: job code, register, what it
+// works on), created suspended, given its place in the line for the register's job mutex, resumed; it
+// waits for its turn at the job mutex (or for the stop mutex at shutdown), runs its job between
+// BeginJob and EndJob, tells the driver it ended, and deletes itself. Jobs of one register thus run in
+// the order they were started.
 //
 // The operations are spread over files by job: the thread entry and job table (qor_thread.cpp), the
 // document executor (till_job.cpp and the till_*elements.cpp files), the completion waits
