@@ -18,14 +18,14 @@ namespace {
 // The module's count of live objects, as a component server keeps one for unloading.
 std::atomic<int> g_LiveObjects{0};
 
-FileDescriptor MakeEvent() { return FileDescriptor(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)); }
+platform::FileDescriptor MakeEvent() { return platform::FileDescriptor(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)); }
 
 }  // namespace
 
 std::unique_ptr<QorSpy> QorSpy::Create() {
-  FileDescriptor stopEvent = MakeEvent();
-  FileDescriptor rescanEvent = MakeEvent();
-  FileDescriptor inotify(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+  platform::FileDescriptor stopEvent = MakeEvent();
+  platform::FileDescriptor rescanEvent = MakeEvent();
+  platform::FileDescriptor inotify(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
   if (!stopEvent.IsOpen() || !rescanEvent.IsOpen() || !inotify.IsOpen()) {
     qWarning("QorSpy cannot be created: %s", std::strerror(errno));
     return nullptr;
@@ -33,7 +33,7 @@ std::unique_ptr<QorSpy> QorSpy::Create() {
   return std::unique_ptr<QorSpy>(new QorSpy(std::move(stopEvent), std::move(rescanEvent), std::move(inotify)));
 }
 
-QorSpy::QorSpy(FileDescriptor stopEvent, FileDescriptor rescanEvent, FileDescriptor inotify)
+QorSpy::QorSpy(platform::FileDescriptor stopEvent, platform::FileDescriptor rescanEvent, platform::FileDescriptor inotify)
     : m_StopEvent(std::move(stopEvent)), m_RescanEvent(std::move(rescanEvent)), m_Inotify(std::move(inotify)) {
   setObjectName(QStringLiteral("QorSpy"));
   ++g_LiveObjects;

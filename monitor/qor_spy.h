@@ -24,8 +24,8 @@
 #include <thread>
 #include <vector>
 
-#include "monitor/file_descriptor.h"
 #include "monitor/qor_spy_interface.h"
+#include "platform/file_descriptor.h"
 #include "platform/qt_window_thread.h"
 
 namespace monitor {
@@ -57,15 +57,15 @@ class QorSpy final : public QObject, public IQorSpy {
   void WatchSetBuilt(int watchedFolders);
 
  private:
-  QorSpy(FileDescriptor stopEvent, FileDescriptor rescanEvent, FileDescriptor inotify);
+  QorSpy(platform::FileDescriptor stopEvent, platform::FileDescriptor rescanEvent, platform::FileDescriptor inotify);
   void StartWorker();
   void StopWorker();
 
   mutable std::mutex m_FoldersLock;
   std::vector<std::string> m_Folders;
-  FileDescriptor m_StopEvent;
-  FileDescriptor m_RescanEvent;
-  FileDescriptor m_Inotify;
+  platform::FileDescriptor m_StopEvent;
+  platform::FileDescriptor m_RescanEvent;
+  platform::FileDescriptor m_Inotify;
   // Notifications posted and not yet raised are dropped with the object.
   platform::CQtWindowThread m_CreatingThread;
   std::thread m_Thread;

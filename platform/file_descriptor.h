@@ -1,5 +1,8 @@
 #pragma once
 // An open file descriptor owned by one object: closed when the object goes, moved but never copied.
+// Header only, so the folder watcher's module uses it without linking anything of the system's own.
+
+#include <unistd.h>
 
 #include <utility>
 
@@ -26,7 +29,10 @@ class FileDescriptor {
   // Gives the descriptor up to the caller, who closes it from then on.
   int Release() { return std::exchange(m_Fd, -1); }
   // False when the system reports a failure of the file's last writes (or nothing was open).
-  bool Close();
+  bool Close() {
+    if (m_Fd < 0) return false;
+    return ::close(std::exchange(m_Fd, -1)) == 0;
+  }
 
  private:
   int m_Fd = -1;

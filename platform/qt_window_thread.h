@@ -20,6 +20,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/file_descriptor.h"
 #include "platform/window_thread.h"
 
 namespace platform {
@@ -29,12 +30,8 @@ class CQtWindowThread final : public IWindowThread {
   CQtWindowThread()
       : m_Thread(std::this_thread::get_id()),
         m_WakeUp(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
-        m_Notifier(m_WakeUp, QSocketNotifier::Read) {
+        m_Notifier(m_WakeUp.Get(), QSocketNotifier::Read) {
     QObject::connect(&m_Notifier, &QSocketNotifier::activated, [this] { RunQueued(); });
-  }
-  ~CQtWindowThread() override {
-    m_Notifier.setEnabled(false);
-    ::close(m_WakeUp);
   }
   CQtWindowThread(const CQtWindowThread&) = delete;
   CQtWindowThread& operator=(const CQtWindowThread&) = delete;
@@ -45,7 +42,7 @@ class CQtWindowThread final : public IWindowThread {
       m_Calls.push_back(std::move(call));
     }
     const std::uint64_t one = 1;
-    const ssize_t written = ::write(m_WakeUp, &one, sizeof one);
+    const ssize_t written = ::write(m_WakeUp.Get(), &one, sizeof one);
     (void)written;  // only a counter at its limit refuses, and then the loop is already woken
   }
 
@@ -54,7 +51,7 @@ class CQtWindowThread final : public IWindowThread {
  private:
   void RunQueued() {
     std::uint64_t count = 0;
-    const ssize_t read = ::read(m_WakeUp, &count, sizeof count);
+    const ssize_t read = ::read(m_WakeUp.Get(), &count, sizeof count);
     (void)read;  // nothing to read: another run already took the wake-up
     for (;;) {
       std::function<void()> call;
@@ -69,7 +66,7 @@ class CQtWindowThread final : public IWindowThread {
   }
 
   const std::thread::id m_Thread;
-  const int m_WakeUp;
+  platform::FileDescriptor m_WakeUp;  // closed after the notifier that watches it has gone
   QSocketNotifier m_Notifier;
   std::mutex m_Lock;
   std::deque<std::function<void()>> m_Calls;

@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "monitor/file_descriptor.h"
 #include "monitor/tests/folder_steps.h"
 #include "monitor/watch_set.h"
+#include "platform/file_descriptor.h"
 #include "testsupport/temp_folder.h"
 
 namespace monitor {
@@ -61,7 +61,7 @@ class WatchSetRecoveryTest : public ::testing::Test {
   }
 
   testsupport::TempFolder m_Temp;
-  FileDescriptor m_Inotify{::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)};
+  platform::FileDescriptor m_Inotify{::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)};
 };
 
 TEST_F(WatchSetRecoveryTest, FolderBackUnderItsPathIsScannedThenWatchedWithoutLosingOtherChanges) {

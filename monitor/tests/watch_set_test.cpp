@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "monitor/file_descriptor.h"
 #include "monitor/watch_set.h"
+#include "platform/file_descriptor.h"
 #include "testsupport/temp_folder.h"
 
 namespace monitor {
@@ -36,7 +36,7 @@ class WatchSetTest : public ::testing::Test {
   }
 
   testsupport::TempFolder m_Temp;
-  FileDescriptor m_Inotify{::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)};
+  platform::FileDescriptor m_Inotify{::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)};
   WatchSet m_Set{m_Inotify.Get()};
 };
 
