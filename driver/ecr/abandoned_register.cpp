@@ -1,6 +1,5 @@
-#include "driver/control/status_parse.h"
 #include "driver/ecr/command_strings.h"
-#include "driver/ecr/qor_thread.h"
+#include "driver/ecr/register_commands.h"
 #include "driver/ecr/result_codes.h"
 #include "platform/debug_log.h"
 
@@ -11,27 +10,19 @@
 
 namespace driver {
 
-bool CQorThread::RefreshStatus() {
-  std::string text;
-  if (SendRequest(kRequestStatus, text) != kCodeSuccess || text.empty()) return false;
-  m_current->m_StatusText.Set(text);
-  if (ParseEcrStatus(*m_current) == StatusFollowUp::kStatusAlert) m_pDriver.PostStatusAlert(m_current->m_EcrId);
-  return true;
-}
-
-void CQorThread::BringRegisterToKnownState() {
-  CEcrContext& ecr = *m_current;
+void CRegisterCommands::BringRegisterToKnownState() {
+  CEcrContext& ecr = m_Ecr;
   platform::DebugLog("[ZEDO] CQorThread: ecr %d left by a job that ended holding it; checking the register",
                      ecr.m_EcrId);
-  if (!RefreshStatus()) platform::DebugLog("[ZEDO] CQorThread: ecr %d gives no status", ecr.m_EcrId);
+  if (!m_Session.RefreshStatus()) platform::DebugLog("[ZEDO] CQorThread: ecr %d gives no status", ecr.m_EcrId);
   if (ecr.m_TicketOpen) {
     ecr.m_WorkComplete = 0;
     std::int32_t job = 0;
-    std::int32_t code = SendWrite(kTicketVoidElement, job);
-    if (code == kCodeSuccess) code = WaitWorkComplete();
+    std::int32_t code = m_Session.SendWrite(kTicketVoidElement, job);
+    if (code == kCodeSuccess) code = m_Session.WaitWorkComplete();
     platform::DebugLog("[ZEDO] CQorThread: ecr %d receipt left open voided, code [%d]", ecr.m_EcrId, code);
   }
-  SbloccaTastiera();
+  m_Session.SbloccaTastiera();
   ClearDisplay();
 }
 

@@ -1,6 +1,5 @@
-#include "driver/control/status_parse.h"
 #include "driver/ecr/command_strings.h"
-#include "driver/ecr/qor_thread.h"
+#include "driver/ecr/register_session.h"
 #include "driver/ecr/result_codes.h"
 #include "platform/debug_log.h"
 
@@ -25,29 +24,29 @@ std::int32_t ConditionCode(const CEcrContext& ecr, std::int32_t fallback) {
 
 }  // namespace
 
-std::int32_t CQorThread::WaitWorkComplete() { return WaitComplete(CompletionKind::Write, kCodeFailure); }
+std::int32_t CRegisterSession::WaitWorkComplete() { return WaitComplete(CompletionKind::Write, kCodeFailure); }
 
-std::int32_t CQorThread::WaitIoDirectComplete(std::int32_t refusedCode) {
+std::int32_t CRegisterSession::WaitIoDirectComplete(std::int32_t refusedCode) {
   return WaitComplete(CompletionKind::IoDirect, refusedCode);
 }
 
-bool CQorThread::WaitWhileWorking(const std::function<bool()>& done, std::chrono::milliseconds period) {
+bool CRegisterSession::WaitWhileWorking(const std::function<bool()>& done, std::chrono::milliseconds period) {
   for (;;) {
-    const std::int32_t asked = m_current->m_QuestionsAsked;
-    WaitFor([&] { return done() || m_current->m_QuestionsAsked != asked; }, period);
-    if (done() || Cancelled() || m_current->m_QuestionsAsked == asked) return done();
+    const std::int32_t asked = m_Ecr.m_QuestionsAsked;
+    WaitFor([&] { return done() || m_Ecr.m_QuestionsAsked != asked; }, period);
+    if (done() || Cancelled() || m_Ecr.m_QuestionsAsked == asked) return done();
   }
 }
 
-bool CQorThread::InOrder() const {
-  return !m_current->m_PaperOut && !m_current->m_GenericError && !NotOperating();
+bool CRegisterSession::InOrder() const {
+  return !m_Ecr.m_PaperOut && !m_Ecr.m_GenericError && !NotOperating();
 }
 
 // True while the register is still working on the command and reports no trouble.
-bool CQorThread::InProgress(const Flag& done) const { return !done && InOrder(); }
+bool CRegisterSession::InProgress(const Flag& done) const { return !done && InOrder(); }
 
-CQorThread::Pass CQorThread::RecoveryPass(const std::function<bool()>& done, std::chrono::milliseconds period) {
-  m_current->WaitUntil([&] { return InOrder(); });
+CRegisterSession::Pass CRegisterSession::RecoveryPass(const std::function<bool()>& done, std::chrono::milliseconds period) {
+  m_Ecr.WaitUntil([&] { return InOrder(); });
   if (Cancelled()) return Pass::Cancelled;
   WaitWhileWorking([&] { return done() || !InOrder(); }, period);
   if (Cancelled()) return Pass::Cancelled;
@@ -55,23 +54,22 @@ CQorThread::Pass CQorThread::RecoveryPass(const std::function<bool()>& done, std
   return done() ? Pass::Done : Pass::Lost;
 }
 
-std::int32_t CQorThread::WaitComplete(CompletionKind kind, std::int32_t refusedCode) {
-  CEcrContext& ecr = *m_current;
+std::int32_t CRegisterSession::WaitComplete(CompletionKind kind, std::int32_t refusedCode) {
   const bool write = kind == CompletionKind::Write;
-  const Flag& done = write ? ecr.m_WorkComplete : ecr.m_IoDirectComplete;
-  const Flag& result = write ? ecr.m_JobResult : ecr.m_IoDirectResult;
-  WaitWhileWorking([&] { return !InProgress(done); }, ecr.m_Limits.m_Completion);
+  const Flag& done = write ? m_Ecr.m_WorkComplete : m_Ecr.m_IoDirectComplete;
+  const Flag& result = write ? m_Ecr.m_JobResult : m_Ecr.m_IoDirectResult;
+  WaitWhileWorking([&] { return !InProgress(done); }, m_Ecr.m_Limits.m_Completion);
   if (Cancelled()) return kCodeShutdown;
   if (done && result != 0) {
-    platform::DebugLog("[ZEDO] ecr [%d] refused the command: result [%d]", ecr.m_EcrId, result.load());
+    platform::DebugLog("[ZEDO] ecr [%d] refused the command: result [%d]", m_Ecr.m_EcrId, result.load());
     std::int32_t code = NotOperating() ? kCodeNotOperating : refusedCode;
     WriteWarning(code);
     return code;
   }
   if (done && InOrder()) return kCodeSuccess;
-  std::int32_t code = ConditionCode(ecr, kCodeFailure);
+  std::int32_t code = ConditionCode(m_Ecr, kCodeFailure);
   WriteWarning(code);
-  if (!m_pDriver.Options().m_OnErrorContinue || ecr.m_GenericError) {
+  if (!m_Host.Options().m_OnErrorContinue || m_Ecr.m_GenericError) {
     SendClearOutput();
     return code;
   }
@@ -81,20 +79,19 @@ std::int32_t CQorThread::WaitComplete(CompletionKind kind, std::int32_t refusedC
 // Waits for the register to be in order again and for the command to complete. Each pass that does
 // not end well writes one warning line. A register that reports trouble is waited for as long as it
 // takes; one that reports none and still lets a whole period pass has lost the command.
-std::int32_t CQorThread::RecoverCompletion(CompletionKind kind, std::int32_t refusedCode, std::int32_t code) {
-  CEcrContext& ecr = *m_current;
+std::int32_t CRegisterSession::RecoverCompletion(CompletionKind kind, std::int32_t refusedCode, std::int32_t code) {
   const bool write = kind == CompletionKind::Write;
-  const Flag& done = write ? ecr.m_WorkComplete : ecr.m_IoDirectComplete;
-  const Flag& result = write ? ecr.m_JobResult : ecr.m_IoDirectResult;
+  const Flag& done = write ? m_Ecr.m_WorkComplete : m_Ecr.m_IoDirectComplete;
+  const Flag& result = write ? m_Ecr.m_JobResult : m_Ecr.m_IoDirectResult;
   for (;;) {
-    const Pass pass = RecoveryPass([&] { return done != 0; }, ecr.m_Limits.m_Completion);
+    const Pass pass = RecoveryPass([&] { return done != 0; }, m_Ecr.m_Limits.m_Completion);
     if (pass == Pass::Cancelled) return kCodeShutdown;
     if (done && result != 0) {
       WriteWarning(refusedCode);
       return refusedCode;
     }
     if (pass == Pass::Done) {
-      if (write && m_pDriver.Options().m_OnErrorVoidTicket) return VoidAfterRecovery();
+      if (write && m_Host.Options().m_OnErrorVoidTicket) return VoidAfterRecovery();
       return kCodeSuccess;
     }
     if (pass == Pass::Lost) {
@@ -102,7 +99,7 @@ std::int32_t CQorThread::RecoverCompletion(CompletionKind kind, std::int32_t ref
       SendClearOutput();
       return kCodeFailure;
     }
-    code = ConditionCode(ecr, code);
+    code = ConditionCode(m_Ecr, code);
     WriteWarning(code);
   }
 }
@@ -110,43 +107,38 @@ std::int32_t CQorThread::RecoverCompletion(CompletionKind kind, std::int32_t ref
 // 21 only once the register has confirmed the void. A void it refuses because the receipt is no longer
 // open (the element being recovered closed it) means the receipt was printed: that is the outcome, and
 // the warning line carries the register's refusal. Anything else leaves the receipt in doubt: 3.
-std::int32_t CQorThread::VoidAfterRecovery() {
-  CEcrContext& ecr = *m_current;
-  ecr.m_WorkComplete = 0;
+std::int32_t CRegisterSession::VoidAfterRecovery() {
+  m_Ecr.m_WorkComplete = 0;
   std::int32_t job = 0;
   const ControlStatus status = SendWrite(kTicketVoidElement, job);
-  if (status == kCodeSuccess) WaitFor([&] { return !InProgress(ecr.m_WorkComplete); }, ecr.m_Limits.m_Completion);
+  if (status == kCodeSuccess) WaitFor([&] { return !InProgress(m_Ecr.m_WorkComplete); }, m_Ecr.m_Limits.m_Completion);
   if (Cancelled()) return kCodeShutdown;
-  if (status == kCodeSuccess && ecr.m_WorkComplete && ecr.m_JobResult == 0) {
+  if (status == kCodeSuccess && m_Ecr.m_WorkComplete && m_Ecr.m_JobResult == 0) {
     WriteWarning(kCodeTicketVoided);
     return kCodeTicketVoided;
   }
-  const bool refused = status == kCodeSuccess && ecr.m_WorkComplete;
-  WriteWarning(status != kCodeSuccess ? status : refused ? ecr.m_JobResult.load() : kCodeFailure);
+  const bool refused = status == kCodeSuccess && m_Ecr.m_WorkComplete;
+  WriteWarning(status != kCodeSuccess ? status : refused ? m_Ecr.m_JobResult.load() : kCodeFailure);
   if (!refused) {
     SendClearOutput();
     return kCodeFailure;
   }
-  std::string text;
-  if (SendRequest(kRequestStatus, text) != kCodeSuccess || text.empty()) return kCodeFailure;
-  ecr.m_StatusText.Set(text);
-  if (ParseEcrStatus(ecr) == StatusFollowUp::kStatusAlert) m_pDriver.PostStatusAlert(ecr.m_EcrId);
-  return ecr.m_TicketOpen ? kCodeFailure : kCodeSuccess;
+  if (!RefreshStatus()) return kCodeFailure;
+  return m_Ecr.m_TicketOpen ? kCodeFailure : kCodeSuccess;
 }
 
-std::int32_t CQorThread::GetEcrError(Flag& flag, std::int32_t expected, std::chrono::milliseconds period) {
-  CEcrContext& ecr = *m_current;
+std::int32_t CRegisterSession::GetEcrError(Flag& flag, std::int32_t expected, std::chrono::milliseconds period) {
   if (flag == expected) return kCodeSuccess;
-  std::int32_t code = ConditionCode(ecr, kCodeFailure);
+  std::int32_t code = ConditionCode(m_Ecr, kCodeFailure);
   WriteWarning(code);
-  if (m_pDriver.Options().m_OnErrorContinue && !ecr.m_GenericError) {
+  if (m_Host.Options().m_OnErrorContinue && !m_Ecr.m_GenericError) {
     // Waits for the event as long as the register reports trouble (the operator replacing the paper).
     for (;;) {
       const Pass pass = RecoveryPass([&] { return flag == expected; }, period);
       if (pass == Pass::Cancelled) return kCodeShutdown;
       if (pass == Pass::Done) return kCodeSuccess;
       if (pass == Pass::Lost) break;
-      code = ConditionCode(ecr, code);
+      code = ConditionCode(m_Ecr, code);
       WriteWarning(code);
     }
     code = kCodeFailure;
@@ -154,7 +146,7 @@ std::int32_t CQorThread::GetEcrError(Flag& flag, std::int32_t expected, std::chr
   }
   SendClearOutput();
   SbloccaTastiera();
-  if (code == kCodeFailure) platform::DebugLog("[QOR_E_FAILURE] in CQorThread::GetEcrError");
+  if (code == kCodeFailure) platform::DebugLog("[QOR_E_FAILURE] in CRegisterSession::GetEcrError");
   return code;
 }
 

@@ -2,10 +2,10 @@
 #include <cstring>
 
 #include "driver/ecr/document_reader.h"
-#include "driver/ecr/qor_thread.h"
 #include "driver/ecr/reply_files.h"
 #include "driver/ecr/result_codes.h"
 #include "driver/ecr/till_elements.h"
+#include "driver/ecr/till_job.h"
 #include "platform/debug_log.h"
 #include "platform/folder_files.h"
 #include "platform/text_file.h"
@@ -64,21 +64,21 @@ int ClosingIndexFrom(const std::vector<std::string>& tags, int index) {
 
 }  // namespace
 
-std::optional<int> CQorThread::ResolveInterruptedJob(const CJobRecord& record, const CJobProgress& progress) {
-  platform::DebugLog("[ZEDO] DoTillJob: ecr %d [%s] was cut off: resolving it", m_current->m_EcrId,
-                     m_DocumentPath.c_str());
+std::optional<int> CTillJob::ResolveInterruptedJob(const CJobRecord& record, const CJobProgress& progress) {
+  platform::DebugLog("[ZEDO] DoTillJob: ecr %d [%s] was cut off: resolving it", m_Ecr.m_EcrId,
+                     m_Files.m_DocumentPath.c_str());
   if (record.m_Reply) {
     CompleteReply(*record.m_Reply);
     return std::nullopt;
   }
   const CJobRecord::CElement* last = record.Last();
   if (last == nullptr) return 0;  // nothing was sent yet: the run starts afresh
-  m_ElementCount = last->m_Index + 1;
+  m_Session.SetElement(last->m_Index);
   if (last->m_Code && *last->m_Code != kCodeSuccess) {
     FinishTicket(progress, *last->m_Code);
     return std::nullopt;
   }
-  const std::vector<std::string> tags = DocumentTags(m_DocumentPath);
+  const std::vector<std::string> tags = DocumentTags(m_Files.m_DocumentPath);
   const bool done = last->m_Code.has_value();
   const std::string& tag = last->m_Tag;
   if (IsReceiptElement(tag) && !(done && ClosingIndexFrom(tags, last->m_Index) == last->m_Index))
@@ -86,9 +86,9 @@ std::optional<int> CQorThread::ResolveInterruptedJob(const CJobRecord& record, c
   if (done) return IsProgramming(tag) ? ProgrammingRunStart(tags, last->m_Index) : last->m_Index + 1;
   if (TagIs(tag, {"<FISCAL_CLOSURE>", "<ZEROSET_REQUEST>"})) return ResolveZeroSet(record, progress);
   if (tag == "<PROTOCOL_CMD>") {
-    platform::DebugLog("[ZEDO] DoTillJob: ecr %d [%s] a raw command was cut off: answered 3", m_current->m_EcrId,
-                       m_DocumentPath.c_str());
-    WriteWarning(kCodeFailure);
+    platform::DebugLog("[ZEDO] DoTillJob: ecr %d [%s] a raw command was cut off: answered 3", m_Ecr.m_EcrId,
+                       m_Files.m_DocumentPath.c_str());
+    m_Session.WriteWarning(kCodeFailure);
     FinishTicket(progress, kCodeFailure);
     return std::nullopt;
   }
@@ -96,21 +96,21 @@ std::optional<int> CQorThread::ResolveInterruptedJob(const CJobRecord& record, c
   return ProgrammingRunStart(tags, last->m_Index);
 }
 
-std::optional<int> CQorThread::ResolveReceipt(const CJobRecord& record, const std::vector<std::string>& tags,
+std::optional<int> CTillJob::ResolveReceipt(const CJobRecord& record, const std::vector<std::string>& tags,
                                               const CJobProgress& progress) {
   const CJobRecord::CElement& last = *record.Last();
   std::int32_t requestStatus = kCodeSuccess;
-  const bool statusKnown = ReadEcrStatus(requestStatus) == kCodeSuccess;
-  if (statusKnown && m_current->m_TicketOpen) {
-    std::int32_t code = VoidAfterRecovery();
+  const bool statusKnown = m_Session.ReadEcrStatus(requestStatus) == kCodeSuccess;
+  if (statusKnown && m_Ecr.m_TicketOpen) {
+    std::int32_t code = m_Session.VoidAfterRecovery();
     if (code == kCodeSuccess) code = kCodeFailure;  // it was open: a refused void leaves it in doubt
-    SbloccaTastiera();
+    m_Session.SbloccaTastiera();
     FinishTicket(progress, code);
     return std::nullopt;
   }
-  const CRegisterCounters now = ReadCounters();
+  const CRegisterCounters now = m_Session.ReadCounters();
   if (statusKnown) {
-    SbloccaTastiera();
+    m_Session.SbloccaTastiera();
     const bool printed = record.m_AtStart.Known() && now.Known() && now.m_Receipts > record.m_AtStart.m_Receipts;
     const int closing = ClosingIndexFrom(tags, last.m_Index);
     const bool ended = printed || (closing == last.m_Index && !last.m_Code.has_value());
@@ -120,21 +120,21 @@ std::optional<int> CQorThread::ResolveReceipt(const CJobRecord& record, const st
     }
     if (IsOpening(last.m_Tag) && !last.m_Code && !printed) return last.m_Index;  // never opened: again
   }
-  platform::DebugLog("[ZEDO] DoTillJob: ecr %d [%s] the receipt cannot be resolved: answered 3", m_current->m_EcrId,
-                     m_DocumentPath.c_str());
-  m_ElementCount = last.m_Index + 1;
-  WriteWarning(kCodeFailure);
+  platform::DebugLog("[ZEDO] DoTillJob: ecr %d [%s] the receipt cannot be resolved: answered 3", m_Ecr.m_EcrId,
+                     m_Files.m_DocumentPath.c_str());
+  m_Session.SetElement(last.m_Index);
+  m_Session.WriteWarning(kCodeFailure);
   FinishTicket(progress, kCodeFailure);
   return std::nullopt;
 }
 
-std::optional<int> CQorThread::ResolveZeroSet(const CJobRecord& record, const CJobProgress& progress) {
+std::optional<int> CTillJob::ResolveZeroSet(const CJobRecord& record, const CJobProgress& progress) {
   const CJobRecord::CElement& last = *record.Last();
-  const CRegisterCounters now = ReadCounters();
+  const CRegisterCounters now = m_Session.ReadCounters();
   if (!record.m_AtStart.Known() || !now.Known()) {
     platform::DebugLog("[ZEDO] DoTillJob: ecr %d [%s] the register cannot tell its closures: answered 3",
-                       m_current->m_EcrId, m_DocumentPath.c_str());
-    WriteWarning(kCodeFailure);
+                       m_Ecr.m_EcrId, m_Files.m_DocumentPath.c_str());
+    m_Session.WriteWarning(kCodeFailure);
     FinishTicket(progress, kCodeFailure);
     return std::nullopt;
   }
@@ -148,21 +148,21 @@ std::optional<int> CQorThread::ResolveZeroSet(const CJobRecord& record, const CJ
 
 // The record says the reply was being made with this code. The work file still there means the reply
 // file has not taken its name yet: it gets its code, if it has not, and its name.
-void CQorThread::CompleteReply(std::int32_t code) {
-  if (platform::Exists(m_ReplyWorkPath)) {
-    const std::string text = platform::ReadWholeFile(m_ReplyWorkPath).value_or(std::string());
+void CTillJob::CompleteReply(std::int32_t code) {
+  if (platform::Exists(m_Files.m_ReplyWorkPath)) {
+    const std::string text = platform::ReadWholeFile(m_Files.m_ReplyWorkPath).value_or(std::string());
     const std::string codeLine = std::to_string(code) + "\n";
     const bool hasCode = text == codeLine ||
                          (text.size() > codeLine.size() && text.compare(text.size() - codeLine.size(), codeLine.size(), codeLine) == 0 &&
                           text[text.size() - codeLine.size() - 1] == '\n');
     if (hasCode) {
-      platform::RenameWithoutReplacing(m_ReplyWorkPath, m_ReplyPath);
+      platform::RenameWithoutReplacing(m_Files.m_ReplyWorkPath, m_Files.m_ReplyPath);
     } else {
-      FinishReply(m_ReplyWorkPath, m_ReplyPath, code);
+      FinishReply(m_Files.m_ReplyWorkPath, m_Files.m_ReplyPath, code);
     }
   }
-  RemoveJobFile(m_DocumentPath);
-  CJobProgress(m_DocumentPath).Remove();
+  RemoveJobFile(m_Files.m_DocumentPath);
+  CJobProgress(m_Files.m_DocumentPath).Remove();
 }
 
 }  // namespace driver

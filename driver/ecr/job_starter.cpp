@@ -6,26 +6,8 @@
 namespace driver {
 namespace {
 
-struct CJobSetup {
-  const CTicketJob* m_Ticket = nullptr;  // null for jobs of the administration sheet
-  CEcrContext* m_current = nullptr;
-  std::int32_t m_JobCode = 0;
-  ThreadPriority m_Priority = ThreadPriority::Normal;
-};
-
-JobStartResult StartJob(IJobHost& host, const CJobSetup& setup, const BeforeResume& beforeResume) {
-  CJobOrder order;
-  order.m_Code = setup.m_JobCode;
-  order.m_Register = setup.m_current;
-  if (setup.m_Ticket != nullptr) {
-    order.m_DocumentPath = setup.m_Ticket->m_DocumentPath;
-    order.m_ReplyWorkPath = setup.m_Ticket->m_ReplyWorkPath;
-    order.m_WarningPath = setup.m_Ticket->m_WarningPath;
-    order.m_ReplyPath = setup.m_Ticket->m_ReplyPath;
-  } else {
-    // A sheet job takes the sheet's values now: the sheet may change them before the job runs.
-    order.m_Inputs = SheetInputsOf(*setup.m_current);
-  }
+JobStartResult StartJob(IJobHost& host, CJobOrder order, ThreadPriority priority, const BeforeResume& beforeResume) {
+  CEcrContext* ecr = order.m_Register;
   CQorThread* thread = new (std::nothrow) CQorThread(host, std::move(order));
   if (thread == nullptr) return JobStartResult::NoWorker;
   if (!thread->CreateSuspended()) {
@@ -33,9 +15,8 @@ JobStartResult StartJob(IJobHost& host, const CJobSetup& setup, const BeforeResu
     return JobStartResult::NoThread;
   }
   // The place in the register's line is taken now, on the starting thread, in the order jobs start.
-  if (setup.m_current != nullptr && setup.m_current->m_hJobMutex)
-    thread->m_JobPlace = setup.m_current->m_hJobMutex->ReservePlace();
-  thread->SetPriority(setup.m_Priority);
+  if (ecr != nullptr && ecr->m_hJobMutex) thread->m_JobPlace = ecr->m_hJobMutex->ReservePlace();
+  thread->SetPriority(priority);
   if (beforeResume) beforeResume(*thread);
   thread->Resume();
   return JobStartResult::Started;
@@ -44,12 +25,14 @@ JobStartResult StartJob(IJobHost& host, const CJobSetup& setup, const BeforeResu
 }  // namespace
 
 JobStartResult StartTicketJob(IJobHost& host, const CTicketJob& job, const BeforeResume& beforeResume) {
-  return StartJob(host, {&job, job.m_current, job.m_JobCode, ThreadPriority::Highest}, beforeResume);
+  CDocumentJob files{job.m_DocumentPath, job.m_ReplyWorkPath, job.m_WarningPath, job.m_ReplyPath};
+  return StartJob(host, {job.m_current, std::move(files)}, ThreadPriority::Highest, beforeResume);
 }
 
 JobStartResult StartAdminJob(IJobHost& host, CEcrContext& ecr, std::int32_t jobCode,
                              const BeforeResume& beforeResume) {
-  return StartJob(host, {nullptr, &ecr, jobCode, ThreadPriority::Normal}, beforeResume);
+  // A sheet job takes the sheet's values now: the sheet may change them before the job runs.
+  return StartJob(host, {&ecr, SheetJobOf(jobCode, ecr)}, ThreadPriority::Normal, beforeResume);
 }
 
 }  // namespace driver

@@ -1,7 +1,7 @@
 #include <new>
 
 #include "driver/ecr/command_strings.h"
-#include "driver/ecr/qor_thread.h"
+#include "driver/ecr/register_session.h"
 #include "driver/ecr/result_codes.h"
 #include "platform/debug_log.h"
 
@@ -13,27 +13,26 @@ namespace {
 constexpr int kLockAttempts = 3;
 }  // namespace
 
-std::int32_t CQorThread::BloccaTastiera() {
-  CEcrContext& ecr = *m_current;
-  if (ecr.m_KeyLocked) return kCodeSuccess;
+std::int32_t CRegisterSession::BloccaTastiera() {
+  if (m_Ecr.m_KeyLocked) return kCodeSuccess;
   try {
     int attempts = kLockAttempts;
     for (;;) {
       platform::DebugLog("[ZEDO] BloccaTastiera --> Tentative [%d]", attempts);
-      ecr.m_IoDirectComplete = 0;
+      m_Ecr.m_IoDirectComplete = 0;
       SendIODirect(IsZeroFamily() ? kZeroLock : kStarLock);
-      if (!WaitFor([&] { return ecr.m_IoDirectComplete != 0; }, ecr.m_Limits.m_Exchange)) {
+      if (!WaitFor([&] { return m_Ecr.m_IoDirectComplete != 0; }, m_Ecr.m_Limits.m_Exchange)) {
         --attempts;
       } else {
         platform::DebugLog("[ZEDO] BloccaTastiera --> m_current->m_IoDirectComplete OK!");
         if (IsZeroFamily()) SendIODirect(kZeroLockConfirm);
-        if (!WaitFor([&] { return ecr.m_KeyLocked != 0; }, ecr.m_Limits.m_Exchange)) {
+        if (!WaitFor([&] { return m_Ecr.m_KeyLocked != 0; }, m_Ecr.m_Limits.m_Exchange)) {
           --attempts;
           platform::DebugLog("[ZEDO] BloccaTastiera --> m_current->m_KeyLocked ERROR!");
         }
       }
       if (Cancelled()) return kCodeShutdown;
-      if (ecr.m_KeyLocked) {
+      if (m_Ecr.m_KeyLocked) {
         platform::DebugLog("[ZEDO] BloccaTastiera --> RETURN OK!");
         return kCodeSuccess;
       }
@@ -48,28 +47,27 @@ std::int32_t CQorThread::BloccaTastiera() {
   return kCodeKeyboard;
 }
 
-std::int32_t CQorThread::SbloccaTastiera() {
-  CEcrContext& ecr = *m_current;
-  if (!ecr.m_KeyLocked) return kCodeSuccess;
+std::int32_t CRegisterSession::SbloccaTastiera() {
+  if (!m_Ecr.m_KeyLocked) return kCodeSuccess;
   // A register in trouble is not going to confirm: one attempt is enough.
-  int attempts = (ecr.m_GenericError || ecr.m_PaperOut || NotOperating()) ? 1 : kLockAttempts;
+  int attempts = (m_Ecr.m_GenericError || m_Ecr.m_PaperOut || NotOperating()) ? 1 : kLockAttempts;
   for (;;) {
     platform::DebugLog("[ZEDO] SbloccaTastiera --> Tentative [%d]", attempts);
-    ecr.m_IoDirectComplete = 0;
+    m_Ecr.m_IoDirectComplete = 0;
     SendIODirect(IsZeroFamily() ? kZeroUnlock : kStarUnlock);
-    if (!WaitFor([&] { return ecr.m_IoDirectComplete != 0; }, ecr.m_Limits.m_Exchange)) {
+    if (!WaitFor([&] { return m_Ecr.m_IoDirectComplete != 0; }, m_Ecr.m_Limits.m_Exchange)) {
       --attempts;
     } else {
       platform::DebugLog("[ZEDO] SbloccaTastiera --> m_current->m_IoDirectComplete OK!");
-      if (!WaitFor([&] { return ecr.m_KeyLocked != 1; }, ecr.m_Limits.m_Exchange)) {
+      if (!WaitFor([&] { return m_Ecr.m_KeyLocked != 1; }, m_Ecr.m_Limits.m_Exchange)) {
         --attempts;
         platform::DebugLog("[ZEDO] SbloccaTastiera --> m_current->m_KeyLocked ERROR!");
       }
     }
     if (Cancelled()) return kCodeShutdown;
-    if (ecr.m_KeyLocked != 1 || attempts <= 0) break;
+    if (m_Ecr.m_KeyLocked != 1 || attempts <= 0) break;
   }
-  if (ecr.m_KeyLocked == 1) {
+  if (m_Ecr.m_KeyLocked == 1) {
     platform::DebugLog("[ZEDO] SbloccaTastiera --> RETURN ERROR!");
     return kCodeKeyboard;
   }

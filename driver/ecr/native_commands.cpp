@@ -1,12 +1,11 @@
 #include "driver/ecr/command_strings.h"
-#include "driver/ecr/qor_thread.h"
+#include "driver/ecr/register_commands.h"
 #include "driver/ecr/result_codes.h"
 #include "platform/debug_log.h"
 
-// Programming batches, reports, zero-sets and history through the registers' own commands. On the
-// star family a department or PLU batch holds the keyboard locked and the key at "P" from its start
-// to its end. On the zero family records are queued and a batch end arms the upload: the register
-// then fetches the queued lines one data question at a time (the control's events answer them).
+// Programming batches, reports, zero-sets and history. On the zero family a batch end arms the upload:
+// the register then fetches the queued lines one data question at a time (the control's events answer
+// them).
 
 namespace driver {
 
@@ -15,183 +14,219 @@ namespace driver {
 // cleared again whatever happened: an exchange the register refused, lost or broke off must not leave
 // the next job waiting for it. Only then does the follow-up command make the register take the lines;
 // it is sent and awaited here, by the job, so that its completion is never taken for a later command's.
-std::int32_t CQorThread::Exchange(const char* command, Flag& armed, const char* followUp) {
+std::int32_t CRegisterCommands::Exchange(const char* command, Flag& armed, const char* followUp) {
   armed = 1;
-  m_current->m_IoDirectComplete = 0;
-  std::int32_t code = SendIODirect(command);
+  m_Ecr.m_IoDirectComplete = 0;
+  std::int32_t code = m_Session.SendIODirect(command);
   if (code != kCodeSuccess) {
-    WriteWarning(code);  // refused at the call: the register will neither ask nor complete
+    m_Session.WriteWarning(code);  // refused at the call: the register will neither ask nor complete
   } else {
-    code = WaitIoDirectComplete();
+    code = m_Session.WaitIoDirectComplete();
     if (code == kCodeSuccess && armed) {
-      platform::DebugLog("[ZEDO] ecr [%d] ended [%s] without fetching all it was given", m_current->m_EcrId, command);
-      WriteWarning(kCodeFailure);
+      platform::DebugLog("[ZEDO] ecr [%d] ended [%s] without fetching all it was given", m_Ecr.m_EcrId, command);
+      m_Session.WriteWarning(kCodeFailure);
       code = kCodeFailure;
     }
   }
   armed = 0;
   if (code != kCodeSuccess) return code;
-  return SendAndAwait(followUp);
+  return m_Session.SendAndAwait(followUp);
 }
 
-std::int32_t CQorThread::KeySwitch(char letter) { return SendAndAwait(KeySwitchCommand(letter)); }
+std::int32_t CRegisterCommands::KeySwitch(char letter) { return m_Session.SendAndAwait(KeySwitchCommand(letter)); }
 
-void CQorThread::ClearDisplay() {
-  if (IsZeroFamily()) {
-    SendIODirect(kZeroClearDisplay);
+void CRegisterCommands::ClearDisplay() {
+  if (m_Session.IsZeroFamily()) {
+    m_Session.SendIODirect(kZeroClearDisplay);
     return;
   }
-  SendIODirect(kStarClearDisplay);
-  SendIODirect(kStarClearDisplay);
+  m_Session.SendIODirect(kStarClearDisplay);
+  m_Session.SendIODirect(kStarClearDisplay);
 }
 
-std::int32_t CQorThread::DepartmentBatchStart() {
-  if (IsZeroFamily()) {
-    m_current->m_QueueB80.clear();
+std::int32_t CRegisterCommands::DepartmentBatchStart() {
+  if (m_Session.IsZeroFamily()) {
+    m_Ecr.m_QueueB80.clear();
     return kCodeSuccess;
   }
-  m_SavedKey = HelloCharacter(0);
-  if (HelloCharacter(3) != '.') return kCodeNoProgramming;
-  std::int32_t code = BloccaTastiera();
+  m_SavedKey = m_Session.HelloCharacter(0);
+  if (m_Session.HelloCharacter(3) != '.') return kCodeNoProgramming;
+  std::int32_t code = m_Session.BloccaTastiera();
   KeySwitch('P');
   return code;
 }
 
-std::int32_t CQorThread::DepartmentRecord() {
-  if (IsZeroFamily()) {
-    m_current->m_QueueB80.push_back(ZeroDepartmentLine(m_Inputs.m_Department));
+std::int32_t CRegisterCommands::DepartmentRecord(const CDepartmentRecord& record) {
+  if (m_Session.IsZeroFamily()) {
+    m_Ecr.m_QueueB80.push_back(ZeroDepartmentLine(record));
     return kCodeSuccess;
   }
-  for (const std::string& command : StarDepartmentCommands(m_Inputs.m_Department)) {
-    if (std::int32_t code = SendAndAwait(command); code != kCodeSuccess) return code;
+  for (const std::string& command : StarDepartmentCommands(record)) {
+    if (std::int32_t code = m_Session.SendAndAwait(command); code != kCodeSuccess) return code;
   }
   return kCodeSuccess;
 }
 
-std::int32_t CQorThread::DepartmentBatchEnd() {
-  if (IsZeroFamily()) {
-    return Exchange(kZeroDepartmentUpload, m_current->m_QueueB80Armed, kQueueEmptyCommand);
+std::int32_t CRegisterCommands::DepartmentBatchEnd() {
+  if (m_Session.IsZeroFamily()) {
+    return Exchange(kZeroDepartmentUpload, m_Ecr.m_QueueB80Armed, kQueueEmptyCommand);
   }
-  SbloccaTastiera();
+  m_Session.SbloccaTastiera();
   KeySwitch(m_SavedKey);
   return kCodeSuccess;
 }
 
-std::int32_t CQorThread::PluBatchStart() {
-  if (IsZeroFamily()) {
-    m_current->m_QueueB81.clear();
+std::int32_t CRegisterCommands::PluBatchStart() {
+  if (m_Session.IsZeroFamily()) {
+    m_Ecr.m_QueueB81.clear();
     return kCodeSuccess;
   }
-  m_SavedKey = HelloCharacter(0);
-  if (HelloCharacter(3) != '.') return kCodeNoProgramming;
-  BloccaTastiera();
+  m_SavedKey = m_Session.HelloCharacter(0);
+  if (m_Session.HelloCharacter(3) != '.') return kCodeNoProgramming;
+  m_Session.BloccaTastiera();
   KeySwitch('P');
   ClearDisplay();
-  std::int32_t code = SendAndAwait(kStarPluBatchStart);
+  std::int32_t code = m_Session.SendAndAwait(kStarPluBatchStart);
   if (code != kCodeSuccess) {
-    SbloccaTastiera();
+    m_Session.SbloccaTastiera();
     KeySwitch(m_SavedKey);
   }
   return code;
 }
 
-std::int32_t CQorThread::PluRecord() {
-  if (IsZeroFamily()) {
-    m_current->m_QueueB81.push_back(ZeroPluLine(m_Inputs.m_Plu));
+std::int32_t CRegisterCommands::PluRecord(const CPluRecord& record) {
+  if (m_Session.IsZeroFamily()) {
+    m_Ecr.m_QueueB81.push_back(ZeroPluLine(record));
     return kCodeSuccess;
   }
-  for (const std::string& command : StarPluCommands(m_Inputs.m_Plu)) {
-    if (std::int32_t code = SendAndAwait(command); code != kCodeSuccess) return code;
+  for (const std::string& command : StarPluCommands(record)) {
+    if (std::int32_t code = m_Session.SendAndAwait(command); code != kCodeSuccess) return code;
   }
   return kCodeSuccess;
 }
 
-std::int32_t CQorThread::PluBatchEnd() {
-  if (IsZeroFamily()) {
-    return Exchange(kZeroPluUpload, m_current->m_QueueB81Armed, kQueueEmptyCommand);
+std::int32_t CRegisterCommands::PluBatchEnd() {
+  if (m_Session.IsZeroFamily()) {
+    return Exchange(kZeroPluUpload, m_Ecr.m_QueueB81Armed, kQueueEmptyCommand);
   }
-  std::int32_t code = SendAndAwait(kStarPluBatchEnd);
-  SbloccaTastiera();
+  std::int32_t code = m_Session.SendAndAwait(kStarPluBatchEnd);
+  m_Session.SbloccaTastiera();
   KeySwitch(m_SavedKey);
   return code;
 }
 
-std::int32_t CQorThread::OfferBatchStart() {
-  if (!IsZeroFamily()) return kCodeOffersUnsupported;
-  m_current->m_QueueB84.clear();
+std::int32_t CRegisterCommands::OfferBatchStart() {
+  if (!m_Session.IsZeroFamily()) return kCodeOffersUnsupported;
+  m_Ecr.m_QueueB84.clear();
   return kCodeSuccess;
 }
 
-std::int32_t CQorThread::OfferRecord() {
-  if (!IsZeroFamily()) return kCodeOffersUnsupported;
-  m_current->m_QueueB84.push_back(ZeroOfferLine(m_Inputs.m_Offer));
+std::int32_t CRegisterCommands::OfferRecord(const COfferRecord& record) {
+  if (!m_Session.IsZeroFamily()) return kCodeOffersUnsupported;
+  m_Ecr.m_QueueB84.push_back(ZeroOfferLine(record));
   return kCodeSuccess;
 }
 
-std::int32_t CQorThread::OfferBatchEnd() {
-  if (!IsZeroFamily()) return kCodeOffersUnsupported;
-  return Exchange(kZeroOfferUpload, m_current->m_QueueB84Armed, kQueueEmptyCommand);
+std::int32_t CRegisterCommands::OfferBatchEnd() {
+  if (!m_Session.IsZeroFamily()) return kCodeOffersUnsupported;
+  return Exchange(kZeroOfferUpload, m_Ecr.m_QueueB84Armed, kQueueEmptyCommand);
 }
 
-std::int32_t CQorThread::EndBatches() {
+// A record starts its kind's batch when none is open; a batch that could not start stays closed.
+std::int32_t CRegisterCommands::AddDepartment(const CDepartmentRecord& record) {
+  if (!m_DepartmentBatch) {
+    if (std::int32_t code = DepartmentBatchStart(); code != kCodeSuccess) return code;
+    m_DepartmentBatch = true;
+  }
+  return DepartmentRecord(record);
+}
+
+std::int32_t CRegisterCommands::AddPlu(const CPluRecord& record) {
+  if (!m_PluBatch) {
+    if (std::int32_t code = PluBatchStart(); code != kCodeSuccess) return code;
+    m_PluBatch = true;
+  }
+  return PluRecord(record);
+}
+
+std::int32_t CRegisterCommands::AddOffer(const COfferRecord& record) {
+  if (!m_OfferBatch) {
+    if (std::int32_t code = OfferBatchStart(); code != kCodeSuccess) return code;
+    m_OfferBatch = true;
+  }
+  return OfferRecord(record);
+}
+
+std::int32_t CRegisterCommands::EndBatches() {
   const std::int32_t offers = EndOfferBatch();
   const std::int32_t plus = EndPluBatch();
   const std::int32_t departments = EndDepartmentBatch();
   return offers != kCodeSuccess ? offers : plus != kCodeSuccess ? plus : departments;
 }
 
-std::int32_t CQorThread::EndOfferBatch() {
+std::int32_t CRegisterCommands::EndOfferBatch() {
   if (!m_OfferBatch) return kCodeSuccess;
-  m_OfferBatch = 0;
+  m_OfferBatch = false;
   return OfferBatchEnd();
 }
 
-std::int32_t CQorThread::EndPluBatch() {
+std::int32_t CRegisterCommands::EndPluBatch() {
   if (!m_PluBatch) return kCodeSuccess;
-  m_PluBatch = 0;
+  m_PluBatch = false;
   return PluBatchEnd();
 }
 
-std::int32_t CQorThread::EndDepartmentBatch() {
+std::int32_t CRegisterCommands::EndDepartmentBatch() {
   if (!m_DepartmentBatch) return kCodeSuccess;
-  m_DepartmentBatch = 0;
+  m_DepartmentBatch = false;
   return DepartmentBatchEnd();
 }
 
 // The fiscal closure is awaited here: a closure the register's state refuses is 19, as the star
 // family's own guard answers before sending. A zero-set is a request whose end the caller awaits.
-std::int32_t CQorThread::ZeroSet() {
-  if (m_Inputs.m_ZeroSetType == kFiscalClosureType) {
-    if (IsZeroFamily()) return SendAndAwait(kZeroFiscalClosure, kCodeGenericError);
+std::int32_t CRegisterCommands::ZeroSet(const CZeroSetJob& zeroSet) {
+  if (zeroSet.m_ZeroSetType == kFiscalClosureType) {
+    if (m_Session.IsZeroFamily()) return m_Session.SendAndAwait(kZeroFiscalClosure, kCodeGenericError);
     return StarFiscalClosure();
   }
-  std::string text = ZeroSetRequestText(m_Inputs.m_PrintFlag);
-  return SendRequest(ZeroSetRequestCode(m_Inputs.m_ZeroSetType), text);
+  std::string text = ZeroSetRequestText(zeroSet.m_PrintFlag);
+  return m_Session.SendRequest(ZeroSetRequestCode(zeroSet.m_ZeroSetType), text);
 }
 
-std::int32_t CQorThread::StarFiscalClosure() {
-  char saved = HelloCharacter(0);
-  if (HelloCharacter(3) != '.') return kCodeGenericError;
-  std::int32_t code = SendAndAwait(kStarFiscalClosure, kCodeGenericError);
+std::int32_t CRegisterCommands::StarFiscalClosure() {
+  char saved = m_Session.HelloCharacter(0);
+  if (m_Session.HelloCharacter(3) != '.') return kCodeGenericError;
+  std::int32_t code = m_Session.SendAndAwait(kStarFiscalClosure, kCodeGenericError);
   KeySwitch(saved);
   return code;
 }
 
-std::int32_t CQorThread::Report() {
-  m_current->m_ReportPath.Set("");
-  std::string text = ReportRequestText(m_Inputs.m_PrintFlag);
-  return SendRequest(ReportRequestCode(m_Inputs.m_ReportType), text);
+std::int32_t CRegisterCommands::Report(const CReportJob& report) {
+  m_Ecr.m_ReportPath.Set("");
+  std::string text = ReportRequestText(report.m_PrintFlag);
+  return m_Session.SendRequest(ReportRequestCode(report.m_ReportType), text);
 }
 
-std::int32_t CQorThread::HistoryRequest() {
-  m_current->m_HistoryPath.Set("");
+std::int32_t CRegisterCommands::HistoryRequest() {
+  m_Ecr.m_HistoryPath.Set("");
   std::string text;
-  return SendRequest(kRequestHistory, text);
+  return m_Session.SendRequest(kRequestHistory, text);
 }
 
-std::int32_t CQorThread::HistoryRollback() {
+std::int32_t CRegisterCommands::HistoryRollback() {
   std::string text;
-  return SendRequest(kRequestHistoryRollback, text);
+  return m_Session.SendRequest(kRequestHistoryRollback, text);
+}
+
+// Nothing here is awaited beyond its own time limits; a register in remote mode shows nothing.
+void CRegisterCommands::ShowLastTotal() {
+  m_Ecr.m_LastPriceReady = 0;
+  m_Session.SendIODirect(kLastTotalQuery);
+  if (!m_Session.WaitFor([&] { return m_Ecr.m_LastPriceReady != 0; }, m_Ecr.m_Limits.m_Exchange)) return;
+  if (!m_Session.WaitFor([&] { return m_Ecr.m_Remote == 0; }, m_Ecr.m_Limits.m_Exchange)) return;
+  std::string price = m_Ecr.m_LastPrice.Get();
+  m_Session.SendIODirect(CustomerDisplayCommand(m_Ecr.m_CustomerDigits, price));
+  m_Session.SendIODirect(OperatorDisplayCommand(m_Ecr.m_OperatorDigits, price));
 }
 
 }  // namespace driver

@@ -1,26 +1,37 @@
 #include "driver/ecr/qor_thread.h"
 
-#include <utility>
-
 #include <array>
 #include <optional>
+#include <utility>
+#include <variant>
 
+#include "driver/ecr/register_commands.h"
+#include "driver/ecr/register_session.h"
 #include "driver/ecr/result_codes.h"
+#include "driver/ecr/till_job.h"
 #include "platform/debug_log.h"
-#include "platform/fault_point.h"
 #include "platform/named_mutex.h"
 
 namespace driver {
+namespace {
+
+// One call per job kind.
+template <class... Calls>
+struct CKindVisitor : Calls... {
+  using Calls::operator()...;
+};
+template <class... Calls>
+CKindVisitor(Calls...) -> CKindVisitor<Calls...>;
+
+}  // namespace
 
 CQorThread::CQorThread(IJobHost& driver, CJobOrder order)
-    : m_DocumentPath(std::move(order.m_DocumentPath)),
-      m_ReplyWorkPath(std::move(order.m_ReplyWorkPath)),
-      m_WarningPath(std::move(order.m_WarningPath)),
-      m_ReplyPath(std::move(order.m_ReplyPath)),
-      m_current(order.m_Register),
-      m_pDriver(driver),
-      m_Inputs(std::move(order.m_Inputs)),
-      m_JobCode(order.m_Code) {}
+    : m_current(order.m_Register), m_pDriver(driver), m_Kind(std::move(order.m_Kind)) {}
+
+std::string CQorThread::ReplyPath() const {
+  const CDocumentJob* ticket = std::get_if<CDocumentJob>(&m_Kind);
+  return ticket != nullptr ? ticket->m_ReplyPath : std::string();
+}
 
 // A job mutex taken abandoned comes from a job thread of this driver that ended while it held the
 // register (a process that died leaves the mutex free instead). The register is brought back to a
@@ -36,12 +47,11 @@ int CQorThread::Run() {
     if (!Cancelled() && !m_current->IsStopping()) {
       IFiscalControl& control = m_pDriver.Control();
       control.BeginJob(m_current->m_EcrId);
-      if (waited == platform::kWaitAbandoned0) BringRegisterToKnownState();
-      code = RunJob();
+      code = RunJob(waited == platform::kWaitAbandoned0);
       control.EndJob(m_current->m_EcrId);
     }
     m_current->m_hJobMutex->Release();
-    if (code && m_JobCode != kJobTicketDocument) m_pDriver.SheetJobEnded({m_current->m_EcrId, m_JobCode, *code});
+    if (code && !std::holds_alternative<CDocumentJob>(m_Kind)) m_pDriver.SheetJobEnded({m_current->m_EcrId, JobCode(), *code});
     m_pDriver.JobThreadEnded(Identity());
   } else if (waited == platform::kWaitObject0 + 1 || waited == platform::kWaitAbandoned0 + 1) {
     platform::DebugLog("CQorThread::WAIT_OBJECT_0+1");
@@ -50,67 +60,36 @@ int CQorThread::Run() {
   return 0;
 }
 
-// A programming job ends with the first step that fails.
-std::int32_t CQorThread::RunJob() {
-  const auto batch = [](std::int32_t start, const auto& record, const auto& end) {
-    if (start != kCodeSuccess) return start;
-    const std::int32_t recorded = record();
-    const std::int32_t ended = end();
+std::int32_t CQorThread::RunJob(bool registerLeft) {
+  CRegisterSession session(m_pDriver, *m_current, std::get_if<CDocumentJob>(&m_Kind));
+  CRegisterCommands commands(session);
+  if (registerLeft) commands.BringRegisterToKnownState();
+  // A programming job ends its batch whatever its record gave; the first failure is its code.
+  const auto programmed = [&](std::int32_t recorded, std::int32_t (CRegisterCommands::*end)()) {
+    const std::int32_t ended = (commands.*end)();
     return recorded != kCodeSuccess ? recorded : ended;
   };
-  switch (m_JobCode) {
-    case kJobTicketDocument: DoTillJob(); return kCodeSuccess;
-    case kJobReport: return Report();
-    case kJobHistoryRollback: return HistoryRollback();
-    case kJobHistoryRequest: return HistoryRequest();
-    case kJobTicketHeader: return SetHeader();
-    case kJobPlu: return batch(PluBatchStart(), [this] { return PluRecord(); }, [this] { return PluBatchEnd(); });
-    case kJobDepartment:
-      return batch(DepartmentBatchStart(), [this] { return DepartmentRecord(); }, [this] { return DepartmentBatchEnd(); });
-    case kJobZeroSet: return ZeroSet();
-    case kJobOffer: return batch(OfferBatchStart(), [this] { return OfferRecord(); }, [this] { return OfferBatchEnd(); });
-    default: return kCodeSuccess;
-  }
-}
-
-ControlStatus CQorThread::SendIODirect(const std::string& command) {
-  if (Cancelled()) return kCodeShutdown;
-  const ControlStatus status = m_pDriver.Control().IODirect(m_current->m_EcrId, command, 0);
-  platform::FaultPoint("sent");
-  return status;
-}
-
-ControlStatus CQorThread::SendWrite(const std::string& element, std::int32_t& job) {
-  if (Cancelled()) return kCodeShutdown;
-  const ControlStatus status = m_pDriver.Control().Write(m_current->m_EcrId, 2, element, job);
-  platform::FaultPoint("sent");
-  return status;
-}
-
-ControlStatus CQorThread::SendRequest(std::int32_t code, std::string& text) {
-  if (Cancelled()) return kCodeShutdown;
-  const ControlStatus status = m_pDriver.Control().Request(m_current->m_EcrId, code, text);
-  platform::FaultPoint("sent");
-  return status;
-}
-
-void CQorThread::SendClearOutput() {
-  if (!Cancelled()) m_pDriver.Control().ClearOutput(m_current->m_EcrId);
-}
-
-std::int32_t CQorThread::SendAndAwait(const std::string& command, std::int32_t refusedCode) {
-  m_current->m_IoDirectComplete = 0;
-  if (ControlStatus status = SendIODirect(command); status != kCodeSuccess) return status;
-  return WaitIoDirectComplete(refusedCode);
-}
-
-void CQorThread::DriverAwait(const std::string& command) {
-  if (!Cancelled()) m_pDriver.WaitIODirect(*m_current, command, 0);
-}
-
-char CQorThread::HelloCharacter(std::size_t index) const {
-  std::string hello = m_current->m_Hello.Get();
-  return index < hello.size() ? hello[index] : '\0';
+  return std::visit(
+      CKindVisitor{
+          [&](const CDocumentJob& ticket) {
+            CTillJob(session, commands, ticket).DoTillJob();
+            return kCodeSuccess;
+          },
+          [&](const CDepartmentJob& job) {
+            return programmed(commands.AddDepartment(job.m_Record), &CRegisterCommands::EndDepartmentBatch);
+          },
+          [&](const CPluJob& job) { return programmed(commands.AddPlu(job.m_Record), &CRegisterCommands::EndPluBatch); },
+          [&](const COfferJob& job) {
+            return programmed(commands.AddOffer(job.m_Record), &CRegisterCommands::EndOfferBatch);
+          },
+          [&](const CHeaderJob& job) { return commands.SetHeader(job); },
+          [&](const CReportJob& job) { return commands.Report(job); },
+          [&](const CZeroSetJob& job) { return commands.ZeroSet(job); },
+          [&](const CHistoryRequestJob&) { return commands.HistoryRequest(); },
+          [&](const CHistoryRollbackJob&) { return commands.HistoryRollback(); },
+          [&](const CNoJob&) { return kCodeSuccess; },
+      },
+      m_Kind);
 }
 
 }  // namespace driver

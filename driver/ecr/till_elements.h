@@ -7,13 +7,15 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/ecr/qor_thread.h"
+#include "driver/ecr/register_commands.h"
+#include "driver/ecr/register_session.h"
 
 namespace driver {
 
 class CTillJobElements {
  public:
-  explicit CTillJobElements(CQorThread& job) : m_Job(job), m_Ecr(*job.m_current) {}
+  CTillJobElements(CRegisterSession& session, CRegisterCommands& commands)
+      : m_Session(session), m_Commands(commands), m_Ecr(session.Register()) {}
 
   // Runs the element of one line; a line with no known tag does nothing and gives 0.
   std::int32_t Run(const std::string& line);
@@ -53,7 +55,8 @@ class CTillJobElements {
   // A Write of the line and its completion; the keyboard is unlocked when either fails.
   std::int32_t WriteAndAwait(const std::string& element);
 
-  CQorThread& m_Job;
+  CRegisterSession& m_Session;
+  CRegisterCommands& m_Commands;
   CEcrContext& m_Ecr;
   bool m_LastTotal = false;
 };

@@ -9,12 +9,8 @@
 namespace driver {
 
 std::int32_t CTillJobElements::SetDepartment(const std::string& line) {
-  if (!m_Job.m_DepartmentBatch) {
-    if (std::int32_t code = m_Job.DepartmentBatchStart(); code != kCodeSuccess) return code;
-    m_Job.m_DepartmentBatch = 1;
-  }
   const bool star = !m_Ecr.IsZeroFamily();
-  CDepartmentRecord& record = m_Job.m_Inputs.m_Department;
+  CDepartmentRecord record;
   record.m_Description = ChildValue(line, "DESCRIPTION");
   record.m_Price = ChildValue(line, "PRICE");
   record.m_Lalo = ChildValue(line, "LALO");
@@ -26,18 +22,14 @@ std::int32_t CTillJobElements::SetDepartment(const std::string& line) {
   }
   record.m_Number = ReadNumber(ChildValue(line, "DEPARTMENT"));
   record.m_Tax = ReadNumber(ChildValue(line, "TAX"));
-  if (std::int32_t code = m_Job.DepartmentRecord(); code != kCodeSuccess) return code;
-  m_Job.WriteWarning(kCodeSuccess);
+  if (std::int32_t code = m_Commands.AddDepartment(record); code != kCodeSuccess) return code;
+  m_Session.WriteWarning(kCodeSuccess);
   return kCodeSuccess;
 }
 
 std::int32_t CTillJobElements::SetPlu(const std::string& line) {
-  if (!m_Job.m_PluBatch) {
-    if (std::int32_t code = m_Job.PluBatchStart(); code != kCodeSuccess) return code;
-    m_Job.m_PluBatch = 1;
-  }
   const bool star = !m_Ecr.IsZeroFamily();
-  CPluRecord& record = m_Job.m_Inputs.m_Plu;
+  CPluRecord record;
   record.m_Code = ChildValue(line, "CODE");
   record.m_Description = ChildValue(line, "DESCRIPTION");
   record.m_Price = ChildValue(line, "PRICE");
@@ -49,25 +41,21 @@ std::int32_t CTillJobElements::SetPlu(const std::string& line) {
   record.m_Price1 = ChildValue(line, "PRICE1");
   if (star) record.m_Price1 = WithDecimalComma(record.m_Price1);
   record.m_Fmult = ChildValue(line, "FMULT");
-  if (std::int32_t code = m_Job.PluRecord(); code != kCodeSuccess) return code;
-  m_Job.WriteWarning(kCodeSuccess);
+  if (std::int32_t code = m_Commands.AddPlu(record); code != kCodeSuccess) return code;
+  m_Session.WriteWarning(kCodeSuccess);
   return kCodeSuccess;
 }
 
 std::int32_t CTillJobElements::SetOffer(const std::string& line) {
-  if (!m_Job.m_OfferBatch) {
-    if (std::int32_t code = m_Job.OfferBatchStart(); code != kCodeSuccess) return code;
-    m_Job.m_OfferBatch = 1;
-  }
-  COfferRecord& record = m_Job.m_Inputs.m_Offer;
+  COfferRecord record;
   record.m_Code = ChildValue(line, "CODE");
   record.m_Description = ChildValue(line, "DESCRIPTION");
   record.m_Department = ReadNumber(ChildValue(line, "DEPARTMENT"));
   record.m_Price = ChildValue(line, "PRICE");
   record.m_Nitem = ChildValue(line, "NITEM");
   record.m_Fmult = ChildValue(line, "FMULT");
-  if (std::int32_t code = m_Job.OfferRecord(); code != kCodeSuccess) return code;
-  m_Job.WriteWarning(kCodeSuccess);
+  if (std::int32_t code = m_Commands.AddOffer(record); code != kCodeSuccess) return code;
+  m_Session.WriteWarning(kCodeSuccess);
   return kCodeSuccess;
 }
 

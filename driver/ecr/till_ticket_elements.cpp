@@ -80,17 +80,17 @@ std::int32_t CTillJobElements::Run(const std::string& line) {
 // then the PLU batch, any other element the offer, PLU and department batches. All are ended even when
 // one fails; the first failure is the code.
 std::int32_t CTillJobElements::EndOtherBatches(Batch keep) {
-  using End = std::int32_t (CQorThread::*)();
+  using End = std::int32_t (CRegisterCommands::*)();
   std::vector<End> ends;
   switch (keep) {
-    case Batch::Department: ends = {&CQorThread::EndOfferBatch, &CQorThread::EndPluBatch}; break;
-    case Batch::Plu: ends = {&CQorThread::EndDepartmentBatch, &CQorThread::EndOfferBatch}; break;
-    case Batch::Offer: ends = {&CQorThread::EndDepartmentBatch, &CQorThread::EndPluBatch}; break;
-    case Batch::None: return m_Job.EndBatches();
+    case Batch::Department: ends = {&CRegisterCommands::EndOfferBatch, &CRegisterCommands::EndPluBatch}; break;
+    case Batch::Plu: ends = {&CRegisterCommands::EndDepartmentBatch, &CRegisterCommands::EndOfferBatch}; break;
+    case Batch::Offer: ends = {&CRegisterCommands::EndDepartmentBatch, &CRegisterCommands::EndPluBatch}; break;
+    case Batch::None: return m_Commands.EndBatches();
   }
   std::int32_t first = kCodeSuccess;
   for (End end : ends) {
-    const std::int32_t code = (m_Job.*end)();
+    const std::int32_t code = (m_Commands.*end)();
     if (first == kCodeSuccess) first = code;
   }
   return first;
@@ -99,28 +99,28 @@ std::int32_t CTillJobElements::EndOtherBatches(Batch keep) {
 std::int32_t CTillJobElements::OpenTicket(const std::string& line) {
   if (m_Ecr.IsZeroFamily()) {
     m_Ecr.m_IoDirectComplete = 0;
-    if (std::int32_t code = m_Job.SendIODirect(kZeroWake); code != kCodeSuccess) return code;
-    if (std::int32_t code = m_Job.WaitIoDirectComplete(); code != kCodeSuccess) return code;
+    if (std::int32_t code = m_Session.SendIODirect(kZeroWake); code != kCodeSuccess) return code;
+    if (std::int32_t code = m_Session.WaitIoDirectComplete(); code != kCodeSuccess) return code;
   }
-  if (std::int32_t code = m_Job.BloccaTastiera(); code != kCodeSuccess) return code;
-  m_Job.ClearDisplay();
+  if (std::int32_t code = m_Session.BloccaTastiera(); code != kCodeSuccess) return code;
+  m_Commands.ClearDisplay();
   std::int32_t requestStatus = 0;
-  if (m_Job.ReadEcrStatus(requestStatus) != kCodeSuccess) {
+  if (m_Session.ReadEcrStatus(requestStatus) != kCodeSuccess) {
     // A failed request leaves the keyboard locked; an empty status text is answered by unlocking.
-    if (requestStatus == kCodeSuccess) m_Job.SbloccaTastiera();
+    if (requestStatus == kCodeSuccess) m_Session.SbloccaTastiera();
     return kCodeNoStatus;
   }
   if (m_Ecr.m_PaperOut) {
-    m_Job.SbloccaTastiera();
+    m_Session.SbloccaTastiera();
     return kCodePaperOut;
   }
   if (std::int32_t code = EnterTicketMode(); code != kCodeSuccess) return code;
   if (m_Ecr.m_TicketOpen) {
-    m_Job.SbloccaTastiera();
+    m_Session.SbloccaTastiera();
     return kCodeTicketOpen;
   }
   if (std::int32_t code = WriteAndAwait(line); code != kCodeSuccess) return code;
-  m_Job.WriteWarning(kCodeSuccess);
+  m_Session.WriteWarning(kCodeSuccess);
   return kCodeSuccess;
 }
 
@@ -128,10 +128,10 @@ std::int32_t CTillJobElements::OpenTicket(const std::string& line) {
 std::int32_t CTillJobElements::EnterTicketMode() {
   if (m_Ecr.m_Operating.Equals("2")) return kCodeSuccess;
   m_Ecr.m_IoDirectComplete = 0;
-  std::int32_t code = m_Ecr.IsZeroFamily() ? m_Job.SendIODirect(kZeroTicketMode) : m_Job.KeySwitch('R');
+  std::int32_t code = m_Ecr.IsZeroFamily() ? m_Session.SendIODirect(kZeroTicketMode) : m_Commands.KeySwitch('R');
   if (code != kCodeSuccess) return code;  // the keyboard stays locked
-  if (m_Job.WaitIoDirectComplete() != kCodeSuccess && !m_Ecr.m_Operating.Equals("2")) {
-    m_Job.SbloccaTastiera();
+  if (m_Session.WaitIoDirectComplete() != kCodeSuccess && !m_Ecr.m_Operating.Equals("2")) {
+    m_Session.SbloccaTastiera();
     return kCodeNoProgramming;
   }
   return kCodeSuccess;
@@ -140,9 +140,9 @@ std::int32_t CTillJobElements::EnterTicketMode() {
 std::int32_t CTillJobElements::WriteAndAwait(const std::string& element) {
   m_Ecr.m_WorkComplete = 0;
   std::int32_t job = 0;
-  std::int32_t code = m_Job.SendWrite(element, job);
-  if (code == kCodeSuccess) code = m_Job.WaitWorkComplete();
-  if (code != kCodeSuccess) m_Job.SbloccaTastiera();
+  std::int32_t code = m_Session.SendWrite(element, job);
+  if (code == kCodeSuccess) code = m_Session.WaitWorkComplete();
+  if (code != kCodeSuccess) m_Session.SbloccaTastiera();
   return code;
 }
 
@@ -151,21 +151,21 @@ std::int32_t CTillJobElements::TicketItem(const std::string& line) {
   platform::DebugLog("DoTillJob idECR [%d] [%s]", ecr, line.c_str());
   m_Ecr.m_WorkComplete = 0;
   std::int32_t job = 0;
-  std::int32_t code = m_Job.SendWrite(line, job);
+  std::int32_t code = m_Session.SendWrite(line, job);
   platform::DebugLog("DoTillJob SELLITEM Write id[%d] job[%d] cmd[%s]", ecr, job, line.c_str());
   if (code != kCodeSuccess) {
     platform::DebugLog("DoTillJob: SELLITEM Write failure");
-    m_Job.SbloccaTastiera();
+    m_Session.SbloccaTastiera();
     return code;
   }
-  code = m_Job.WaitWorkComplete();
+  code = m_Session.WaitWorkComplete();
   platform::DebugLog("DoTillJob: post WaitWorkComplete id[%d]", ecr);
   if (code != kCodeSuccess) {
     platform::DebugLog("DoTillJob: WaitWorkComplete failure");
-    m_Job.SbloccaTastiera();
+    m_Session.SbloccaTastiera();
     return code;
   }
-  m_Job.WriteWarning(kCodeSuccess);
+  m_Session.WriteWarning(kCodeSuccess);
   return kCodeSuccess;
 }
 
@@ -173,20 +173,20 @@ std::int32_t CTillJobElements::CloseTable(const std::string& line) {
   // The control closes a table through its open-table element.
   m_Ecr.m_WorkComplete = 0;
   std::int32_t job = 0;
-  if (std::int32_t code = m_Job.SendWrite(ReplaceAll(line, "CLOSE_", "OPEN_"), job); code != kCodeSuccess) {
-    m_Job.SbloccaTastiera();
+  if (std::int32_t code = m_Session.SendWrite(ReplaceAll(line, "CLOSE_", "OPEN_"), job); code != kCodeSuccess) {
+    m_Session.SbloccaTastiera();
     return code;
   }
-  m_Job.WaitFor([&] { return m_Ecr.m_WorkComplete || m_Ecr.m_GenericError; }, m_Ecr.m_Limits.m_Completion);
+  m_Session.WaitFor([&] { return m_Ecr.m_WorkComplete || m_Ecr.m_GenericError; }, m_Ecr.m_Limits.m_Completion);
   if (m_Ecr.m_WorkComplete && m_Ecr.m_JobResult != 0) {
     // The register refused to close the table: a failure, never a success.
-    m_Job.SbloccaTastiera();
+    m_Session.SbloccaTastiera();
     return kCodeFailure;
   }
-  std::int32_t code = m_Job.GetEcrError(m_Ecr.m_WorkComplete, 1, m_Ecr.m_Limits.m_Completion);
-  m_Job.SbloccaTastiera();
+  std::int32_t code = m_Session.GetEcrError(m_Ecr.m_WorkComplete, 1, m_Ecr.m_Limits.m_Completion);
+  m_Session.SbloccaTastiera();
   if (code != kCodeSuccess) return code;
-  m_Job.WriteWarning(kCodeSuccess);
+  m_Session.WriteWarning(kCodeSuccess);
   return kCodeSuccess;
 }
 
@@ -194,23 +194,23 @@ std::int32_t CTillJobElements::CloseTicket(const std::string& line) {
   if (m_Ecr.IsZeroFamily()) m_LastTotal = true;
   m_Ecr.m_WorkComplete = 0;
   std::int32_t job = 0;
-  if (std::int32_t code = m_Job.SendWrite(line, job); code != kCodeSuccess) {
-    m_Job.SbloccaTastiera();
+  if (std::int32_t code = m_Session.SendWrite(line, job); code != kCodeSuccess) {
+    m_Session.SbloccaTastiera();
     return code;
   }
-  std::int32_t code = m_Job.WaitWorkComplete();
-  m_Job.SbloccaTastiera();
+  std::int32_t code = m_Session.WaitWorkComplete();
+  m_Session.SbloccaTastiera();
   if (code != kCodeSuccess) return code;
-  m_Job.WriteWarning(kCodeSuccess);
+  m_Session.WriteWarning(kCodeSuccess);
   return kCodeSuccess;
 }
 
 std::int32_t CTillJobElements::ProtocolCommand(const std::string& line) {
   std::string command = ChildValue(line, "CMD");
   m_Ecr.m_IoDirectComplete = 0;
-  if (std::int32_t code = m_Job.SendIODirect(command); code != kCodeSuccess) return code;
-  if (std::int32_t code = m_Job.WaitIoDirectComplete(); code != kCodeSuccess) return code;
-  m_Job.WriteWarning(kCodeSuccess);
+  if (std::int32_t code = m_Session.SendIODirect(command); code != kCodeSuccess) return code;
+  if (std::int32_t code = m_Session.WaitIoDirectComplete(); code != kCodeSuccess) return code;
+  m_Session.WriteWarning(kCodeSuccess);
   return kCodeSuccess;
 }
 

@@ -182,7 +182,7 @@ struct CTicketFiles {
   std::string Reply() const { return testsupport::ReadFile(m_Reply); }
   std::string Warnings() const { return testsupport::ReadFile(m_Warnings); }
   CJobOrder Order(CEcrContext& ecr) const {
-    return {kJobTicketDocument, &ecr, m_Document, m_ReplyWork, m_Warnings, m_Reply, {}};
+    return {&ecr, CDocumentJob{m_Document, m_ReplyWork, m_Warnings, m_Reply}};
   }
 };
 

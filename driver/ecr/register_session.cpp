@@ -1,0 +1,87 @@
+#include "driver/ecr/register_session.h"
+
+#include "driver/control/status_parse.h"
+#include "driver/ecr/command_strings.h"
+#include "driver/ecr/reply_files.h"
+#include "platform/fault_point.h"
+
+namespace driver {
+
+CRegisterSession::CRegisterSession(IJobHost& host, CEcrContext& ecr, const CDocumentJob* ticket)
+    : m_Host(host), m_Ecr(ecr), m_Ticket(ticket) {}
+
+char CRegisterSession::HelloCharacter(std::size_t index) const {
+  std::string hello = m_Ecr.m_Hello.Get();
+  return index < hello.size() ? hello[index] : '\0';
+}
+
+ControlStatus CRegisterSession::SendIODirect(const std::string& command) {
+  if (Cancelled()) return kCodeShutdown;
+  const ControlStatus status = m_Host.Control().IODirect(m_Ecr.m_EcrId, command, 0);
+  platform::FaultPoint("sent");
+  return status;
+}
+
+ControlStatus CRegisterSession::SendWrite(const std::string& element, std::int32_t& job) {
+  if (Cancelled()) return kCodeShutdown;
+  const ControlStatus status = m_Host.Control().Write(m_Ecr.m_EcrId, 2, element, job);
+  platform::FaultPoint("sent");
+  return status;
+}
+
+ControlStatus CRegisterSession::SendRequest(std::int32_t code, std::string& text) {
+  if (Cancelled()) return kCodeShutdown;
+  const ControlStatus status = m_Host.Control().Request(m_Ecr.m_EcrId, code, text);
+  platform::FaultPoint("sent");
+  return status;
+}
+
+void CRegisterSession::SendClearOutput() {
+  if (!Cancelled()) m_Host.Control().ClearOutput(m_Ecr.m_EcrId);
+}
+
+std::int32_t CRegisterSession::SendAndAwait(const std::string& command, std::int32_t refusedCode) {
+  m_Ecr.m_IoDirectComplete = 0;
+  if (ControlStatus status = SendIODirect(command); status != kCodeSuccess) return status;
+  return WaitIoDirectComplete(refusedCode);
+}
+
+void CRegisterSession::DriverAwait(const std::string& command) {
+  if (!Cancelled()) m_Host.WaitIODirect(m_Ecr, command, 0);
+}
+
+std::int32_t CRegisterSession::ReadEcrStatus(std::int32_t& requestStatus) {
+  std::string text;
+  requestStatus = SendRequest(kRequestStatus, text);
+  if (requestStatus != kCodeSuccess) return requestStatus;
+  m_Ecr.m_StatusText.Set(text);
+  if (text.empty()) return kCodeNoStatus;
+  if (ParseEcrStatus(m_Ecr) == StatusFollowUp::kStatusAlert) m_Host.PostStatusAlert(m_Ecr.m_EcrId);
+  return kCodeSuccess;
+}
+
+bool CRegisterSession::RefreshStatus() {
+  std::string text;
+  if (SendRequest(kRequestStatus, text) != kCodeSuccess || text.empty()) return false;
+  m_Ecr.m_StatusText.Set(text);
+  if (ParseEcrStatus(m_Ecr) == StatusFollowUp::kStatusAlert) m_Host.PostStatusAlert(m_Ecr.m_EcrId);
+  return true;
+}
+
+CRegisterCounters CRegisterSession::ReadCounters() {
+  std::string text;
+  if (SendRequest(kRequestCounters, text) != kCodeSuccess) return {};
+  return ParseRegisterCounters(text);
+}
+
+// Once the register's context is cancelled at shutdown nothing more is written, so a job interrupted
+// there leaves no file that would claim an outcome.
+void CRegisterSession::WriteWarning(std::int32_t code) {
+  if (m_Ticket != nullptr && !Cancelled()) AppendWarningLine(m_Ticket->m_WarningPath, m_Element, code);
+}
+
+void CRegisterSession::WriteReplyString(const std::string& text) {
+  if (m_Ticket != nullptr && !Cancelled()) AppendReplyText(m_Ticket->m_ReplyWorkPath, text);
+}
+
+}  // namespace driver
