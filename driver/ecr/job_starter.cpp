@@ -7,15 +7,16 @@ namespace driver {
 namespace {
 
 JobStartResult StartJob(IJobHost& host, CJobOrder order, ThreadPriority priority, const BeforeResume& beforeResume) {
+  // The place in the register's line is taken now, on the starting thread, in the order jobs start.
   CEcrContext* ecr = order.m_Register;
-  CQorThread* thread = new (std::nothrow) CQorThread(host, std::move(order));
+  platform::MutexPlace place;
+  if (ecr != nullptr && ecr->m_hJobMutex) place = ecr->m_hJobMutex->ReservePlace();
+  CQorThread* thread = new (std::nothrow) CQorThread(host, std::move(order), std::move(place));
   if (thread == nullptr) return JobStartResult::NoWorker;
   if (!thread->CreateSuspended()) {
     delete thread;
     return JobStartResult::NoThread;
   }
-  // The place in the register's line is taken now, on the starting thread, in the order jobs start.
-  if (ecr != nullptr && ecr->m_hJobMutex) thread->m_JobPlace = ecr->m_hJobMutex->ReservePlace();
   thread->SetPriority(priority);
   if (beforeResume) beforeResume(*thread);
   thread->Resume();

@@ -1,6 +1,6 @@
 #pragma once
-// Starting a job: construct the CQorThread, create its thread suspended, give it its job and its place
-// in the line for the register, set its priority, let the creator do its last step (list the thread,
+// Starting a job: reserve its place in the line for the register, construct the CQorThread with its
+// order and that place, create its thread suspended, set its priority, let the creator do its last step (list the thread,
 // arm an input), resume it. From the resume on the thread owns itself: the creator keeps at most its
 // identity. Jobs of one register run in the order they were started here.
 

@@ -25,8 +25,8 @@ CKindVisitor(Calls...) -> CKindVisitor<Calls...>;
 
 }  // namespace
 
-CQorThread::CQorThread(IJobHost& driver, CJobOrder order)
-    : m_current(order.m_Register), m_pDriver(driver), m_Kind(std::move(order.m_Kind)) {}
+CQorThread::CQorThread(IJobHost& driver, CJobOrder order, platform::MutexPlace place)
+    : m_current(order.m_Register), m_pDriver(driver), m_Kind(std::move(order.m_Kind)), m_JobPlace(std::move(place)) {}
 
 std::string CQorThread::ReplyPath() const {
   const CDocumentJob* ticket = std::get_if<CDocumentJob>(&m_Kind);

@@ -1,7 +1,7 @@
 #pragma once
 // CQorThread: one job on one register. Made with its order (CJobOrder: the register and the job's
-// kind with what it works on), created suspended, given its place in the line for the register's job
-// mutex, resumed; it waits for its turn at the job mutex (or for the stop mutex at shutdown), runs its
+// kind with what it works on) and its place in the line for the register's job mutex, created
+// suspended, resumed; it waits for its turn at the job mutex (or for the stop mutex at shutdown), runs its
 // job between BeginJob and EndJob, tells the driver it ended, and deletes itself. Jobs of one register
 // thus run in the order they were started.
 //
@@ -22,7 +22,9 @@ namespace driver {
 
 class CQorThread : public CWorkerThread {
  public:
-  CQorThread(IJobHost& driver, CJobOrder order);
+  // place: the job's place in the line for the register's job mutex, reserved when it was started;
+  // none for a job run on the calling thread.
+  CQorThread(IJobHost& driver, CJobOrder order, platform::MutexPlace place = {});
 
   static constexpr const char* kRuntimeClassName = "CQorThread";
 
@@ -39,8 +41,6 @@ class CQorThread : public CWorkerThread {
   CEcrContext& Register() const { return *m_current; }
   // The ticket's reply file; empty for a job of the administration sheet.
   std::string ReplyPath() const;
-  // Reserved in the job mutex's line when the job is started; used up by the wait for the register.
-  platform::MutexPlace m_JobPlace;
 
  private:
   // registerLeft: the job before this one ended while it held the register; the register is brought
@@ -51,6 +51,7 @@ class CQorThread : public CWorkerThread {
   CEcrContext* const m_current;
   IJobHost& m_pDriver;
   const CJobKind m_Kind;
+  platform::MutexPlace m_JobPlace;  // used up by the wait for the register
 };
 
 }  // namespace driver
