@@ -14,7 +14,7 @@ class CDriverSheetHost final : public ISheetHost {
   std::vector<CEcrContext*> Registers() override;
   int SelectedRegister() const override { return m_Driver.SelectedRegister(); }
   void SetSelectedRegister(int index) override { m_Driver.SetSelectedRegister(index); }
-  IJobHost& JobHost() override { return m_Driver; }
+  IJobHost& JobHost() override { return m_Driver.Jobs(); }
   std::string MessageText(const char* number) const override;
   CSheetFont PageFont() const override { return {m_Driver.FontFace(), m_Driver.FontHeight()}; }
 

@@ -15,10 +15,7 @@
 
 #include <QTimer>
 
-#include "driver/ecr/worker_thread.h"
 #include "driver/qor_driver_dlg.h"
-#include "platform/debug_log.h"
-#include "platform/named_mutex.h"
 
 namespace driver {
 
@@ -28,10 +25,11 @@ void CQorDriverDlg::OnClose() {
   // Tickets still waiting for their writers stay in their folders for the next start.
   m_TicketCheckTimer.stop();
   if (m_TicketIntake) m_TicketIntake->ForgetWaitingTickets();
-  for (const auto& ecr : m_EcrList)
+  for (const auto& ecr : m_EcrList.All())
     if (!ecr->m_TicketFolder.Empty()) MonitorRemoveFolder(ecr->m_TicketFolder.Get());
-  for (const auto& ecr : m_EcrList) ecr->Stop();
-  ReleaseStopMutexes();
+  m_EcrList.StopAll();
+  // Step 2: job threads still waiting for a register take the stop mutex one after another and leave.
+  m_EcrList.ReleaseStopMutexes();
   m_StopDeadline = std::chrono::steady_clock::now() + m_StopJobWait;
   FinishCloseOnceJobsStopped();
 }
@@ -39,46 +37,28 @@ void CQorDriverDlg::OnClose() {
 // Runs from the event loop until the running jobs have finished their elements (or the time is up):
 // their completions arrive as events of this thread.
 void CQorDriverDlg::FinishCloseOnceJobsStopped() {
-  if (CWorkerThread::LiveCount() > 0 && std::chrono::steady_clock::now() < m_StopDeadline) {
+  if (CJobRunner::AnyJobThreadLive() && std::chrono::steady_clock::now() < m_StopDeadline) {
     QTimer::singleShot(kStopPollPeriod, this, [this] { FinishCloseOnceJobsStopped(); });
     return;
   }
   EndJobThreads();
   CloseControl();
-  FreeRegisters();
+  // Step 5: the last reference of each mutex closes it.
+  m_EcrList.Free(m_JobsAbandoned ? FreedRecords::KeptForProcessEnd : FreedRecords::Released);
   // Step 6, removing the tray icon, belongs to the tray menu, which removes it when the window closes.
   DisconnectFolderMonitor();
   emit Closed();
 }
 
-// Step 2: job threads still waiting for a register take the stop mutex one after another and leave.
-void CQorDriverDlg::ReleaseStopMutexes() {
-  for (const auto& ecr : m_EcrList)
-    if (ecr->m_hStopMutex) ecr->m_hStopMutex->Release();
-}
-
 // Step 3.
 void CQorDriverDlg::EndJobThreads() {
-  for (const auto& ecr : m_EcrList) ecr->Cancel();
-  if (!CWorkerThread::WaitAllEnded(m_ShutdownJobWait)) {
-    m_JobsAbandoned = true;
-    platform::DebugLog("[ZEDO] Shutdown: [%d] job threads did not end in [%d] ms, given up",
-                       CWorkerThread::LiveCount(), static_cast<int>(m_ShutdownJobWait.count()));
-  }
-  m_JobThreads.clear();
+  m_EcrList.CancelAll();
+  if (!m_Jobs->WaitForJobThreads(m_ShutdownJobWait)) m_JobsAbandoned = true;
 }
 
 // Step 4.
 void CQorDriverDlg::CloseControl() {
   if (m_Qor->Close() != 0) ShowMessage("5");
-}
-
-// Step 5: the last reference of each mutex closes it.
-void CQorDriverDlg::FreeRegisters() {
-  if (m_JobsAbandoned) {
-    m_RetiredRegisters.insert(m_RetiredRegisters.end(), m_EcrList.begin(), m_EcrList.end());
-  }
-  m_EcrList.clear();
 }
 
 }  // namespace driver

@@ -3,27 +3,15 @@
 // and Open, register list, ticket folders, selected register, folder monitor. Between steps 2 and 3
 // the driver makes sure that no other driver serves its base directory or its ticket folders.
 
-#include <cstdio>
-
 #include "driver/control/register_list.h"
 #include "driver/messages.h"
 #include "driver/process_housekeeping.h"
 #include "driver/qor_driver_dlg.h"
 #include "driver/ticket_folders.h"
 #include "platform/debug_log.h"
-#include "platform/named_mutex.h"
 #include "platform/process_list.h"
 
 namespace driver {
-namespace {
-
-std::string MutexName(const char* format, std::int32_t ecrId) {
-  char name[64];
-  std::snprintf(name, sizeof name, format, ecrId);
-  return name;
-}
-
-}  // namespace
 
 void CQorDriverDlg::OnInitDialog() {
   DetermineBaseDirectory();
@@ -37,9 +25,7 @@ void CQorDriverDlg::OnInitDialog() {
   ReadSettings();
   EndCompetingProgram();
   m_FontFace = "Times New Roman";
-  m_FontHeight = 10;
-  m_ServiceSuspended = m_SheetConfirming = m_AboutOpen = false;
-  SetOpenSheet(nullptr);
+  m_FontHeight = 10;  // the modal flags start cleared (CModalState)
   // Step 7, the tray icon, belongs to the tray menu and is added by it.
   OpenControl();
   BuildRegisterList();
@@ -54,8 +40,14 @@ void CQorDriverDlg::DetermineBaseDirectory() {
   m_ControlChoice = m_Environment.m_ChooseControl(*m_Environment.m_Store);
   m_BaseDirectory = m_ControlChoice.m_BaseDirectory;
   m_Qor = std::make_unique<CQor>(*m_ControlChoice.m_Control, m_WindowThread);
-  m_Events = std::make_unique<CControlEvents>(*this, *this, m_ReportDisplay);
+  m_Events = std::make_unique<CControlEvents>(m_EcrList, *this, m_ReportDisplay);
   m_Qor->SetEventSink(m_Events.get());
+  m_Jobs = std::make_unique<CJobRunner>(CJobRunnerLinks{
+      m_WindowThread, *m_Qor, m_Settings, m_Modal, m_ReportDisplay, *this,
+      [this] {
+        if (!m_Closed && m_TicketIntake) m_TicketIntake->TicketJobEnded();
+      },
+      [this](const CSheetJobOutcome& outcome) { emit SheetJobOutcome(outcome); }});
   m_TicketIntake = std::make_unique<CTicketIntake>(*this, m_BaseDirectory);
 }
 
@@ -92,33 +84,24 @@ void CQorDriverDlg::OpenControl() {
   }
 }
 
-// Step 9.
+// Step 9. The stop mutexes are owned by the window thread until the shutdown releases them.
 void CQorDriverDlg::BuildRegisterList() {
   std::string list;
   if (m_Qor->Request(kRequestRegisterListEcr, kRequestRegisterList, list) != 0 || list.empty()) return;
-  for (const CRegisterEntry& entry : ScanRegisterList(list)) AddRegister(entry.m_Number, entry.m_Type);
-}
-
-// The job mutex is shared with other driver processes on this machine; the stop mutex stays in this
-// process, owned by the window thread until the shutdown releases it.
-void CQorDriverDlg::AddRegister(std::int32_t ecrId, std::int32_t ecrType) {
-  auto ecr = std::make_shared<CEcrContext>(ecrId, ecrType);
-  ecr->m_hJobMutex = platform::NamedMutex::Create(MutexName(kJobMutexName, ecrId), false,
-                                                  platform::MutexSharing::AcrossProcesses).m_Mutex;
-  ecr->m_hStopMutex = platform::NamedMutex::Create(MutexName(kStopMutexName, ecrId), true,
-                                                   platform::MutexSharing::ProcessLocal).m_Mutex;
-  ReadDisplayDigits(m_BaseDirectory + kDriverSettingsFile, *ecr);
-  m_EcrList.push_back(std::move(ecr));
+  for (const CRegisterEntry& entry : ScanRegisterList(list)) {
+    CEcrContext& ecr = m_EcrList.Add(entry.m_Number, entry.m_Type, RegisterMutexes::Named);
+    ReadDisplayDigits(m_BaseDirectory + kDriverSettingsFile, ecr);
+  }
 }
 
 // Step 10. A folder that cannot be created is left for the ticket writer to find missing.
 void CQorDriverDlg::LayOutTicketFolders() {
   CTicketRootChoice root = ChooseTicketRoot(m_BaseDirectory);
-  m_TicketRoot = root.m_Root;
-  CreateFolder(m_TicketRoot);
+  m_EcrList.SetTicketRoot(root.m_Root);
+  CreateFolder(root.m_Root);
   platform::DebugLog("%s", root.m_Note.c_str());
-  for (const auto& ecr : m_EcrList) {
-    std::string folder = RegisterFolder(m_TicketRoot, ecr->m_EcrId);
+  for (const auto& ecr : m_EcrList.All()) {
+    std::string folder = RegisterFolder(root.m_Root, ecr->m_EcrId);
     CreateFolder(folder);
     ecr->m_TicketFolder.Set(folder);
   }
@@ -127,7 +110,7 @@ void CQorDriverDlg::LayOutTicketFolders() {
 // Before the first look at the folders: what an earlier run left cut off is answered first.
 void CQorDriverDlg::ResumeLeftDocuments() {
   if (m_Closed) return;
-  for (const auto& ecr : m_EcrList) m_TicketIntake->ResumeLeftDocuments(*ecr);
+  for (const auto& ecr : m_EcrList.All()) m_TicketIntake->ResumeLeftDocuments(*ecr);
 }
 
 // Step 12. Without a monitor the driver runs on, visible, and tickets are not picked up by themselves.
@@ -137,7 +120,7 @@ void CQorDriverDlg::StartFolderMonitor() {
     if (m_Environment.m_Window) m_Environment.m_Window->Show();
     return;
   }
-  for (const auto& ecr : m_EcrList) MonitorAddFolder(ecr->m_TicketFolder.Get());
+  for (const auto& ecr : m_EcrList.All()) MonitorAddFolder(ecr->m_TicketFolder.Get());
   m_FolderMonitor->Start();
   m_FolderMonitor->SetTarget(this);
   PostMessage(WindowMessage::WM_HIDEMAIN);
@@ -171,17 +154,17 @@ void CQorDriverDlg::ChangeFolders(const std::string& reportFolder, const std::st
     CreateFolder(reportFolder);
     platform::DebugLog("New Report Folder: [%s]", reportFolder.c_str());
   }
-  if (ticketFolder == m_TicketRoot) return;
+  if (ticketFolder == m_EcrList.TicketRoot()) return;
   CreateFolder(ticketFolder);
   if (!m_Guard.TakeTicketRoot(ticketFolder)) {
     ShowMessage("98");
     return;
   }
-  m_TicketRoot = ticketFolder;
+  m_EcrList.SetTicketRoot(ticketFolder);
   WriteFolderSetting(m_BaseDirectory, kTicketFolderKey, ticketFolder);
   CreateFolder(ticketFolder);
   platform::DebugLog("New Ticket Folder: [%s]", ticketFolder.c_str());
-  for (const auto& ecr : m_EcrList) {
+  for (const auto& ecr : m_EcrList.All()) {
     std::string folder = RegisterFolder(ticketFolder, ecr->m_EcrId);
     CreateFolder(folder);
     MonitorRemoveFolder(ecr->m_TicketFolder.Get());

@@ -1,10 +1,6 @@
 #include "driver/qor_driver_dlg.h"
 
-#include <algorithm>
-
 #include "driver/control/follow_up.h"
-#include "driver/control/wait_io_direct.h"
-#include "driver/ecr/job_starter.h"
 #include "driver/messages.h"
 #include "platform/debug_log.h"
 
@@ -46,16 +42,8 @@ void CQorDriverDlg::OnFolderNotify(const std::string& path, std::int16_t type) {
   };
   queueScan(path);
   if (type != 0) return;
-  platform::DebugLog("[ZEDO] Folder monitor started: scanning [%d] ticket folders", static_cast<int>(m_EcrList.size()));
-  for (const auto& ecr : m_EcrList) queueScan(ecr->m_TicketFolder.Get());
-}
-
-void CQorDriverDlg::JobThreadEnded(CJobThreadIdentity thread) {
-  m_WindowThread.Post([this, thread] { OnJobThreadEnd(thread); });
-}
-
-void CQorDriverDlg::SheetJobEnded(const CSheetJobOutcome& outcome) {
-  m_WindowThread.Post([this, outcome] { emit SheetJobOutcome(outcome); });
+  platform::DebugLog("[ZEDO] Folder monitor started: scanning [%d] ticket folders", static_cast<int>(m_EcrList.All().size()));
+  for (const auto& ecr : m_EcrList.All()) queueScan(ecr->m_TicketFolder.Get());
 }
 
 void CQorDriverDlg::OnWindowMessage(WindowMessage message, std::int32_t wParam) {
@@ -89,64 +77,6 @@ void CQorDriverDlg::OnTicketCheck() {
 }
 
 void CQorDriverDlg::ScheduleTicketCheck(std::chrono::milliseconds delay) { m_TicketCheckTimer.start(delay); }
-
-// The thread has ended (or is about to): its identity is only compared, never used.
-void CQorDriverDlg::OnJobThreadEnd(CJobThreadIdentity thread) {
-  auto listed = std::find_if(m_JobThreads.begin(), m_JobThreads.end(),
-                             [&](const CListedJob& job) { return job.m_Thread == thread; });
-  if (listed == m_JobThreads.end()) return;
-  m_JobThreads.erase(listed);
-  if (!m_Closed && m_TicketIntake) m_TicketIntake->TicketJobEnded();
-}
-
-JobStartResult CQorDriverDlg::StartTicketJob(const CTicketJob& job) {
-  return driver::StartTicketJob(*this, job, [this, &job](CQorThread& thread) {
-    m_JobThreads.push_back({thread.Identity(), job.m_DocumentPath, job.m_current->m_EcrId});
-  });
-}
-
-bool CQorDriverDlg::IsTicketJobRunning(const std::string& documentPath) const {
-  return std::any_of(m_JobThreads.begin(), m_JobThreads.end(),
-                     [&](const CListedJob& job) { return job.m_DocumentPath == documentPath; });
-}
-
-std::size_t CQorDriverDlg::TicketJobsRunning(std::int32_t ecrId) const {
-  return static_cast<std::size_t>(
-      std::count_if(m_JobThreads.begin(), m_JobThreads.end(), [&](const CListedJob& job) { return job.m_EcrId == ecrId; }));
-}
-
-CEcrContext* CQorDriverDlg::FindEcr(std::int32_t ecr) {
-  for (const auto& context : m_EcrList)
-    if (context->m_EcrId == ecr) return context.get();
-  return nullptr;
-}
-
-std::string CQorDriverDlg::TicketRoot() const { return m_TicketRoot; }
-
-void CQorDriverDlg::SetOpenSheet(QObject* sheet) {
-  m_OpenSheet = sheet;
-  m_SheetIsOpen = sheet != nullptr;
-}
-
-IFiscalControl& CQorDriverDlg::Control() { return *m_Qor; }
-
-CJobOptions CQorDriverDlg::Options() const {
-  CJobOptions options;
-  options.m_OnErrorContinue = m_Settings.m_OnErrorContinue;
-  options.m_OnErrorVoidTicket = m_Settings.m_OnErrorVoidTicket;
-  options.m_DisplayLastTotal = m_Settings.m_DisplayLastTotal;
-  return options;
-}
-
-ControlStatus CQorDriverDlg::WaitIODirect(CEcrContext& ecr, const std::string& command, std::int16_t argument) {
-  return driver::WaitIODirect(*m_Qor, ecr.m_EcrId, command, argument, ecr);
-}
-
-void CQorDriverDlg::ShowSheetStatus(const std::string& text) {
-  m_WindowThread.Post([this, text] { m_ReportDisplay.ShowStatus(text); });
-}
-
-std::string CQorDriverDlg::MessageText(int number) const { return LoadMessage(std::to_string(number)); }
 
 void CQorDriverDlg::ShowMessage(const char* number) {
   m_Environment.m_MessageBox->Show(LoadMessage(number), MessageButtons::Ok);

@@ -1,17 +1,16 @@
 #pragma once
 // CQorDriverDlg: the driver object. It lives on the window thread (the Qt event loop of the main
-// thread) and owns what the driver is made of: the control, the register list, the job threads, the
-// ticket folders and the settings. Everything that changes its state runs on that thread; other
-// threads reach it only by posting messages (calls posted to the window thread) or through the
-// read-only views below.
+// thread) and owns what the driver is made of: the control, the register list (CEcrList), the jobs
+// (CJobRunner), the modal state (CModalState), the ticket intake and the settings. It runs the
+// start-up and the shutdown and turns posted messages into calls on those parts. Everything that
+// changes its state runs on that thread; other threads reach it only by posting messages (calls
+// posted to the window thread) or through the read-only views below.
 //
 // Its operations are spread over files by job: start-up (driver_startup.cpp), shutdown
 // (driver_shutdown.cpp), the posted messages and the views other parts use (qor_driver_dlg.cpp).
 
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -22,14 +21,16 @@
 
 #include "driver/control/control_events.h"
 #include "driver/control/driver_links.h"
+#include "driver/control/ecr_list.h"
 #include "driver/control/qor.h"
 #include "driver/control/report_display.h"
 #include "driver/control_choice.h"
 #include "driver/driver_settings.h"
-#include "driver/ecr/job_host.h"
 #include "driver/folder_monitor.h"
 #include "driver/instance_guard.h"
+#include "driver/job_runner.h"
 #include "driver/message_box.h"
+#include "driver/modal_state.h"
 #include "driver/tickets/ticket_intake.h"
 #include "driver/window_messages.h"
 #include "platform/qt_window_thread.h"
@@ -58,19 +59,10 @@ struct CDriverEnvironment {
   std::function<CControlChoice(const platform::Store&)> m_ChooseControl;
 };
 
-// Names of the two mutexes of each register ("%d" is the register number).
-inline constexpr const char* kJobMutexName = "FF9DDFC0-6374-43AC-930F-6C452D21F44EAS%d";
-inline constexpr const char* kStopMutexName = "6C452D21-6374-43AC-930F-FF9DDFC0F44EAS%d";
-
 // The program ended at start-up when "SingleClient" is on.
 inline constexpr const char* kCompetingProgram = "QorServer.exe";
 
-class CQorDriverDlg final : public QObject,
-                            public IRegisterDirectory,
-                            public IFollowUpPoster,
-                            public ITicketHost,
-                            public IJobHost,
-                            public IFolderNotifyTarget {
+class CQorDriverDlg final : public QObject, public IFollowUpPoster, public ITicketHost, public IFolderNotifyTarget {
   Q_OBJECT
 
  public:
@@ -97,25 +89,24 @@ class CQorDriverDlg final : public QObject,
   void ChangeFolders(const std::string& reportFolder, const std::string& ticketFolder);
 
   // Views used by the other parts of the driver.
-  CEcrContext* FindEcr(std::int32_t ecr) override;
-  std::string TicketRoot() const override;
+  CEcrContext* FindEcr(std::int32_t ecr) override { return m_EcrList.FindEcr(ecr); }
+  std::string TicketRoot() const { return m_EcrList.TicketRoot(); }
   const std::string& BaseDirectory() const { return m_BaseDirectory; }
   const std::string& ReportFolder() const { return m_ReportFolder; }
   const CDriverSettings& Settings() const { return m_Settings; }
-  const std::vector<std::shared_ptr<CEcrContext>>& Registers() const { return m_EcrList; }
-  std::size_t JobThreadCount() const { return m_JobThreads.size(); }
+  const std::vector<std::shared_ptr<CEcrContext>>& Registers() const { return m_EcrList.All(); }
+  // The control and the jobs' host; there from start-up step 1 on.
+  IFiscalControl& Control() { return *m_Qor; }
+  CJobRunner& Jobs() { return *m_Jobs; }
+  std::size_t JobThreadCount() const { return m_Jobs->TicketJobCount(); }
   int SelectedRegister() const { return m_SelectedRegister; }
   void SetSelectedRegister(int index) { m_SelectedRegister = index; }
   CReportDisplay& ReportDisplay() { return m_ReportDisplay; }
   const std::string& FontFace() const { return m_FontFace; }
   int FontHeight() const { return m_FontHeight; }
 
-  // The three modal flags and the open sheet (Part of the tray menu and the administration sheet).
-  bool m_ServiceSuspended = false;
-  bool m_SheetConfirming = false;
-  bool m_AboutOpen = false;
-  void SetOpenSheet(QObject* sheet);
-  QObject* OpenSheet() const { return m_OpenSheet; }
+  // Which modal window is up: set by the tray's commands, read by the tray icon, the intake and jobs.
+  CModalState& Modal() { return m_Modal; }
 
   // True once the shutdown has run; false before.
   bool IsClosed() const { return m_Closed; }
@@ -130,25 +121,17 @@ class CQorDriverDlg final : public QObject,
   static constexpr std::chrono::milliseconds kStopPollPeriod{20};
 
   // ITicketHost
-  bool IsServiceSuspended() const override { return m_ServiceSuspended; }
+  bool IsServiceSuspended() const override { return m_Modal.IsServiceSuspended(); }
   bool DescriptionCheck() const override { return m_Settings.m_DescriptionCheck; }
-  JobStartResult StartTicketJob(const CTicketJob& job) override;
-  bool IsTicketJobRunning(const std::string& documentPath) const override;
-  std::size_t TicketJobsRunning(std::int32_t ecrId) const override;
+  JobStartResult StartTicketJob(const CTicketJob& job) override { return m_Jobs->StartTicketJob(job); }
+  bool IsTicketJobRunning(const std::string& documentPath) const override {
+    return m_Jobs->IsTicketJobRunning(documentPath);
+  }
+  std::size_t TicketJobsRunning(std::int32_t ecrId) const override { return m_Jobs->TicketJobsRunning(ecrId); }
   void ScheduleTicketCheck(std::chrono::milliseconds delay) override;
 
   // IFollowUpPoster
   void PostStatusAlert(std::int32_t ecr) override { PostMessage(WindowMessage::WM_STATUSALERT, ecr); }
-
-  // IJobHost
-  IFiscalControl& Control() override;
-  CJobOptions Options() const override;
-  ControlStatus WaitIODirect(CEcrContext& ecr, const std::string& command, std::int16_t argument) override;
-  bool IsSheetOpen() const override { return m_SheetIsOpen.load(); }
-  void ShowSheetStatus(const std::string& text) override;
-  std::string MessageText(int number) const override;
-  void JobThreadEnded(CJobThreadIdentity thread) override;
-  void SheetJobEnded(const CSheetJobOutcome& outcome) override;
 
  signals:
   // A job of the administration sheet has ended (on the window thread); the open sheet shows it.
@@ -167,7 +150,6 @@ class CQorDriverDlg final : public QObject,
   void EndCompetingProgram();
   void OpenControl();
   void BuildRegisterList();
-  void AddRegister(std::int32_t ecrId, std::int32_t ecrType);
   void LayOutTicketFolders();
   void StartFolderMonitor();
 
@@ -181,16 +163,13 @@ class CQorDriverDlg final : public QObject,
   void OnClose();
   void ResumeLeftDocuments();
   void FinishCloseOnceJobsStopped();
-  void ReleaseStopMutexes();
   void EndJobThreads();
   void CloseControl();
-  void FreeRegisters();
 
   // Posted messages.
   void OnWindowMessage(WindowMessage message, std::int32_t wParam);
   void OnTicketFile(int notificationType, const std::string& folderPath);
   void OnTicketCheck();
-  void OnJobThreadEnd(CJobThreadIdentity thread);
   void ShowMessage(const char* number);
 
   CDriverEnvironment m_Environment;
@@ -203,21 +182,13 @@ class CQorDriverDlg final : public QObject,
   std::unique_ptr<CControlEvents> m_Events;
   std::unique_ptr<CTicketIntake> m_TicketIntake;
   CDriverSettings m_Settings;
+  CModalState m_Modal;
+  CEcrList m_EcrList;
+  std::unique_ptr<CJobRunner> m_Jobs;
 
-  std::vector<std::shared_ptr<CEcrContext>> m_EcrList;
-  // The job threads started and not yet ended, with the command document of each ticket job.
-  struct CListedJob {
-    CJobThreadIdentity m_Thread;
-    std::string m_DocumentPath;
-    std::int32_t m_EcrId = 0;
-  };
-  std::vector<CListedJob> m_JobThreads;
-  std::string m_TicketRoot;
   std::string m_ReportFolder;
   std::string m_FontFace;
   int m_FontHeight = 0;
-  QPointer<QObject> m_OpenSheet;
-  std::atomic<bool> m_SheetIsOpen{false};
   int m_SelectedRegister = 0;
 
   // Folders with a WM_TICKETFILE of the monitor queued and not yet handled.
@@ -237,8 +208,6 @@ class CQorDriverDlg final : public QObject,
   std::chrono::milliseconds m_ShutdownJobWait{3000};
   std::chrono::milliseconds m_StopJobWait{kStopJobWait};
   std::chrono::steady_clock::time_point m_StopDeadline;
-  // Registers whose job threads did not end at shutdown; kept until the process ends.
-  std::vector<std::shared_ptr<CEcrContext>> m_RetiredRegisters;
 };
 
 }  // namespace driver

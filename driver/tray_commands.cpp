@@ -22,9 +22,7 @@ CTrayCommands::CTrayCommands(CQorDriverDlg& driver, platform::Store& store, IMes
                              IFolderChooser& chooser)
     : m_Driver(driver), m_Store(store), m_MessageBox(messageBox), m_Chooser(chooser) {}
 
-bool CTrayCommands::ModalWindowUp() const {
-  return m_Driver.m_ServiceSuspended || m_Driver.m_SheetConfirming || m_Driver.m_AboutOpen;
-}
+bool CTrayCommands::ModalWindowUp() const { return m_Driver.Modal().ModalWindowUp(); }
 
 void CTrayCommands::RaiseOpenWindow() {
   QWidget* window = QApplication::activeModalWidget();
@@ -41,10 +39,11 @@ void CTrayCommands::About() {
   const std::string shownReportFolder = dialog.ReportFolder();
   connect(&m_Driver, &CQorDriverDlg::Closing, &dialog, &QDialog::reject);
   KeepCommandsReachable(dialog);
-  m_Driver.m_AboutOpen = true;
+  CModalState& modal = m_Driver.Modal();
+  modal.AboutOpened();
   emit AboutOpening(&dialog);
   const int result = dialog.exec();
-  m_Driver.m_AboutOpen = false;
+  modal.AboutClosed();
   if (result != QDialog::Accepted || m_Driver.IsClosed()) return;
   // An emptied field keeps its folder: an empty ticket root would put the registers' folders at the
   // top of the file system.
@@ -56,19 +55,20 @@ void CTrayCommands::About() {
 // While the sheet is open the driver answers new tickets with reply 11. A shutdown closes the sheet
 // first: its pages hold the registers that the shutdown frees.
 void CTrayCommands::Show() {
-  if (m_Driver.m_ServiceSuspended || m_Driver.m_SheetConfirming || m_Driver.IsClosed()) return;
-  m_Driver.m_SheetConfirming = true;
+  CModalState& modal = m_Driver.Modal();
+  if (modal.IsServiceSuspended() || modal.IsConfirmingSheet() || m_Driver.IsClosed()) return;
+  modal.SheetQuestionAsked();
   const MessageAnswer answer = m_MessageBox.Show(LoadMessage("10"), MessageButtons::YesNo);
-  m_Driver.m_SheetConfirming = false;
+  modal.SheetQuestionAnswered();
   if (answer != MessageAnswer::Yes || m_Driver.IsClosed()) return;
 
-  m_Driver.m_ServiceSuspended = true;
+  modal.SuspendService();
   CDriverSheetHost host(m_Driver);
   CPropDialog sheet(host);
   connect(&m_Driver, &CQorDriverDlg::Closing, &sheet, &QDialog::reject);
   connect(&m_Driver, &CQorDriverDlg::SheetJobOutcome, &sheet, &CPropDialog::JobEnded);
   KeepCommandsReachable(sheet);
-  m_Driver.SetOpenSheet(&sheet);
+  modal.SheetOpened(&sheet);
   CReportDisplay& display = m_Driver.ReportDisplay();
   display.SetStatusLine([&sheet](const std::string& text) { sheet.ShowStatus(text); });
   display.SetReportNotice([&sheet](std::int32_t ecr, const std::string& path, bool openedInViewer) {
@@ -78,8 +78,7 @@ void CTrayCommands::Show() {
   sheet.exec();
   display.SetReportNotice({});
   display.SetStatusLine({});
-  m_Driver.SetOpenSheet(nullptr);
-  m_Driver.m_ServiceSuspended = false;
+  modal.SheetClosed();
 }
 
 void CTrayCommands::Exit() {

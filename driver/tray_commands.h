@@ -1,7 +1,7 @@
 #pragma once
 // The three commands of the tray menu: About (dialog 100), Show (the administration sheet, with
 // ticket processing suspended while it is open) and Exit. Each runs on the window thread; the
-// About dialog and the sheet are modal, and the driver's three modal flags say which one is up.
+// About dialog and the sheet are modal, and the driver's modal state says which one is up.
 
 #include <QObject>
 

@@ -56,7 +56,7 @@ TEST(AboutDialog, ShowsTheFoldersSwitchAndLanguageAndSetsAboutOpenWhileUp) {
   const std::string reportFolder = rig.m_Emulator->GetReportFolder();
   bool aboutOpen = false;
   RunAbout(rig, false, [&](CAboutDialog& dialog) {
-    aboutOpen = rig.Driver().m_AboutOpen;
+    aboutOpen = rig.Driver().Modal().IsAboutOpen();
     EXPECT_EQ(Message(40), dialog.windowTitle().toStdString());
     EXPECT_EQ(reportFolder, dialog.ReportFolder());
     EXPECT_EQ(rig.Driver().TicketRoot(), dialog.TicketFolder());
@@ -75,7 +75,7 @@ TEST(AboutDialog, ShowsTheFoldersSwitchAndLanguageAndSetsAboutOpenWhileUp) {
     }
   });
   EXPECT_TRUE(aboutOpen);
-  EXPECT_FALSE(rig.Driver().m_AboutOpen);
+  EXPECT_FALSE(rig.Driver().Modal().IsAboutOpen());
 }
 
 // Changing only the language and confirming leaves every folder where it was.

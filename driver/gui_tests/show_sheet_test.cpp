@@ -25,8 +25,8 @@ TEST(ShowCommand, AnsweredNoLeavesTicketsFlowing) {
   EXPECT_EQ(std::vector<std::string>{Message(10)}, rig.m_Box.m_Texts);
   EXPECT_EQ(std::vector<bool>{true}, rig.m_Box.m_ConfirmingWhenAsked);
   EXPECT_EQ(0, opened);
-  EXPECT_FALSE(rig.Driver().m_SheetConfirming);
-  EXPECT_FALSE(rig.Driver().m_ServiceSuspended);
+  EXPECT_FALSE(rig.Driver().Modal().IsConfirmingSheet());
+  EXPECT_FALSE(rig.Driver().Modal().IsServiceSuspended());
   EXPECT_EQ("0", rig.SubmitTicket(1, "after_no"));
 }
 
@@ -41,7 +41,7 @@ TEST(ShowCommand, AnsweredYesSuspendsTicketsUntilTheSheetCloses) {
   QObject::connect(&rig.Commands(), &CTrayCommands::SheetOpening, [&](CPropDialog* sheet) {
     shown = sheet;
     CGuiRig::WhenModal([&, sheet] {
-      suspendedWhileOpen = rig.Driver().m_ServiceSuspended && rig.Driver().OpenSheet() == sheet;
+      suspendedWhileOpen = rig.Driver().Modal().IsServiceSuspended() && rig.Driver().Modal().OpenSheet() == sheet;
       replyWhileOpen = rig.SubmitTicket(2, "while_open");
       rig.Commands().Show();  // a second Show while the sheet is open
       questionsAfterSecondShow = rig.m_Box.m_Texts.size();
@@ -56,9 +56,9 @@ TEST(ShowCommand, AnsweredYesSuspendsTicketsUntilTheSheetCloses) {
   EXPECT_EQ("11", replyWhileOpen);
   EXPECT_EQ(1u, questionsAfterSecondShow);
   EXPECT_EQ(FillIn(Message(80), {"/reports/x.txt"}), statusWhileOpen);
-  EXPECT_FALSE(rig.Driver().m_ServiceSuspended);
-  EXPECT_EQ(nullptr, rig.Driver().OpenSheet());
-  EXPECT_FALSE(rig.Driver().IsSheetOpen());
+  EXPECT_FALSE(rig.Driver().Modal().IsServiceSuspended());
+  EXPECT_EQ(nullptr, rig.Driver().Modal().OpenSheet());
+  EXPECT_FALSE(rig.Driver().Modal().IsSheetOpen());
   EXPECT_EQ("0", rig.SubmitTicket(2, "after_close"));
 }
 
@@ -71,8 +71,8 @@ TEST(ShowCommand, ADriverClosingUnderTheSheetClosesTheSheet) {
   });
   rig.Commands().Show();
   EXPECT_TRUE(rig.Driver().IsClosed());
-  EXPECT_FALSE(rig.Driver().m_ServiceSuspended);
-  EXPECT_EQ(nullptr, rig.Driver().OpenSheet());
+  EXPECT_FALSE(rig.Driver().Modal().IsServiceSuspended());
+  EXPECT_EQ(nullptr, rig.Driver().Modal().OpenSheet());
 }
 
 // A close request that comes while a direct utility waits for a register that does not answer is
@@ -95,7 +95,7 @@ TEST(ShowCommand, ACloseRequestedDuringADirectUtilityIsHandledAfterIt) {
   rig.Commands().Show();
   EXPECT_FALSE(closedDuringTheClick);
   EXPECT_TRUE(rig.Driver().IsClosed());
-  EXPECT_EQ(nullptr, rig.Driver().OpenSheet());
+  EXPECT_EQ(nullptr, rig.Driver().Modal().OpenSheet());
 }
 
 // The sheet works on the driver's own registers and remembers the register chosen last.

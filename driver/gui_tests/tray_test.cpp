@@ -43,18 +43,29 @@ INSTANTIATE_TEST_SUITE_P(Reasons, TrayClicks,
 
 enum class ModalFlag { ServiceSuspended, SheetConfirming, AboutOpen };
 
+// Raises (up) or lowers one modal flag as its window's command does.
+void SetModalFlag(CModalState& modal, ModalFlag flag, bool up) {
+  switch (flag) {
+    case ModalFlag::ServiceSuspended:
+      return up ? modal.SuspendService() : modal.SheetClosed();
+    case ModalFlag::SheetConfirming:
+      return up ? modal.SheetQuestionAsked() : modal.SheetQuestionAnswered();
+    case ModalFlag::AboutOpen:
+      return up ? modal.AboutOpened() : modal.AboutClosed();
+  }
+}
+
 class TrayFlags : public ::testing::TestWithParam<ModalFlag> {};
 
 TEST_P(TrayFlags, ClicksAreIgnoredWhileAModalWindowIsUp) {
   CGuiRig rig;
-  CQorDriverDlg& driver = rig.Driver();
-  bool* flags[] = {&driver.m_ServiceSuspended, &driver.m_SheetConfirming, &driver.m_AboutOpen};
-  *flags[static_cast<int>(GetParam())] = true;
+  CModalState& modal = rig.Driver().Modal();
+  SetModalFlag(modal, GetParam(), true);
   for (auto reason : {QSystemTrayIcon::Context, QSystemTrayIcon::DoubleClick}) {
     rig.Tray().OnActivated(reason);
     EXPECT_FALSE(rig.Tray().Menu().isVisible());
   }
-  *flags[static_cast<int>(GetParam())] = false;
+  SetModalFlag(modal, GetParam(), false);
   rig.Tray().OnActivated(QSystemTrayIcon::Context);
   EXPECT_TRUE(rig.Tray().Menu().isVisible());
   rig.Tray().Menu().hide();
@@ -145,11 +156,11 @@ TEST(TrayWindow, OffersTheThreeCommandsAndIgnoresThemWhileAModalWindowIsUp) {
   EXPECT_FALSE(window->close());
   EXPECT_TRUE(window->isVisible());
 
-  rig.Driver().m_AboutOpen = true;
+  rig.Driver().Modal().AboutOpened();
   exit->click();
   QCoreApplication::processEvents();
   EXPECT_TRUE(rig.m_Box.m_Texts.empty());
-  rig.Driver().m_AboutOpen = false;
+  rig.Driver().Modal().AboutClosed();
   rig.m_Box.m_Answers = {MessageAnswer::No};
   exit->click();
   rig.WaitFor([&] { return !rig.m_Box.m_Texts.empty(); });

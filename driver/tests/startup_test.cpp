@@ -182,9 +182,9 @@ TEST_F(DriverStartup, SettingsReachTheJobsAsTheirFirstCharacterSays) {
             "[OCXManager]\r\nSingleClient=0\r\n");
   ScriptedControl& control = m_Scripted;
   driver::CQorDriverDlg& driver = StartOn(control);
-  EXPECT_FALSE(driver.Options().m_OnErrorContinue);
-  EXPECT_TRUE(driver.Options().m_OnErrorVoidTicket);
-  EXPECT_TRUE(driver.Options().m_DisplayLastTotal);
+  EXPECT_FALSE(driver.Jobs().Options().m_OnErrorContinue);
+  EXPECT_TRUE(driver.Jobs().Options().m_OnErrorVoidTicket);
+  EXPECT_TRUE(driver.Jobs().Options().m_DisplayLastTotal);
   EXPECT_FALSE(driver.DescriptionCheck());
   int priorityClass = 0;
   ASSERT_EQ(platform::ReadPriorityClass(priorityClass), 0);

@@ -10,20 +10,20 @@
 
 namespace driver {
 
-CControlRig::CControlRig(const std::string& baseDirectory)
-    : m_BaseDirectory(baseDirectory), m_TicketRoot(baseDirectory + "/Tickets") {
+CControlRig::CControlRig(const std::string& baseDirectory) : m_BaseDirectory(baseDirectory) {
+  m_Registers.SetTicketRoot(baseDirectory + "/Tickets");
   m_Emulator = std::make_unique<emulator::CEmulatorControl>(baseDirectory);
   m_Emulator->RecordCalls();
   m_Qor = std::make_unique<CQor>(*m_Emulator, m_WindowThread);
   m_FollowUps = std::make_unique<CQueuedFollowUps>(*m_Qor, m_Display, m_WindowThread);
   m_FollowUps->SetStatusAlertText("ECR status alert");
-  m_Events = std::make_unique<CControlEvents>(*this, *m_FollowUps, m_Display);
+  m_Events = std::make_unique<CControlEvents>(m_Registers, *m_FollowUps, m_Display);
   RunOnWindowThread([this] { StartUp(); });
   WaitForFirstStatus();
 }
 
 CControlRig::~CControlRig() {
-  for (auto& ecr : m_Registers) ecr->Cancel();
+  m_Registers.CancelAll();
   m_Qor->Close();
   m_WindowThread.Stop();
   m_Qor.reset();
@@ -40,35 +40,27 @@ void CControlRig::StartUp() {
   std::string list;
   if (m_Qor->Request(kRequestRegisterListEcr, kRequestRegisterList, list) != 0 || list.empty()) return;
   std::error_code ignored;
-  std::filesystem::create_directories(m_TicketRoot, ignored);
+  std::filesystem::create_directories(TicketRoot(), ignored);
   for (const CRegisterEntry& entry : ScanRegisterList(list)) {
-    auto ecr = std::make_unique<CEcrContext>(entry.m_Number, entry.m_Type);
-    const std::string folder = m_TicketRoot + "/" + std::to_string(entry.m_Number);
+    const std::string folder = TicketRoot() + "/" + std::to_string(entry.m_Number);
     std::filesystem::create_directory(folder, ignored);
-    ecr->m_TicketFolder.Set(folder);
-    m_Registers.push_back(std::move(ecr));
+    m_Registers.Add(entry.m_Number, entry.m_Type, RegisterMutexes::None).m_TicketFolder.Set(folder);
   }
 }
 
 // Every answering register announces its status once the control is open.
 void CControlRig::WaitForFirstStatus() {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  for (auto& ecr : m_Registers) ecr->WaitUntil([&ecr] { return !ecr->m_StatusText.Empty(); }, deadline);
+  for (const auto& ecr : m_Registers.All()) ecr->WaitUntil([&ecr] { return !ecr->m_StatusText.Empty(); }, deadline);
 }
 
 IFiscalControl& CControlRig::Control() { return *m_Qor; }
 emulator::CEmulatorControl& CControlRig::Emulator() { return *m_Emulator; }
 
 CEcrContext& CControlRig::Ecr(int number) {
-  CEcrContext* ecr = FindEcr(number);
+  CEcrContext* ecr = m_Registers.FindEcr(number);
   if (ecr == nullptr) throw std::out_of_range("register " + std::to_string(number) + " is not on the list");
   return *ecr;
-}
-
-CEcrContext* CControlRig::FindEcr(std::int32_t ecr) {
-  for (auto& entry : m_Registers)
-    if (entry->m_EcrId == ecr) return entry.get();
-  return nullptr;
 }
 
 void CControlRig::OpenSheet() {

@@ -20,6 +20,7 @@
 #include "driver/control/control_events.h"
 #include "driver/control/driver_links.h"
 #include "driver/control/ecr_context.h"
+#include "driver/control/ecr_list.h"
 #include "driver/control/fiscal_control.h"
 #include "driver/control/report_display.h"
 #include "emulator/emulator_control.h"
@@ -38,18 +39,18 @@ struct CRigSettings {
   bool m_DescriptionCheck = false;
 };
 
-class CControlRig final : public IRegisterDirectory {
+class CControlRig final {
  public:
   // Write "QorEmulator.ini" into baseDirectory before constructing to choose registers or faults.
   explicit CControlRig(const std::string& baseDirectory);
-  ~CControlRig() override;
+  ~CControlRig();
   CControlRig(const CControlRig&) = delete;
   CControlRig& operator=(const CControlRig&) = delete;
 
   IFiscalControl& Control();                // the CQor wrapper, as the driver calls it
   emulator::CEmulatorControl& Emulator();   // faults, call log, journal
   CEcrContext& Ecr(int number);             // throws std::out_of_range when not on the list
-  const std::vector<std::unique_ptr<CEcrContext>>& Registers() const { return m_Registers; }
+  const std::vector<std::shared_ptr<CEcrContext>>& Registers() const { return m_Registers.All(); }
   CRigSettings& Settings() { return m_Settings; }
   CReportDisplay& Display() { return m_Display; }
 
@@ -62,8 +63,7 @@ class CControlRig final : public IRegisterDirectory {
   // Runs the function on the window thread and returns when it has run.
   void RunOnWindowThread(const std::function<void()>& function);
 
-  CEcrContext* FindEcr(std::int32_t ecr) override;
-  std::string TicketRoot() const override { return m_TicketRoot; }
+  std::string TicketRoot() const { return m_Registers.TicketRoot(); }
   const std::string& BaseDirectory() const { return m_BaseDirectory; }
   // Open's status and the number of registers found; nonzero status means no registers.
   ControlStatus OpenStatus() const { return m_OpenStatus; }
@@ -73,7 +73,6 @@ class CControlRig final : public IRegisterDirectory {
   void WaitForFirstStatus();
 
   std::string m_BaseDirectory;
-  std::string m_TicketRoot;
   CRigSettings m_Settings;
   CReportDisplay m_Display;
   std::unique_ptr<emulator::CEmulatorControl> m_Emulator;
@@ -81,7 +80,7 @@ class CControlRig final : public IRegisterDirectory {
   std::unique_ptr<CQor> m_Qor;
   std::unique_ptr<CQueuedFollowUps> m_FollowUps;
   std::unique_ptr<CControlEvents> m_Events;
-  std::vector<std::unique_ptr<CEcrContext>> m_Registers;
+  CEcrList m_Registers;  // the registers without their mutexes, which the tests give as they need
   ControlStatus m_OpenStatus = 0;
   mutable std::mutex m_SheetLock;
   std::vector<std::string> m_SheetLines;

@@ -13,40 +13,35 @@
 #include <thread>
 
 #include "driver/control/control_events.h"
+#include "driver/control/ecr_list.h"
 #include "testsupport/log_capture.h"
 #include "testsupport/temp_folder.h"
 
 namespace driver {
 namespace {
 
-class CTestRegisters final : public IRegisterDirectory, public IFollowUpPoster {
+// Registers 1 and 3 on the driver's register list, and the follow-up messages posted.
+class CTestRegisters final : public IFollowUpPoster {
  public:
-  explicit CTestRegisters(std::string root) : m_Root(std::move(root)) {
+  explicit CTestRegisters(const std::string& root) {
+    m_List.SetTicketRoot(root);
     for (int number : {1, 3}) {
-      m_Registers.push_back(std::make_unique<CEcrContext>(number, number));
-      std::filesystem::create_directories(m_Root + "/" + std::to_string(number));
+      m_List.Add(number, number, RegisterMutexes::None);
+      std::filesystem::create_directories(root + "/" + std::to_string(number));
     }
   }
-  CEcrContext* FindEcr(std::int32_t ecr) override {
-    for (auto& entry : m_Registers)
-      if (entry->m_EcrId == ecr) return entry.get();
-    return nullptr;
-  }
-  std::string TicketRoot() const override { return m_Root; }
+  CEcrContext* FindEcr(std::int32_t ecr) { return m_List.FindEcr(ecr); }
   void PostStatusAlert(std::int32_t ecr) override { m_Posts.push_back("WM_STATUSALERT " + std::to_string(ecr)); }
 
-  std::vector<std::unique_ptr<CEcrContext>> m_Registers;
+  CEcrList m_List;
   std::vector<std::string> m_Posts;
-
- private:
-  std::string m_Root;
 };
 
 struct CHandlers {
   testsupport::TempFolder m_Folder;
   CTestRegisters m_Registers{m_Folder.Path()};
   CReportDisplay m_Display;
-  CControlEvents m_Events{m_Registers, m_Registers, m_Display};
+  CControlEvents m_Events{m_Registers.m_List, m_Registers, m_Display};
 
   std::optional<std::string> Ask(int ecr, const std::string& text) {
     std::optional<std::string> reply = "unset";
@@ -98,7 +93,7 @@ TEST(ControlEvents, EventsOfRegistersNotOnTheListAreDropped) {
   EXPECT_EQ(std::nullopt, reply);
   EXPECT_FALSE(testsupport::FileExists(handlers.m_Folder / "2/ticketstatus.out"));
   EXPECT_TRUE(handlers.m_Registers.m_Posts.empty());
-  for (auto& ecr : handlers.m_Registers.m_Registers) {
+  for (auto& ecr : handlers.m_Registers.m_List.All()) {
     EXPECT_EQ(0, ecr->m_IoDirectComplete.load() + ecr->m_WorkComplete.load() + ecr->m_TicketOpen.load() +
                      ecr->m_ReportReady.load() + ecr->m_HistoryReady.load() + ecr->m_LastPriceReady.load());
   }

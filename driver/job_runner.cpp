@@ -1,0 +1,76 @@
+#include "driver/job_runner.h"
+
+#include <algorithm>
+
+#include "driver/control/wait_io_direct.h"
+#include "driver/ecr/job_starter.h"
+#include "driver/ecr/worker_thread.h"
+#include "driver/messages.h"
+#include "platform/debug_log.h"
+
+namespace driver {
+
+JobStartResult CJobRunner::StartTicketJob(const CTicketJob& job) {
+  return driver::StartTicketJob(*this, job, [this, &job](CQorThread& thread) {
+    m_TicketJobs.push_back({thread.Identity(), job.m_DocumentPath, job.m_current->m_EcrId});
+  });
+}
+
+bool CJobRunner::IsTicketJobRunning(const std::string& documentPath) const {
+  return std::any_of(m_TicketJobs.begin(), m_TicketJobs.end(),
+                     [&](const CListedJob& job) { return job.m_DocumentPath == documentPath; });
+}
+
+std::size_t CJobRunner::TicketJobsRunning(std::int32_t ecrId) const {
+  return static_cast<std::size_t>(std::count_if(m_TicketJobs.begin(), m_TicketJobs.end(),
+                                                [&](const CListedJob& job) { return job.m_EcrId == ecrId; }));
+}
+
+bool CJobRunner::AnyJobThreadLive() { return CWorkerThread::LiveCount() > 0; }
+
+bool CJobRunner::WaitForJobThreads(std::chrono::milliseconds limit) {
+  const bool allEnded = CWorkerThread::WaitAllEnded(limit);
+  if (!allEnded) {
+    platform::DebugLog("[ZEDO] Shutdown: [%d] job threads did not end in [%d] ms, given up",
+                       CWorkerThread::LiveCount(), static_cast<int>(limit.count()));
+  }
+  m_TicketJobs.clear();
+  return allEnded;
+}
+
+CJobOptions CJobRunner::Options() const {
+  CJobOptions options;
+  options.m_OnErrorContinue = m_Links.m_Settings.m_OnErrorContinue;
+  options.m_OnErrorVoidTicket = m_Links.m_Settings.m_OnErrorVoidTicket;
+  options.m_DisplayLastTotal = m_Links.m_Settings.m_DisplayLastTotal;
+  return options;
+}
+
+ControlStatus CJobRunner::WaitIODirect(CEcrContext& ecr, const std::string& command, std::int16_t argument) {
+  return driver::WaitIODirect(m_Links.m_Control, ecr.m_EcrId, command, argument, ecr);
+}
+
+void CJobRunner::ShowSheetStatus(const std::string& text) {
+  m_Links.m_WindowThread.Post([this, text] { m_Links.m_Display.ShowStatus(text); });
+}
+
+std::string CJobRunner::MessageText(int number) const { return LoadMessage(std::to_string(number)); }
+
+void CJobRunner::JobThreadEnded(CJobThreadIdentity thread) {
+  m_Links.m_WindowThread.Post([this, thread] { OnJobThreadEnd(thread); });
+}
+
+void CJobRunner::SheetJobEnded(const CSheetJobOutcome& outcome) {
+  m_Links.m_WindowThread.Post([this, outcome] { m_Links.m_SheetJobEnded(outcome); });
+}
+
+// The thread has ended (or is about to): its identity is only compared, never used.
+void CJobRunner::OnJobThreadEnd(CJobThreadIdentity thread) {
+  auto listed = std::find_if(m_TicketJobs.begin(), m_TicketJobs.end(),
+                             [&](const CListedJob& job) { return job.m_Thread == thread; });
+  if (listed == m_TicketJobs.end()) return;
+  m_TicketJobs.erase(listed);
+  m_Links.m_TicketJobEnded();
+}
+
+}  // namespace driver
