@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "driver/ecr/result_codes.h"
 #include "platform/debug_log.h"
 #include "platform/fault_point.h"
 #include "platform/exclusive_open.h"
@@ -51,8 +52,8 @@ CTicketJob MakeTicketJob(const CTicketNames& ticket, const std::string& document
 int ReplyCodeOf(int parseResult) {
   switch (parseResult) {
     case kParseNoWorkFile:
-    case kParseNotRemoved: return 3;
-    case kParseRejected: return 22;
+    case kParseNotRemoved: return kCodeFailure;
+    case kParseRejected: return kCodeTicketRejected;
     default: return -1;
   }
 }
@@ -94,7 +95,7 @@ void CTicketIntake::AnswerNotOnList(const CTicketNames& ticket) {
   RemoveFile(ticket.m_Real);
   RemoveFile(ticket.m_Inf);
   RemoveFile(ticket.m_Rep);
-  AnswerTicket(ticket, 7, "ProcessTicketFile (1): outputfile [%s] == NULL ");
+  AnswerTicket(ticket, kCodeRegisterUnknown, "ProcessTicketFile (1): outputfile [%s] == NULL ");
   // Answered but not removable: taken again only once it changes, not at every change of the folder.
   if (identity && platform::IdentityOf(ticket.m_Real) == identity) m_LeftAlone.Remember(ticket.m_Real, *identity);
 }
@@ -191,7 +192,7 @@ void CTicketIntake::StartJob(const CTicketNames& ticket, const std::string& docu
   };
   if (m_Host.IsServiceSuspended()) {
     platform::DebugLog("ProcessTicketFile: QOR_E_SERVICE_SUSPENDED");
-    giveUp(11, "ProcessTicketFile (3): outputfile [%s] == NULL ");
+    giveUp(kCodeServiceSuspended, "ProcessTicketFile (3): outputfile [%s] == NULL ");
     return;
   }
   switch (m_Host.StartTicketJob(MakeTicketJob(ticket, documentPath, ecr))) {
@@ -200,11 +201,11 @@ void CTicketIntake::StartJob(const CTicketNames& ticket, const std::string& docu
     case JobStartResult::NoWorker:
       platform::DebugLog("ProcessTicketFile: pThread == NULL");
       platform::DebugLog("[QOR_E_FAILURE] in CQorDriverDlg::ProcessTicketFile bis");
-      giveUp(3, "ProcessTicketFile (1a): outputfile [%s] == NULL ");
+      giveUp(kCodeFailure, "ProcessTicketFile (1a): outputfile [%s] == NULL ");
       break;
     case JobStartResult::NoThread:
       platform::DebugLog("ProcessTicketFile: CreateThread failure");
-      giveUp(3, "ProcessTicketFile (8): outputfile [%s] == NULL ");
+      giveUp(kCodeFailure, "ProcessTicketFile (8): outputfile [%s] == NULL ");
       break;
   }
 }
