@@ -26,8 +26,6 @@ class CQorThread : public CWorkerThread {
   // none for a job run on the calling thread.
   CQorThread(IJobHost& driver, CJobOrder order, platform::MutexPlace place = {});
 
-  static constexpr const char* kRuntimeClassName = "CQorThread";
-
   CJobThreadIdentity Identity() const { return {this, Serial()}; }
 
   // The thread's entry: wait for the register, run the job, notify the driver. Public so that a job
