@@ -61,11 +61,8 @@ std::int32_t CRegisterSession::ReadEcrStatus(std::int32_t& requestStatus) {
 }
 
 bool CRegisterSession::RefreshStatus() {
-  std::string text;
-  if (SendRequest(kRequestStatus, text) != kCodeSuccess || text.empty()) return false;
-  m_Ecr.m_StatusText.Set(text);
-  if (ParseEcrStatus(m_Ecr) == StatusFollowUp::kStatusAlert) m_Host.PostStatusAlert(m_Ecr.m_EcrId);
-  return true;
+  std::int32_t requestStatus = kCodeSuccess;
+  return ReadEcrStatus(requestStatus) == kCodeSuccess;
 }
 
 CRegisterCounters CRegisterSession::ReadCounters() {

@@ -69,7 +69,7 @@ class CRegisterSession {
 
   // Asks the register for its status text and parses it; 0, the Request's status, or 13 when empty.
   std::int32_t ReadEcrStatus(std::int32_t& requestStatus);
-  // Asks the register for its status text and parses it into the context; false without an answer.
+  // The same, for callers that only need to know whether a status came.
   bool RefreshStatus();
   // The register's counters; unknown when the control does not tell them.
   CRegisterCounters ReadCounters();
