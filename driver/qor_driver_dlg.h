@@ -108,7 +108,7 @@ class CQorDriverDlg final : public QObject, public IFollowUpPoster, public ITick
   // Which modal window is up: set by the tray's commands, read by the tray icon, the intake and jobs.
   CModalState& Modal() { return m_Modal; }
 
-  // True once the shutdown has run; false before.
+  // True once the shutdown has begun (it ends with Closed); false before.
   bool IsClosed() const { return m_Closed; }
   // True when job threads were still running when the shutdown gave up waiting for them: their
   // registers and the control are then kept until the process ends.

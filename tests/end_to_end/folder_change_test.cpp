@@ -80,8 +80,12 @@ TEST(FolderChange, EveryRegisterMovesToTheNewTicketRoot) {
   EXPECT_TRUE(testsupport::FileExists(base + "Tickets/1/stale.txt"));
   EXPECT_FALSE(testsupport::FileExists(base + "Tickets/1/stale.rep"));
 
+  // The driver goes only once its close has ended (Closed), as in the program: until then a job thread
+  // may still report its end to it.
+  bool closed = false;
+  QObject::connect(dialog.get(), &driver::CQorDriverDlg::Closed, [&closed] { closed = true; });
   dialog->PostClose();
-  ASSERT_TRUE(ProcessEventsUntil([&] { return dialog->IsClosed(); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return closed; }));
 }
 
 }  // namespace
