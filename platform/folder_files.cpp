@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/file_trace.h"
+
 namespace platform {
 namespace {
 
@@ -99,22 +101,37 @@ std::optional<FileIdentity> IdentityOf(const FileDescriptor& file) {
 bool Exists(const std::string& path) { return IdentityOf(path).has_value(); }
 
 int RemoveFile(const std::string& path) {
-  if (path.empty() || ::unlink(path.c_str()) == 0 || errno == ENOENT) return 0;
-  return errno;
+  if (path.empty()) return 0;
+  CFileOperationTrace trace;
+  if (::unlink(path.c_str()) == 0) {
+    trace.Record("remove", path);
+    return 0;
+  }
+  return errno == ENOENT ? 0 : errno;
 }
 
 int RenameFile(const std::string& from, const std::string& to) {
-  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  CFileOperationTrace trace;
+  if (::rename(from.c_str(), to.c_str()) != 0) return errno;
+  trace.Record("rename", from, to);
+  return 0;
 }
 
 bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
   for (int attempt = 0; attempt < 2; ++attempt) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno == EINVAL || errno == ENOSYS) {
-      // Filesystems without RENAME_NOREPLACE: a hard link fails the same way when the target exists.
-      if (::link(from.c_str(), to.c_str()) == 0) {
-        ::unlink(from.c_str());
+    {
+      CFileOperationTrace trace;
+      if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        trace.Record("rename", from, to);
         return true;
+      }
+      if (errno == EINVAL || errno == ENOSYS) {
+        // Filesystems without RENAME_NOREPLACE: a hard link fails the same way when the target exists.
+        if (::link(from.c_str(), to.c_str()) == 0) {
+          ::unlink(from.c_str());
+          trace.Record("rename", from, to);
+          return true;
+        }
       }
     }
     if (errno != EEXIST || !RemoveIfNotRegular(to)) return false;
@@ -125,17 +142,107 @@ bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
 bool AppendToFile(const std::string& path, std::string_view bytes) {
   FileDescriptor file = OpenForAppend(path);
   if (!file.IsOpen()) return false;
+  CFileOperationTrace trace;
+  struct stat before {};
+  if (::fstat(file.Get(), &before) != 0) return false;
   // One write: a reader never sees half a line.
-  return ::write(file.Get(), bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  const ssize_t put = ::write(file.Get(), bytes.data(), bytes.size());
+  if (put == static_cast<ssize_t>(bytes.size())) {
+    trace.RecordBytes("append", path, bytes);
+    return true;
+  }
+  // A part written (the disk filled) is taken back, so the next append does not follow half a line.
+  if (put > 0 && ::ftruncate(file.Get(), before.st_size) != 0) trace.RecordBytes("append", path, bytes.substr(0, put));
+  return false;
 }
 
 FileDescriptor CreateNewFile(const std::string& path) {
   for (int attempt = 0; attempt < 2; ++attempt) {
+    CFileOperationTrace trace;
     FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-    if (file.IsOpen()) return file;
+    if (file.IsOpen()) {
+      trace.Record("create", path);
+      return file;
+    }
     if (errno != EEXIST || RemoveFile(path) != 0) return {};
   }
   return {};
+}
+
+namespace {
+
+// Opens an existing regular file without following a link and without blocking on a special file.
+FileDescriptor OpenRegular(const std::string& path, int flags, int& error) {
+  FileDescriptor file(::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (!file.IsOpen()) {
+    error = errno;
+    return {};
+  }
+  struct stat info {};
+  if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    error = EINVAL;
+    return {};
+  }
+  return file;
+}
+
+}  // namespace
+
+int FlushFile(const std::string& path) {
+  int error = 0;
+  FileDescriptor file = OpenRegular(path, O_RDONLY, error);
+  if (!file.IsOpen()) return error;
+  CFileOperationTrace trace;
+  if (::fdatasync(file.Get()) != 0) return errno;
+  trace.Record("flushfile", path);
+  return 0;
+}
+
+int FlushFolder(const std::string& folder) {
+  FileDescriptor file(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!file.IsOpen()) return errno;
+  CFileOperationTrace trace;
+  if (::fsync(file.Get()) != 0) return errno;
+  trace.Record("flushfolder", folder);
+  return 0;
+}
+
+int ReserveRoom(const std::string& path, std::int64_t bytes) {
+  int error = 0;
+  FileDescriptor file = OpenRegular(path, O_WRONLY, error);
+  if (!file.IsOpen()) return error;
+  struct stat info {};
+  if (::fstat(file.Get(), &info) != 0) return errno;
+  CFileOperationTrace trace;
+  if (::fallocate(file.Get(), FALLOC_FL_KEEP_SIZE, info.st_size, bytes) != 0) return errno;
+  trace.Record("reserve", path, std::to_string(bytes));
+  return 0;
+}
+
+int GiveBackRoom(const std::string& path) {
+  int error = 0;
+  FileDescriptor file = OpenRegular(path, O_WRONLY, error);
+  if (!file.IsOpen()) return error;
+  struct stat info {};
+  if (::fstat(file.Get(), &info) != 0) return errno;
+  // Blocks set aside are counted in st_blocks (units of 512 bytes): nothing to give back when they
+  // hold no more than the data.
+  if (info.st_blocks * 512 <= info.st_size) return 0;
+  CFileOperationTrace trace;
+  if (::fallocate(file.Get(), FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, info.st_size, info.st_blocks * 512 + 4096) != 0)
+    return errno;
+  trace.Record("giveback", path);
+  return 0;
+}
+
+int CutFile(const std::string& path, std::int64_t length) {
+  int error = 0;
+  FileDescriptor file = OpenRegular(path, O_WRONLY, error);
+  if (!file.IsOpen()) return error;
+  CFileOperationTrace trace;
+  if (::ftruncate(file.Get(), length) != 0) return errno;
+  trace.Record("cut", path, std::to_string(length));
+  return 0;
 }
 
 bool WriteAll(const FileDescriptor& file, std::string_view bytes) {

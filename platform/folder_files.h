@@ -50,13 +50,28 @@ int RenameFile(const std::string& from, const std::string& to);
 bool RenameWithoutReplacing(const std::string& from, const std::string& to);
 
 // Appends the bytes with one write to a regular file, creating it when missing; false when they could
-// not be written whole.
+// not be written whole, and then none of them is left in the file.
 bool AppendToFile(const std::string& path, std::string_view bytes);
 // Creates the file new and empty for writing; whatever stands at the path, but a folder, is removed
 // first. No descriptor when it cannot be created.
 FileDescriptor CreateNewFile(const std::string& path);
 // Writes all the bytes; false on any failure (a full disk).
 bool WriteAll(const FileDescriptor& file, std::string_view bytes);
+
+// What a power cut keeps. Until a file's data is flushed, a cut may leave it shorter than written (even
+// empty under a name that reached the disk); until a folder is flushed, a cut may undo its latest name
+// changes, the later ones first. Each returns 0, or the system's error number.
+// Puts the file's data and length on the disk (fdatasync).
+int FlushFile(const std::string& path);
+// Puts the names of the folder on the disk (fsync of the folder).
+int FlushFolder(const std::string& folder);
+// Sets aside room for bytes more beyond the file's end without changing its length, so that writing
+// them later cannot fail for a full disk (EOPNOTSUPP where the file system cannot).
+int ReserveRoom(const std::string& path, std::int64_t bytes);
+// Cuts the file to the length.
+int CutFile(const std::string& path, std::int64_t length);
+// Gives back the room set aside beyond the file's end.
+int GiveBackRoom(const std::string& path);
 
 // The system's text for an error number, for log lines.
 std::string ErrorText(int error);
