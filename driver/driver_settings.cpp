@@ -21,6 +21,7 @@ constexpr BooleanSetting kBooleanSettings[] = {
     {"TillJob", "DisplayLastTotal", "0", &CDriverSettings::m_DisplayLastTotal},
     {"TillJob", "DescriptionCheck", "0", &CDriverSettings::m_DescriptionCheck},
     {"OCXManager", "SingleClient", "1", &CDriverSettings::m_SingleClient},
+    {"TillJob", "Durable", "1", &CDriverSettings::m_Durable},
 };
 
 constexpr const char* kCustomerDigitsSection = "ZELCustomerDisplayDigits";

@@ -17,6 +17,7 @@ struct CDriverSettings {
   bool m_DisplayLastTotal = false;
   bool m_DescriptionCheck = false;
   bool m_SingleClient = true;
+  bool m_Durable = true;  // what the driver writes is flushed to the disk before the register acts on it
 };
 
 // A boolean setting: on exactly when its value (read with room for 8 characters) begins with "1".
@@ -25,7 +26,7 @@ bool ReadBooleanSetting(const std::string& iniPath, const char* section, const c
 // "SetPriorityHigh" alone: the priority step runs before the other settings are read.
 bool ReadSetPriorityHigh(const std::string& iniPath);
 
-// The five switches of the driver.
+// The switches of the driver.
 CDriverSettings ReadDriverSettings(const std::string& iniPath);
 
 // Display widths of a register; read only for types 1 and 2, the others keep theirs.

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include "driver/qor_driver_dlg.h"
+#include "platform/debug_log.h"
 
 namespace driver {
 
@@ -42,6 +43,10 @@ void CQorDriverDlg::FinishCloseOnceJobsStopped() {
     return;
   }
   EndJobThreads();
+  const platform::CFlushGroup::CCounts flushes = m_Flushes.Counts();
+  platform::DebugLog("[ZEDO] Disk flushes: [%llu] rounds, [%llu] calls, for [%llu] steps",
+                     static_cast<unsigned long long>(flushes.m_Rounds), static_cast<unsigned long long>(flushes.m_Calls),
+                     static_cast<unsigned long long>(flushes.m_Steps));
   CloseControl();
   // Step 5: the last reference of each mutex closes it.
   m_EcrList.Free(m_JobsAbandoned ? FreedRecords::KeptForProcessEnd : FreedRecords::Released);

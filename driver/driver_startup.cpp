@@ -43,7 +43,7 @@ void CQorDriverDlg::DetermineBaseDirectory() {
   m_Events = std::make_unique<CControlEvents>(m_EcrList, *this, m_ReportDisplay);
   m_Qor->SetEventSink(m_Events.get());
   m_Jobs = std::make_unique<CJobRunner>(CJobRunnerLinks{
-      m_WindowThread, *m_Qor, m_Settings, m_Modal, m_ReportDisplay, *this,
+      m_WindowThread, *m_Qor, m_Settings, m_Modal, m_ReportDisplay, m_Flushes, *this,
       [this] {
         if (!m_Closed && m_TicketIntake) m_TicketIntake->TicketJobEnded();
       },
@@ -66,7 +66,10 @@ void CQorDriverDlg::ApplyPriorityStep() {
 }
 
 // Step 4.
-void CQorDriverDlg::ReadSettings() { m_Settings = ReadDriverSettings(m_BaseDirectory + kDriverSettingsFile); }
+void CQorDriverDlg::ReadSettings() {
+  m_Settings = ReadDriverSettings(m_BaseDirectory + kDriverSettingsFile);
+  m_Flushes.UseMode(m_Settings.m_Durable ? platform::CFlushGroup::Mode::kDurable : platform::CFlushGroup::Mode::kCached);
+}
 
 // Step 5.
 void CQorDriverDlg::EndCompetingProgram() {

@@ -27,6 +27,7 @@ struct CJobRunnerLinks {
   const CDriverSettings& m_Settings;  // read by jobs once the start-up has read it
   const CModalState& m_Modal;
   CReportDisplay& m_Display;  // the sheet's status line
+  platform::CFlushGroup& m_Flushes;
   IFollowUpPoster& m_FollowUps;
   // On the window thread: a listed ticket job has ended; a job of the sheet has ended.
   std::function<void()> m_TicketJobEnded;
@@ -51,6 +52,7 @@ class CJobRunner final : public IJobHost {
   // IJobHost
   IFiscalControl& Control() override { return m_Links.m_Control; }
   CJobOptions Options() const override;
+  platform::CFlushGroup& Flushes() override { return m_Links.m_Flushes; }
   ControlStatus WaitIODirect(CEcrContext& ecr, const std::string& command, std::int16_t argument) override;
   bool IsSheetOpen() const override { return m_Links.m_Modal.IsSheetOpen(); }
   void ShowSheetStatus(const std::string& text) override;

@@ -78,6 +78,18 @@ void CQorDriverDlg::OnTicketCheck() {
 
 void CQorDriverDlg::ScheduleTicketCheck(std::chrono::milliseconds delay) { m_TicketCheckTimer.start(delay); }
 
+void CQorDriverDlg::FlushThen(platform::CFlushStep step, FlushDone done) {
+  if (!m_Flushes.Durable()) {
+    m_Flushes.FlushThen(std::move(step), std::move(done));
+    return;
+  }
+  m_Flushes.FlushThen(std::move(step), [this, done = std::move(done)](const platform::CFlushOutcome& outcome) {
+    m_WindowThread.Post([this, done, outcome] {
+      if (!m_Closed) done(outcome);
+    });
+  });
+}
+
 void CQorDriverDlg::ShowMessage(const char* number) {
   m_Environment.m_MessageBox->Show(LoadMessage(number), MessageButtons::Ok);
 }

@@ -33,6 +33,7 @@
 #include "driver/modal_state.h"
 #include "driver/tickets/ticket_intake.h"
 #include "driver/window_messages.h"
+#include "platform/flush_group.h"
 #include "platform/qt_window_thread.h"
 
 namespace platform {
@@ -129,6 +130,7 @@ class CQorDriverDlg final : public QObject, public IFollowUpPoster, public ITick
   }
   std::size_t TicketJobsRunning(std::int32_t ecrId) const override { return m_Jobs->TicketJobsRunning(ecrId); }
   void ScheduleTicketCheck(std::chrono::milliseconds delay) override;
+  void FlushThen(platform::CFlushStep step, FlushDone done) override;
 
   // IFollowUpPoster
   void PostStatusAlert(std::int32_t ecr) override { PostMessage(WindowMessage::WM_STATUSALERT, ecr); }
@@ -175,6 +177,8 @@ class CQorDriverDlg final : public QObject, public IFollowUpPoster, public ITick
   CDriverEnvironment m_Environment;
   // Posting to the window thread; what is still queued when the driver object goes is dropped.
   platform::CQtWindowThread m_WindowThread;
+  // Puts the ticket folders' files on the disk for the intake and the jobs (the "Durable" setting).
+  platform::CFlushGroup m_Flushes;
   std::string m_BaseDirectory;
   CControlChoice m_ControlChoice;
   std::unique_ptr<CQor> m_Qor;

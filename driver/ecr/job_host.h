@@ -8,6 +8,7 @@
 
 #include "driver/control/ecr_context.h"
 #include "driver/control/fiscal_control.h"
+#include "platform/flush_group.h"
 
 namespace driver {
 
@@ -46,6 +47,8 @@ class IJobHost {
 
   virtual IFiscalControl& Control() = 0;
   virtual CJobOptions Options() const = 0;
+  // What puts a ticket job's files on the disk (shared by every job and the intake).
+  virtual platform::CFlushGroup& Flushes() = 0;
 
   // The driver's synchronous IODirect: clears m_IoDirectComplete, sends, waits for the completion
   // (at most the exchange limit, less when paper runs out); the send's status, or 3.

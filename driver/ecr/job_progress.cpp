@@ -24,6 +24,16 @@ std::int64_t ReadCounter(const std::string& word) {
   return std::stoll(word);
 }
 
+CReplyLengths ReadLengths(std::istringstream& words) {
+  std::string warnings, reply;
+  words >> warnings >> reply;
+  return {ReadCounter(warnings), ReadCounter(reply)};
+}
+
+std::string LengthsText(const CReplyLengths& lengths) {
+  return " " + CounterText(lengths.m_Warnings) + " " + CounterText(lengths.m_Reply);
+}
+
 }  // namespace
 
 CRegisterCounters ParseRegisterCounters(const std::string& text) {
@@ -52,16 +62,19 @@ std::optional<CJobRecord> CJobProgress::Read() const {
     } else if (step == "begin") {
       CJobRecord::CElement element;
       if (!(words >> element.m_Index >> element.m_Tag)) break;
+      element.m_Before = ReadLengths(words);
       record.m_Elements.push_back(element);
     } else if (step == "done") {
       int index = 0;
       std::int32_t code = 0;
       if (!(words >> index >> code) || record.m_Elements.empty() || record.m_Elements.back().m_Index != index) break;
       record.m_Elements.back().m_Code = code;
+      record.m_Elements.back().m_After = ReadLengths(words);
     } else if (step == "reply") {
       std::int32_t code = 0;
       if (!(words >> code)) break;
       record.m_Reply = code;
+      record.m_AtReply = ReadLengths(words);
     } else {
       break;
     }
@@ -69,26 +82,29 @@ std::optional<CJobRecord> CJobProgress::Read() const {
   return record;
 }
 
-void CJobProgress::Start(const CRegisterCounters& counters) const {
-  Append("start " + CounterText(counters.m_Receipts) + " " + CounterText(counters.m_Closures) + " " +
-         CounterText(counters.m_ZeroSets));
+bool CJobProgress::Start(const CRegisterCounters& counters) const {
+  return Append("start " + CounterText(counters.m_Receipts) + " " + CounterText(counters.m_Closures) + " " +
+                CounterText(counters.m_ZeroSets));
 }
 
-void CJobProgress::Begin(int index, const std::string& tag) const {
-  Append("begin " + std::to_string(index) + " " + tag);
+bool CJobProgress::Begin(int index, const std::string& tag, const CReplyLengths& lengths) const {
+  return Append("begin " + std::to_string(index) + " " + tag + LengthsText(lengths));
 }
 
-void CJobProgress::Done(int index, std::int32_t code) const {
-  Append("done " + std::to_string(index) + " " + std::to_string(code));
+bool CJobProgress::Done(int index, std::int32_t code, const CReplyLengths& lengths) const {
+  return Append("done " + std::to_string(index) + " " + std::to_string(code) + LengthsText(lengths));
 }
 
-void CJobProgress::Reply(std::int32_t code) const { Append("reply " + std::to_string(code)); }
+bool CJobProgress::Reply(std::int32_t code, const CReplyLengths& lengths) const {
+  return Append("reply " + std::to_string(code) + LengthsText(lengths));
+}
 
 void CJobProgress::Remove() const { platform::RemoveFile(m_Path); }
 
-void CJobProgress::Append(const std::string& line) const {
-  if (!platform::AppendToFile(m_Path, line + "\n"))
-    platform::DebugLog("[ZEDO] Job progress [%s] not written", m_Path.c_str());
+bool CJobProgress::Append(const std::string& line) const {
+  if (platform::AppendToFile(m_Path, line + "\n")) return true;
+  platform::DebugLog("[ZEDO] Job progress [%s] not written", m_Path.c_str());
+  return false;
 }
 
 }  // namespace driver

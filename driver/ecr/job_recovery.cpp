@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "driver/ecr/document_reader.h"
+#include "driver/ecr/element_kinds.h"
 #include "driver/ecr/reply_files.h"
 #include "driver/ecr/result_codes.h"
 #include "driver/ecr/till_elements.h"
@@ -10,8 +11,8 @@
 #include "platform/folder_files.h"
 #include "platform/text_file.h"
 
-// A document whose earlier run was cut off (the driver stopped or was killed) is resolved from the
-// record of that run and the register's own state, never by printing anything twice:
+// A document whose earlier run was cut off (the driver stopped or was killed, or the power went) is
+// resolved from the record of that run and the register's own state, never by printing anything twice:
 // - a reply already being made is completed;
 // - an element that had already failed is answered with its code;
 // - a receipt left open on the register is voided (21); one the register closed is answered as it
@@ -21,21 +22,13 @@
 // - programming runs again from the first record of its batch, other elements from the one cut off;
 // - what cannot be decided (a raw command cut off, a register that cannot tell) is answered 3 and
 //   never run again.
+// After a power cut the record may end before the register's state does (only the begin of each
+// element group is sure to be on the disk, job_files.h), which is why a receipt is always placed from
+// the register's state and counters, never from how far its record goes. The warning and reply work
+// files are first brought back to the point of the record the resolution goes on from.
 
 namespace driver {
 namespace {
-
-bool TagIs(const std::string& tag, std::initializer_list<const char*> tags) {
-  return std::any_of(tags.begin(), tags.end(), [&](const char* one) { return tag == one; });
-}
-
-bool IsOpening(const std::string& tag) { return TagIs(tag, {"<OPEN_TICKET>", "<OPEN_TABLE>"}); }
-bool IsClosing(const std::string& tag) { return TagIs(tag, {"<CLOSE_TICKET>", "<CLOSE_TABLE>", "<TICKETVOID>"}); }
-bool IsReceiptElement(const std::string& tag) {
-  return IsOpening(tag) || IsClosing(tag) ||
-         TagIs(tag, {"<SELLITEM>", "<PASTVOID>", "<REFUND>", "<DISCOUNT>", "<PRINTLINE>"});
-}
-bool IsProgramming(const std::string& tag) { return TagIs(tag, {"<SET_DEPARTMENT>", "<SET_PLU>", "<SET_OFF>"}); }
 
 // The tag of each element of the document, by index.
 std::vector<std::string> DocumentTags(const std::string& documentPath) {
@@ -67,33 +60,50 @@ int ClosingIndexFrom(const std::vector<std::string>& tags, int index) {
 std::optional<int> CTillJob::ResolveInterruptedJob(const CJobRecord& record, const CJobProgress& progress) {
   platform::DebugLog("[ZEDO] DoTillJob: ecr %d [%s] was cut off: resolving it", m_Ecr.m_EcrId,
                      m_Files.m_DocumentPath.c_str());
+  using Kind = CJobFiles::CPoint::Kind;
   if (record.m_Reply) {
-    CompleteReply(*record.m_Reply);
+    CompleteReply(record);
     return std::nullopt;
   }
   const CJobRecord::CElement* last = record.Last();
-  if (last == nullptr) return 0;  // nothing was sent yet: the run starts afresh
+  if (last == nullptr) {  // nothing was sent yet: the run starts afresh
+    m_Disk.Restore(record, {Kind::kStart});
+    return 0;
+  }
+  const std::size_t lastPosition = record.m_Elements.size() - 1;
+  const bool done = last->m_Code.has_value();
+  m_Disk.Restore(record, {done ? Kind::kAfter : Kind::kBefore, lastPosition});
   m_Session.SetElement(last->m_Index);
-  if (last->m_Code && *last->m_Code != kCodeSuccess) {
+  if (done && *last->m_Code != kCodeSuccess) {
     FinishTicket(progress, *last->m_Code);
     return std::nullopt;
   }
   const std::vector<std::string> tags = DocumentTags(m_Files.m_DocumentPath);
-  const bool done = last->m_Code.has_value();
   const std::string& tag = last->m_Tag;
   if (IsReceiptElement(tag) && !(done && ClosingIndexFrom(tags, last->m_Index) == last->m_Index))
     return ResolveReceipt(record, tags, progress);
-  if (done) return IsProgramming(tag) ? ProgrammingRunStart(tags, last->m_Index) : last->m_Index + 1;
-  if (TagIs(tag, {"<FISCAL_CLOSURE>", "<ZEROSET_REQUEST>"})) return ResolveZeroSet(record, progress);
-  if (tag == "<PROTOCOL_CMD>") {
+  if (!done && IsCountedZeroSet(tag)) return ResolveZeroSet(record, progress);
+  if (!done && tag == "<PROTOCOL_CMD>") {
     platform::DebugLog("[ZEDO] DoTillJob: ecr %d [%s] a raw command was cut off: answered 3", m_Ecr.m_EcrId,
                        m_Files.m_DocumentPath.c_str());
     m_Session.WriteWarning(kCodeFailure);
     FinishTicket(progress, kCodeFailure);
     return std::nullopt;
   }
-  // An element cut off right after a batch may have been ending it: the batch goes again too.
-  return ProgrammingRunStart(tags, last->m_Index);
+  // Programming goes again from the first record of its batch; an element cut off right after a batch
+  // may have been ending it, so the batch goes again too.
+  const int from = done && !IsProgramming(tag) ? last->m_Index + 1 : ProgrammingRunStart(tags, last->m_Index);
+  RestoreBefore(record, from);
+  return from;
+}
+
+// The files as they were when the element at index began, when the record holds its begin.
+void CTillJob::RestoreBefore(const CJobRecord& record, int index) {
+  for (std::size_t position = 0; position < record.m_Elements.size(); ++position)
+    if (record.m_Elements[position].m_Index == index) {
+      m_Disk.Restore(record, {CJobFiles::CPoint::Kind::kBefore, position});
+      return;
+    }
 }
 
 std::optional<int> CTillJob::ResolveReceipt(const CJobRecord& record, const std::vector<std::string>& tags,
@@ -147,22 +157,25 @@ std::optional<int> CTillJob::ResolveZeroSet(const CJobRecord& record, const CJob
 }
 
 // The record says the reply was being made with this code. The work file still there means the reply
-// file has not taken its name yet: it gets its code, if it has not, and its name.
-void CTillJob::CompleteReply(std::int32_t code) {
+// file has not taken its name yet: it gets its code, once, and its name. A reply file already there
+// is kept as it is.
+void CTillJob::CompleteReply(const CJobRecord& record) {
   if (platform::Exists(m_Files.m_ReplyWorkPath)) {
-    const std::string text = platform::ReadWholeFile(m_Files.m_ReplyWorkPath).value_or(std::string());
-    const std::string codeLine = std::to_string(code) + "\n";
-    const bool hasCode = text == codeLine ||
-                         (text.size() > codeLine.size() && text.compare(text.size() - codeLine.size(), codeLine.size(), codeLine) == 0 &&
-                          text[text.size() - codeLine.size() - 1] == '\n');
-    if (hasCode) {
-      platform::RenameWithoutReplacing(m_Files.m_ReplyWorkPath, m_Files.m_ReplyPath);
-    } else {
-      FinishReply(m_Files.m_ReplyWorkPath, m_Files.m_ReplyPath, code);
+    m_Disk.Restore(record, {CJobFiles::CPoint::Kind::kReply});
+    std::int64_t replyLength = record.m_AtReply.m_Reply;
+    // A record of an older version kept no lengths: the code is the work file's last line when it ends
+    // with it.
+    if (replyLength < 0) {
+      const std::string text = platform::ReadWholeFile(m_Files.m_ReplyWorkPath).value_or(std::string());
+      const std::string codeLine = std::to_string(*record.m_Reply) + "\n";
+      const bool hasCode = text.size() >= codeLine.size() &&
+                           text.compare(text.size() - codeLine.size(), codeLine.size(), codeLine) == 0 &&
+                           (text.size() == codeLine.size() || text[text.size() - codeLine.size() - 1] == '\n');
+      replyLength = static_cast<std::int64_t>(hasCode ? text.size() - codeLine.size() : text.size());
     }
+    GiveReply(*record.m_Reply, replyLength);
   }
-  RemoveJobFile(m_Files.m_DocumentPath);
-  CJobProgress(m_Files.m_DocumentPath).Remove();
+  m_Disk.RemoveDocumentAndRecord();
 }
 
 }  // namespace driver

@@ -17,8 +17,10 @@ std::string Line(const char* format, Values... values) {
 
 }  // namespace
 
+std::string WarningLine(std::int32_t elementIndex, std::int32_t code) { return Line("%3d%5d\n", elementIndex, code); }
+
 void AppendWarningLine(const std::string& warningPath, std::int32_t elementIndex, std::int32_t code) {
-  if (!platform::AppendToFile(warningPath, Line("%3d%5d\n", elementIndex, code))) {
+  if (!platform::AppendToFile(warningPath, WarningLine(elementIndex, code))) {
     platform::DebugLog("WriteWarning: outputfile [%s] == NULL ", warningPath.c_str());
   }
 }
@@ -29,19 +31,14 @@ void AppendReplyText(const std::string& replyWorkPath, const std::string& text) 
   }
 }
 
-bool WriteReplyFile(const std::string& replyWorkPath, const std::string& replyPath, std::int32_t code) {
-  if (!platform::AppendToFile(replyWorkPath, Line("%d\n", code))) {
-    platform::RemoveFile(replyWorkPath);
-    return false;
-  }
-  platform::RenameWithoutReplacing(replyWorkPath, replyPath);
-  return true;
+bool WriteReplyCode(const std::string& replyWorkPath, std::int32_t code) {
+  if (platform::AppendToFile(replyWorkPath, Line("%d\n", code))) return true;
+  platform::RemoveFile(replyWorkPath);
+  return false;
 }
 
-void FinishReply(const std::string& replyWorkPath, const std::string& replyPath, std::int32_t code) {
-  if (!WriteReplyFile(replyWorkPath, replyPath, code)) {
-    platform::DebugLog("WriteReply: outputfile [%s] == NULL ", replyWorkPath.c_str());
-  }
+bool NameReply(const std::string& replyWorkPath, const std::string& replyPath) {
+  return platform::RenameWithoutReplacing(replyWorkPath, replyPath);
 }
 
 void RemoveJobFile(const std::string& path) { platform::RemoveFile(path); }

@@ -10,20 +10,22 @@
 
 namespace driver {
 
-// Appends "%3d%5d\n" (element index, code) to the warning file.
+// "%3d%5d\n": the element's index, then its code.
+std::string WarningLine(std::int32_t elementIndex, std::int32_t code);
+
+// Appends the warning line to the warning file.
 void AppendWarningLine(const std::string& warningPath, std::int32_t elementIndex, std::int32_t code);
 
 // Appends "%s\n" to the reply work file.
 void AppendReplyText(const std::string& replyWorkPath, const std::string& text);
 
-// Appends "%d\n" to the reply work file, then renames it to the reply file. The rename never
-// replaces a reply file that already exists: the reply then stays in the work file. False when the
-// line could not be written whole; the work file is then removed, since a reply without its code
-// would read as an answer.
-bool WriteReplyFile(const std::string& replyWorkPath, const std::string& replyPath, std::int32_t code);
+// Appends "%d\n" to the reply work file. False when the line could not be written whole; the work
+// file is then removed, since a reply without its code would read as an answer.
+bool WriteReplyCode(const std::string& replyWorkPath, std::int32_t code);
 
-// WriteReplyFile for a job, which logs its failure.
-void FinishReply(const std::string& replyWorkPath, const std::string& replyPath, std::int32_t code);
+// Gives the complete work file its reply name. The rename never replaces a reply file that already
+// exists: the reply then stays in the work file.
+bool NameReply(const std::string& replyWorkPath, const std::string& replyPath);
 
 // Removes one of a job's files; an empty path, a missing file or a failure is ignored.
 void RemoveJobFile(const std::string& path);

@@ -5,9 +5,11 @@
 namespace driver {
 
 bool CCommandDocumentWriter::Create(const std::string& workPath) {
-  m_File = platform::CreateNewFile(workPath);
+  m_Path = workPath;
   m_Text.clear();
-  return m_File.IsOpen();
+  platform::FileDescriptor file = platform::CreateNewFile(workPath);
+  m_Created = file.IsOpen();
+  return m_Created && file.Close();
 }
 
 void CCommandDocumentWriter::Append(std::string_view element) {
@@ -16,9 +18,9 @@ void CCommandDocumentWriter::Append(std::string_view element) {
 }
 
 bool CCommandDocumentWriter::Close() {
-  if (!m_File.IsOpen()) return false;
-  bool written = platform::WriteAll(m_File, m_Text);
-  return m_File.Close() && written;
+  if (!m_Created) return false;
+  m_Created = false;
+  return m_Text.empty() || platform::AppendToFile(m_Path, m_Text);
 }
 
 }  // namespace driver

@@ -7,8 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/file_descriptor.h"
-
 namespace driver {
 
 class CCommandDocumentWriter {
@@ -20,7 +18,8 @@ class CCommandDocumentWriter {
   bool Close();
 
  private:
-  platform::FileDescriptor m_File;
+  std::string m_Path;
+  bool m_Created = false;
   std::string m_Text;
 };
 

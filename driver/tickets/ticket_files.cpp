@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/ecr/reply_files.h"
 #include "platform/folder_files.h"
 #include "platform/profile.h"
 
@@ -42,8 +41,6 @@ bool IsTicketFileName(std::string_view name) {
   return extension[0] == '.' && (extension[1] | 0x20) == 't' && (extension[2] | 0x20) == 'x' &&
          (extension[3] | 0x20) == 't';
 }
-
-bool WriteTicketReply(const CTicketNames& names, int code) { return WriteReplyFile(names.m_Mag, names.m_Rep, code); }
 
 void RemoveFile(const std::string& path) { platform::RemoveFile(path); }
 

@@ -32,10 +32,6 @@ std::string ProgressPathOf(std::string_view documentPath);
 // True for a name ending in ".txt" in any letter case.
 bool IsTicketFileName(std::string_view name);
 
-// Writes the reply code to ".mag" and renames it to ".rep" (the jobs' reply writer); false (and no
-// ".mag" left) when ".mag" cannot be opened or written whole.
-bool WriteTicketReply(const CTicketNames& names, int code);
-
 // Removes a file; a file that is not there or cannot be removed is ignored.
 void RemoveFile(const std::string& path);
 

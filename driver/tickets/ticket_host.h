@@ -4,9 +4,11 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "driver/control/ecr_context.h"
+#include "platform/flush_group.h"
 
 namespace driver {
 
@@ -42,6 +44,11 @@ class ITicketHost {
   // Asks for CTicketIntake::CheckWaitingTickets on the intake's thread once the delay has passed, from
   // its event loop; a later request replaces an earlier one.
   virtual void ScheduleTicketCheck(std::chrono::milliseconds delay) = 0;
+  // Runs the flushing step (platform/flush_group.h) and then done on the intake's thread, from its
+  // event loop, in the order asked for; at once, before returning, when nothing is flushed. Nothing
+  // is called once the driver has begun to stop.
+  using FlushDone = std::function<void(const platform::CFlushOutcome&)>;
+  virtual void FlushThen(platform::CFlushStep step, FlushDone done) = 0;
 };
 
 }  // namespace driver

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <set>
 #include <vector>
 
+#include "driver/ecr/reply_files.h"
 #include "driver/ecr/result_codes.h"
 #include "platform/debug_log.h"
 #include "platform/fault_point.h"
@@ -37,35 +39,13 @@ std::vector<platform::FolderEntry> TicketEntries(std::vector<platform::FolderEnt
   return entries;
 }
 
-CTicketJob MakeTicketJob(const CTicketNames& ticket, const std::string& documentPath, CEcrContext& ecr) {
-  CTicketJob job;
-  job.m_DocumentPath = documentPath;
-  job.m_ReplyWorkPath = ticket.m_Mag;
-  job.m_WarningPath = ticket.m_Inf;
-  job.m_ReplyPath = ticket.m_Rep;
-  job.m_current = &ecr;
-  job.m_JobCode = kTicketJobCode;
-  return job;
-}
-
-// The reply to a ticket that does not reach a job; -1 for none.
-int ReplyCodeOf(int parseResult) {
-  switch (parseResult) {
-    case kParseNoWorkFile:
-    case kParseNotRemoved: return kCodeFailure;
-    case kParseRejected: return kCodeTicketRejected;
-    default: return -1;
-  }
-}
+// A ticket that waits for room is tried again this long after.
+constexpr std::chrono::seconds kRoomRetry{1};
 
 }  // namespace
 
 CTicketIntake::CTicketIntake(ITicketHost& host, std::string baseDirectory, Clock clock)
     : m_Host(host), m_BaseDirectory(std::move(baseDirectory)), m_Clock(std::move(clock)), m_ReplyNames(host) {}
-
-void CTicketIntake::AnswerTicket(const CTicketNames& ticket, int code, const char* failureFormat) {
-  if (!WriteTicketReply(ticket, code)) platform::DebugLog(failureFormat, ticket.m_Mag.c_str());
-}
 
 void CTicketIntake::ProcessTicketFile(int /*notificationType*/, const std::string& folderPath) {
   std::int32_t ecrId = EcrNumberOfFolder(folderPath);
@@ -88,23 +68,38 @@ void CTicketIntake::ProcessTicketFile(int /*notificationType*/, const std::strin
   ScheduleNextCheck();
 }
 
+// Answered once the reply is on the disk: the name first, so that a cut before the ticket goes leaves
+// it to be answered again.
 void CTicketIntake::AnswerNotOnList(const CTicketNames& ticket) {
   platform::DebugLog("ProcessTicketFile: ECR is NOT on list");
   std::optional<platform::FileIdentity> identity = platform::IdentityOf(ticket.m_Real);
   RemoveFile(ticket.m_Mag);
-  RemoveFile(ticket.m_Real);
   RemoveFile(ticket.m_Inf);
   RemoveFile(ticket.m_Rep);
-  AnswerTicket(ticket, kCodeRegisterUnknown, "ProcessTicketFile (1): outputfile [%s] == NULL ");
-  // Answered but not removable: taken again only once it changes, not at every change of the folder.
-  if (identity && platform::IdentityOf(ticket.m_Real) == identity) m_LeftAlone.Remember(ticket.m_Real, *identity);
+  AnswerTicket(ticket, kCodeRegisterUnknown, "ProcessTicketFile (1): outputfile [%s] == NULL ", ReplyOrder::kNameFirst,
+               [this, ticket, identity] {
+                 RemoveFile(ticket.m_Real);
+                 LeaveAloneIfUnchanged(ticket, identity);
+               });
+}
+
+// Answered but still there as it was (it could not be removed, or renamed to ".err"): taken again only
+// once it changes, not at every change of the folder, which its own reply has just made.
+void CTicketIntake::LeaveAloneIfUnchanged(const CTicketNames& ticket,
+                                          const std::optional<platform::FileIdentity>& identity) {
+  if (identity && platform::IdentityOf(ticket.m_Real) == identity) {
+    platform::DebugLog("ProcessTicketFile: [%s] left alone until it changes", ticket.m_Real.c_str());
+    m_LeftAlone.Remember(ticket.m_Real, *identity);
+  }
 }
 
 // Folders named like tickets are silently no tickets; links and special files are left alone, logged
-// once; so is a file remembered as answered but not removable, until it changes.
+// once; so is a file remembered as answered but not removable, until it changes. A ticket in hand is
+// on its way.
 bool CTicketIntake::IsNoTicket(const std::string& folder, const platform::FolderEntry& entry) {
   if (entry.m_Kind == platform::EntryKind::Folder) return true;
   std::string path = folder + "/" + entry.m_Name;
+  if (IsInHand(path, MakeTicketNames(folder, entry.m_Name).m_Ticket)) return true;
   if (m_LeftAlone.IsLeftAlone(path)) return true;
   if (entry.m_Kind == platform::EntryKind::RegularFile) return false;
   platform::DebugLog("ProcessTicketFile: [%s] is no regular file: left alone", path.c_str());
@@ -115,7 +110,7 @@ bool CTicketIntake::IsNoTicket(const std::string& folder, const platform::Folder
 // A ticket whose name another spelling's pending reply holds waits silently; the change of the folder
 // that collecting that reply makes brings it back.
 void CTicketIntake::QueueTicket(const CTicketNames& ticket, std::int32_t ecrId) {
-  if (m_ReplyNames.PendingOther(ticket)) return;
+  if (OtherSpellingInHand(ticket) || m_ReplyNames.PendingOther(ticket)) return;
   if (m_Waiting.Add(ticket, ecrId, m_Clock())) platform::DebugLog("ProcessTicketFile for id %d", ecrId);
 }
 
@@ -145,75 +140,124 @@ void CTicketIntake::TryTicket(CWaitingTicket ticket) {
     platform::DebugLog("CreateFile ERROR: File=[%s], Error=[%u]", names.m_Ticket.c_str(), error);
     return;
   }
+  if (OtherSpellingInHand(names)) return;
   if (std::optional<std::string> other = m_ReplyNames.PendingOther(names)) {
     platform::DebugLog("ProcessTicketFile: [%s] waits until the reply of [%s] is collected", names.m_Real.c_str(),
                        other->c_str());
     return;
   }
-  if (CEcrContext* ecr = m_Host.FindEcr(ticket.m_EcrId)) TakeTicket(names, std::move(file), *ecr);
+  if (CEcrContext* ecr = m_Host.FindEcr(ticket.m_EcrId)) TakeTicket(std::move(ticket), std::move(file), *ecr);
 }
 
-void CTicketIntake::TakeTicket(const CTicketNames& ticket, platform::FileDescriptor file, CEcrContext& ecr) {
+void CTicketIntake::TakeTicket(CWaitingTicket ticket, platform::FileDescriptor file, CEcrContext& ecr) {
   std::string numberedName;
-  int result = ParseInputFileTxt(ticket, file, ecr, numberedName);
+  const int result = ParseInputFileTxt(ticket.m_Names, file, ecr, numberedName);
   std::optional<platform::FileIdentity> identity = platform::IdentityOf(file);
   // A removed ticket gives its room back only once nobody has it open: the reply may need that room.
   file.Close();
-  std::string documentPath = WithExtension(numberedName, ".xmm");
-  if (result == kParseTranslated) {
-    platform::FaultPoint("document");
-    m_ReplyNames.Taken(ticket, documentPath);
-    StartJob(ticket, documentPath, ecr);
-    return;
-  }
-  platform::DebugLog("ProcessTicketFile: QOR_E_FAILURE on parsing File [%s]", ticket.m_Ticket.c_str());
-  RemoveFile(ticket.m_Mag);
-  RemoveFile(ticket.m_Inf);
-  RemoveFile(ticket.m_Rep);
-  int code = ReplyCodeOf(result);
-  if (code < 0) return;  // unreadable: tried again at the next change of its folder
-  m_ReplyNames.Taken(ticket, "");
-  AnswerTicket(ticket, code, "ProcessTicketFile (2): outputfile [%s] == NULL ");
-  // Answered but still there as it was (it could not be removed, or renamed to ".err"): taken again
-  // only once it changes, not at every change of the folder, which its own reply has just made.
-  if (identity && platform::IdentityOf(ticket.m_Real) == identity) {
-    platform::DebugLog("ProcessTicketFile: [%s] left alone until it changes", ticket.m_Real.c_str());
-    m_LeftAlone.Remember(ticket.m_Real, *identity);
+  const std::string workPath = WithExtension(numberedName, ".mmm");
+  switch (result) {
+    case kParseTranslated:
+      CommitWhenFlushed(std::move(ticket), workPath, WithExtension(numberedName, ".xmm"));
+      return;
+    case kParseNoWorkFile:
+      WaitForRoom(std::move(ticket), "its command document cannot be written");
+      return;
+    case kParseRejected:
+      RejectTicket(std::move(ticket), workPath, identity);
+      return;
+    default:  // unreadable: tried again at the next change of its folder
+      platform::DebugLog("ProcessTicketFile: QOR_E_FAILURE on parsing File [%s]", ticket.m_Names.m_Ticket.c_str());
+      return;
   }
 }
 
-void CTicketIntake::StartJob(const CTicketNames& ticket, const std::string& documentPath, CEcrContext& ecr) {
-  auto giveUp = [&](int code, const char* failureFormat) {
-    RemoveFile(ticket.m_Mag);
-    RemoveFile(documentPath);
-    RemoveFile(ticket.m_Inf);
-    RemoveFile(ticket.m_Rep);
-    AnswerTicket(ticket, code, failureFormat);
-  };
-  if (m_Host.IsServiceSuspended()) {
-    platform::DebugLog("ProcessTicketFile: QOR_E_SERVICE_SUSPENDED");
-    giveUp(kCodeServiceSuspended, "ProcessTicketFile (3): outputfile [%s] == NULL ");
-    return;
+// A rejected ticket is kept as ".err" once its reply's code is on the disk, before the reply gets its
+// name: a till that reads the reply finds the ".err" already there.
+void CTicketIntake::RejectTicket(CWaitingTicket ticket, const std::string& workPath,
+                                 const std::optional<platform::FileIdentity>& identity) {
+  const CTicketNames& names = ticket.m_Names;
+  platform::DebugLog("ProcessTicketFile: QOR_E_FAILURE on parsing File [%s]", names.m_Ticket.c_str());
+  platform::DebugLog("ParseInputFileTxt EXIT POINT [ERROR] UNLINK File=[%s]", workPath.c_str());
+  RemoveFile(workPath);
+  RemoveFile(names.m_Mag);
+  RemoveFile(names.m_Inf);
+  RemoveFile(names.m_Rep);
+  const bool answering =
+      AnswerTicket(names, kCodeTicketRejected, "ProcessTicketFile (2): outputfile [%s] == NULL ",
+                   ReplyOrder::kTicketFirst, [this, names, identity] {
+                     platform::DebugLog("ParseInputFileTxt EXIT POINT ERROR!, RENAME File=[%s],[%s]",
+                                        names.m_Ticket.c_str(), names.m_Err.c_str());
+                     if (int error = platform::RenameFile(names.m_Real, names.m_Err); error != 0) {
+                       platform::DebugLog("ParseInputFileTxt: cannot rename ticket [%s] to [%s]: %s",
+                                          names.m_Real.c_str(), names.m_Err.c_str(), platform::ErrorText(error).c_str());
+                     }
+                     m_ReplyNames.Taken(names, "");
+                     LeaveAloneIfUnchanged(names, identity);
+                   });
+  if (!answering) WaitForRoom(std::move(ticket), "its reply cannot be written");
+}
+
+void CTicketIntake::WaitForRoom(CWaitingTicket ticket, const std::string& reason) {
+  if (!ticket.m_WaitsForRoom) {
+    platform::DebugLog("[ZEDO] ProcessTicketFile: [%s] stays: %s; tried again every %d s", ticket.m_Names.m_Real.c_str(),
+                       reason.c_str(), static_cast<int>(kRoomRetry.count()));
   }
-  switch (m_Host.StartTicketJob(MakeTicketJob(ticket, documentPath, ecr))) {
-    case JobStartResult::Started:
-      break;
-    case JobStartResult::NoWorker:
-      platform::DebugLog("ProcessTicketFile: pThread == NULL");
-      platform::DebugLog("[QOR_E_FAILURE] in CQorDriverDlg::ProcessTicketFile bis");
-      giveUp(kCodeFailure, "ProcessTicketFile (1a): outputfile [%s] == NULL ");
-      break;
-    case JobStartResult::NoThread:
-      platform::DebugLog("ProcessTicketFile: CreateThread failure");
-      giveUp(kCodeFailure, "ProcessTicketFile (8): outputfile [%s] == NULL ");
-      break;
+  m_Waiting.TryLater(std::move(ticket), m_Clock() + kRoomRetry);
+}
+
+bool CTicketIntake::AnswerTicket(const CTicketNames& ticket, int code, const char* failureFormat, ReplyOrder order,
+                                 std::function<void()> fate) {
+  if (!WriteReplyCode(ticket.m_Mag, code)) {
+    platform::DebugLog(failureFormat, ticket.m_Mag.c_str());
+    return false;
   }
+  const std::string folder = ticket.m_Mag.substr(0, ticket.m_Mag.rfind('/'));
+  platform::CFlushStep step{{ticket.m_Mag}, {}, {}};
+  if (order == ReplyOrder::kNameFirst) step = {{ticket.m_Mag}, {{ticket.m_Mag, ticket.m_Rep}}, {folder}};
+  PutInHand(ticket);
+  m_Host.FlushThen(std::move(step), [this, ticket, order, fate = std::move(fate)](const platform::CFlushOutcome& flushed) {
+    TakeOutOfHand(ticket);
+    if (!flushed.Done()) {
+      // Nothing was answered: the ticket stays, and is taken again at the next change of its folder.
+      platform::DebugLog("[ZEDO] ProcessTicketFile: the reply [%s] is not on the disk (%s): not given",
+                         flushed.m_Path.c_str(), platform::ErrorText(flushed.m_Error).c_str());
+      RemoveFile(ticket.m_Mag);
+      return;
+    }
+    fate();
+    if (order == ReplyOrder::kTicketFirst) NameReply(ticket.m_Mag, ticket.m_Rep);
+  });
+  return true;
 }
 
 void CTicketIntake::TicketJobEnded() { ScheduleNextCheck(); }
 
+void CTicketIntake::TakeOutOfHand(const CTicketNames& ticket) {
+  auto [first, last] = m_InHand.equal_range(ticket.m_Ticket);
+  for (auto held = first; held != last; ++held)
+    if (held->second == ticket.m_Real) {
+      m_InHand.erase(held);
+      return;
+    }
+}
+
+bool CTicketIntake::IsInHand(const std::string& real, const std::string& lower) const {
+  auto [first, last] = m_InHand.equal_range(lower);
+  return std::any_of(first, last, [&](const auto& held) { return held.second == real; });
+}
+
+bool CTicketIntake::OtherSpellingInHand(const CTicketNames& ticket) const {
+  auto [first, last] = m_InHand.equal_range(ticket.m_Ticket);
+  return std::any_of(first, last, [&](const auto& held) { return held.second != ticket.m_Real; });
+}
+
 CWriterWait::MayStart CTicketIntake::MayStartJob() const {
-  return [this](std::int32_t ecrId) { return m_Host.TicketJobsRunning(ecrId) < kJobsPerRegister; };
+  return [this](std::int32_t ecrId) {
+    auto committing = m_Committing.find(ecrId);
+    const std::size_t ahead = committing == m_Committing.end() ? 0 : committing->second;
+    return m_Host.TicketJobsRunning(ecrId) + ahead < kJobsPerRegister;
+  };
 }
 
 void CTicketIntake::ScheduleNextCheck() {

@@ -6,6 +6,12 @@
 // due. The work of one call is kept short, so the thread goes back to its events between tickets, and
 // a register's tickets are taken only a few jobs ahead of the register.
 //
+// What a power cut leaves must always be decidable: a ticket goes only once its command document is
+// on the disk (so a cut leaves the ticket, or the whole document), and a ticket answered without a job
+// goes (or becomes ".err") only once its reply's code is on the disk; meanwhile it is in hand and
+// later looks at its folder pass it over. A ticket whose document or reply cannot be written (a full
+// disk) stays a ticket and is tried again a second later, its register's later tickets behind it.
+//
 // A ticket folder is written by other programs and is not trusted: only regular files are tickets
 // (links and special files named like tickets are left alone and logged once); a ticket is read from
 // the very descriptor that passed the writer check and is never opened in a way that can block; a
@@ -15,6 +21,8 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 
 #include "driver/control/ecr_context.h"
@@ -29,11 +37,10 @@ namespace driver {
 
 // Result of ParseInputFileTxt.
 enum ParseResult : int {
-  kParseTranslated = 0,
+  kParseTranslated = 0,  // the whole document is in its work file (".mmm"); the ticket is untouched
   kParseCannotOpen = 1,
-  kParseNoWorkFile = 2,
-  kParseRejected = 3,
-  kParseNotRemoved = 4,  // translated, but the ticket could not be removed: it must not run
+  kParseNoWorkFile = 2,  // the document could not be written: the ticket stays, to be tried again
+  kParseRejected = 3,    // a record was rejected; what was translated before it is in the work file
 };
 
 class CTicketIntake {
@@ -53,8 +60,8 @@ class CTicketIntake {
   // up once the writer wait limit has passed (it is tried again at the next change of its folder).
   void CheckWaitingTickets();
 
-  // Translates an opened ticket into its numbered command document; numberedName is set at once.
-  // Returns a ParseResult.
+  // Translates an opened ticket into its numbered command document's work file; numberedName is set at
+  // once. Returns a ParseResult.
   int ParseInputFileTxt(const CTicketNames& ticket, const platform::FileDescriptor& file, const CEcrContext& ecr,
                         std::string& numberedName);
 
@@ -82,9 +89,29 @@ class CTicketIntake {
   void QueueTicket(const CTicketNames& ticket, std::int32_t ecrId);
   void AnswerNotOnList(const CTicketNames& ticket);
   void TryTicket(CWaitingTicket ticket);
-  void TakeTicket(const CTicketNames& ticket, platform::FileDescriptor file, CEcrContext& ecr);
+  void TakeTicket(CWaitingTicket ticket, platform::FileDescriptor file, CEcrContext& ecr);
+  void RejectTicket(CWaitingTicket ticket, const std::string& workPath,
+                    const std::optional<platform::FileIdentity>& identity);
+  // Once the document's work file is on the disk: the document named, the ticket removed, the job
+  // started (ticket_commit.cpp).
+  void CommitWhenFlushed(CWaitingTicket ticket, const std::string& workPath, const std::string& documentPath);
+  void CommitDocument(CWaitingTicket ticket, const std::string& workPath, const std::string& documentPath,
+                      CEcrContext& ecr);
   void StartJob(const CTicketNames& ticket, const std::string& documentPath, CEcrContext& ecr);
-  void AnswerTicket(const CTicketNames& ticket, int code, const char* failureFormat);
+  // A ticket that could not be written beside: back in line, tried again a second later.
+  void WaitForRoom(CWaitingTicket ticket, const std::string& reason);
+
+  // How an answer's name and what becomes of the ticket follow each other.
+  enum class ReplyOrder {
+    kTicketFirst,  // the ticket's fate (removed, ".err", its document removed) first, then the name
+    kNameFirst,    // the reply's name, flushed with its folder, then the ticket's fate
+  };
+  // Answers a ticket that never reaches a job. The reply's code is written to its work file; once it
+  // is on the disk, the ticket's fate and the reply's name follow in the order given. False, with
+  // nothing done, when the work file cannot be written.
+  bool AnswerTicket(const CTicketNames& ticket, int code, const char* failureFormat, ReplyOrder order,
+                    std::function<void()> fate);
+  void LeaveAloneIfUnchanged(const CTicketNames& ticket, const std::optional<platform::FileIdentity>& identity);
   CWriterWait::MayStart MayStartJob() const;
   void ScheduleNextCheck();
 
@@ -95,6 +122,16 @@ class CTicketIntake {
   CWriterWait m_Waiting;
   CLeftAloneTickets m_LeftAlone;
   CSharedReplyNames m_ReplyNames;
+  // Tickets whose document or reply is being flushed: they stay in their folders meanwhile. By the
+  // path in lower case (the reply files' names), the paths as found.
+  std::multimap<std::string, std::string> m_InHand;
+  void PutInHand(const CTicketNames& ticket) { m_InHand.emplace(ticket.m_Ticket, ticket.m_Real); }
+  void TakeOutOfHand(const CTicketNames& ticket);
+  bool IsInHand(const std::string& real, const std::string& lower) const;
+  // Another spelling of the name is in hand: its reply is on its way.
+  bool OtherSpellingInHand(const CTicketNames& ticket) const;
+  // Per register, the documents being flushed before their jobs start.
+  std::map<std::int32_t, std::size_t> m_Committing;
 };
 
 }  // namespace driver

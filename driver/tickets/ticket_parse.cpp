@@ -1,7 +1,6 @@
-// ParseInputFileTxt: one opened ticket into its numbered command document. The document is written
-// as ".mmm" and renamed to ".xmm" only once the ticket itself is gone, so a ticket that cannot be
-// removed is never executed (it would be taken again at the next change of its folder). A rejected
-// ticket is kept as ".err".
+// ParseInputFileTxt: one opened ticket into its numbered command document's work file (".mmm"). The
+// ticket is left as it is: it goes, and the document gets its ".xmm" name, only once the work file is
+// on the disk (ticket_commit.cpp); a rejected one becomes ".err" once its reply is.
 
 #include "driver/tickets/command_document.h"
 #include "driver/tickets/ticket_intake.h"
@@ -31,26 +30,6 @@ bool TranslateRecords(const std::string& text, const CEcrContext& ecr, bool desc
   return true;
 }
 
-// Removes the ticket; false, with the reason logged, when it stays.
-bool RemoveTicket(const CTicketNames& ticket) {
-  int error = platform::RemoveFile(ticket.m_Real);
-  if (error == 0) return true;
-  platform::DebugLog("ParseInputFileTxt: cannot remove ticket [%s]: %s", ticket.m_Real.c_str(),
-                     platform::ErrorText(error).c_str());
-  return false;
-}
-
-void KeepRejectedTicket(const CTicketNames& ticket, const std::string& workPath) {
-  platform::DebugLog("ParseInputFileTxt EXIT POINT ERROR!, RENAME File=[%s],[%s]", ticket.m_Ticket.c_str(),
-                     ticket.m_Err.c_str());
-  if (int error = platform::RenameFile(ticket.m_Real, ticket.m_Err); error != 0) {
-    platform::DebugLog("ParseInputFileTxt: cannot rename ticket [%s] to [%s]: %s", ticket.m_Real.c_str(),
-                       ticket.m_Err.c_str(), platform::ErrorText(error).c_str());
-  }
-  platform::DebugLog("ParseInputFileTxt EXIT POINT [ERROR] UNLINK File=[%s]", workPath.c_str());
-  platform::RemoveFile(workPath);
-}
-
 }  // namespace
 
 int CTicketIntake::ParseInputFileTxt(const CTicketNames& ticket, const platform::FileDescriptor& file,
@@ -60,11 +39,11 @@ int CTicketIntake::ParseInputFileTxt(const CTicketNames& ticket, const platform:
   std::string workPath = WithExtension(numberedName, ".mmm");
   std::string documentPath = WithExtension(numberedName, ".xmm");
   std::string totalsFile = m_BaseDirectory + "Totals.txt";
-  IncrementTicketTotal(totalsFile, "Found");
 
   std::string text;
   platform::ReadOutcome read = platform::ReadOpenFile(file, kMaxTicketBytes, text);
   if (read == platform::ReadOutcome::Failed) {
+    IncrementTicketTotal(totalsFile, "Found");
     platform::DebugLog("No open for read");
     return kParseCannotOpen;
   }
@@ -74,7 +53,6 @@ int CTicketIntake::ParseInputFileTxt(const CTicketNames& ticket, const platform:
   CCommandDocumentWriter document;
   if (!document.Create(workPath)) {
     platform::DebugLog("No open for write");
-    RemoveTicket(ticket);
     return kParseNoWorkFile;
   }
 
@@ -90,18 +68,10 @@ int CTicketIntake::ParseInputFileTxt(const CTicketNames& ticket, const platform:
   if (!document.Close() && result == kParseTranslated) {
     platform::DebugLog("No open for write");
     RemoveFile(workPath);
-    RemoveTicket(ticket);
     return kParseNoWorkFile;
   }
-
-  if (result == kParseRejected) {
-    KeepRejectedTicket(ticket, workPath);
-  } else if (!RemoveTicket(ticket)) {
-    RemoveFile(workPath);
-    result = kParseNotRemoved;
-  } else {
-    platform::RenameFile(workPath, documentPath);
-  }
+  // A ticket whose document cannot be written stays, to be tried again: it is counted once taken.
+  IncrementTicketTotal(totalsFile, "Found");
   IncrementTicketTotal(totalsFile, "Done");
   return result;
 }

@@ -1,8 +1,18 @@
 #include "driver/tickets/writer_wait.h"
 
-#include <algorithm>
+#include <set>
 
 namespace driver {
+
+template <class Visit>
+void CWriterWait::ForEachCandidate(const MayStart& mayStart, Visit visit) const {
+  std::set<std::int32_t> blocked;
+  for (const auto& [place, ticket] : m_Line) {
+    if (blocked.count(ticket.m_EcrId)) continue;
+    if (ticket.m_WaitsForRoom) blocked.insert(ticket.m_EcrId);
+    if (mayStart(ticket.m_EcrId) && !visit(ticket)) return;
+  }
+}
 
 bool CWriterWait::Add(const CTicketNames& names, std::int32_t ecrId, TimePoint now) {
   if (!m_Paths.insert(names.m_Real).second) return false;
@@ -12,12 +22,16 @@ bool CWriterWait::Add(const CTicketNames& names, std::int32_t ecrId, TimePoint n
 }
 
 std::optional<CWaitingTicket> CWriterWait::TakeFirstDue(TimePoint now, const MayStart& mayStart) {
-  auto due = std::find_if(m_Line.begin(), m_Line.end(), [&](const auto& entry) {
-    return entry.second.m_NextTry <= now && mayStart(entry.second.m_EcrId);
+  std::optional<std::uint64_t> due;
+  ForEachCandidate(mayStart, [&](const CWaitingTicket& ticket) {
+    if (ticket.m_NextTry > now) return true;
+    due = ticket.m_Place;
+    return false;
   });
-  if (due == m_Line.end()) return std::nullopt;
-  CWaitingTicket ticket = std::move(due->second);
-  m_Line.erase(due);
+  if (!due) return std::nullopt;
+  auto entry = m_Line.find(*due);
+  CWaitingTicket ticket = std::move(entry->second);
+  m_Line.erase(entry);
   m_Paths.erase(ticket.m_Names.m_Real);
   return ticket;
 }
@@ -28,10 +42,19 @@ void CWriterWait::TryAgain(CWaitingTicket ticket, TimePoint now) {
   m_Line.emplace(ticket.m_Place, std::move(ticket));
 }
 
+void CWriterWait::TryLater(CWaitingTicket ticket, TimePoint due) {
+  ticket.m_NextTry = due;
+  ticket.m_WaitsForRoom = true;
+  m_Paths.insert(ticket.m_Names.m_Real);
+  m_Line.emplace(ticket.m_Place, std::move(ticket));
+}
+
 std::optional<std::chrono::milliseconds> CWriterWait::DelayToNext(TimePoint now, const MayStart& mayStart) const {
   TimePoint next = TimePoint::max();
-  for (const auto& [place, ticket] : m_Line)
-    if (ticket.m_NextTry < next && mayStart(ticket.m_EcrId)) next = ticket.m_NextTry;
+  ForEachCandidate(mayStart, [&](const CWaitingTicket& ticket) {
+    if (ticket.m_NextTry < next) next = ticket.m_NextTry;
+    return true;
+  });
   if (next == TimePoint::max()) return std::nullopt;
   if (next <= now) return std::chrono::milliseconds(0);
   // Rounded up: a timer that fires early would only find the try not yet due.

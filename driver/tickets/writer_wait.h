@@ -2,7 +2,9 @@
 // The tickets waiting for their writer to let go, in the order they were found. A ticket is tried
 // first 20 ms after it was found, then every 20 ms, until nobody else has it open or the writer wait
 // limit has passed since it was found. Nothing here sleeps: the intake's host runs a timer to the next
-// try, so a ticket held open by its writer delays nothing but itself.
+// try, so a ticket held open by its writer delays nothing but itself. A ticket that could not be
+// written beside (a full disk) is tried again later, and its register's later tickets wait behind it,
+// so that they still run in their order.
 
 #include <chrono>
 #include <cstdint>
@@ -23,6 +25,7 @@ struct CWaitingTicket {
   TimePoint m_Found;
   TimePoint m_NextTry;
   std::uint64_t m_Place = 0;  // its place in the line
+  bool m_WaitsForRoom = false;
 };
 
 class CWriterWait {
@@ -39,6 +42,9 @@ class CWriterWait {
   std::optional<CWaitingTicket> TakeFirstDue(TimePoint now, const MayStart& mayStart);
   // Puts a ticket still held by its writer back in its place, due kPoll from now.
   void TryAgain(CWaitingTicket ticket, TimePoint now);
+  // Puts a ticket that waits for room back in its place, due at the time given; until then the later
+  // tickets of its register are not taken.
+  void TryLater(CWaitingTicket ticket, TimePoint due);
   // True once the limit has passed since the ticket was found.
   bool LimitPassed(const CWaitingTicket& ticket, TimePoint now) const { return now - ticket.m_Found >= m_Limit; }
   // Time to the next due try; nothing while no ticket waits.
@@ -49,6 +55,11 @@ class CWriterWait {
   void SetLimit(std::chrono::milliseconds limit) { m_Limit = limit; }
 
  private:
+  // The tickets that may be taken now, in the order of the line: due, of a register that may start a
+  // job, and behind no ticket of their register that waits for room.
+  template <class Visit>
+  void ForEachCandidate(const MayStart& mayStart, Visit visit) const;
+
   std::map<std::uint64_t, CWaitingTicket> m_Line;
   std::unordered_set<std::string> m_Paths;  // of the tickets in line, as found
   std::uint64_t m_NextPlace = 0;

@@ -34,12 +34,14 @@ BENCHMARK(TranslateSale);
 class QuietHost : public driver::ITicketHost {
  public:
   driver::CEcrContext* FindEcr(std::int32_t) override { return &m_Ecr; }
+  platform::CFlushGroup m_Flushes{platform::CFlushGroup::Mode::kCached};
   bool IsServiceSuspended() const override { return false; }
   bool DescriptionCheck() const override { return false; }
   driver::JobStartResult StartTicketJob(const driver::CTicketJob&) override { return driver::JobStartResult::Started; }
   bool IsTicketJobRunning(const std::string&) const override { return false; }
   std::size_t TicketJobsRunning(std::int32_t) const override { return 0; }
   void ScheduleTicketCheck(std::chrono::milliseconds) override {}
+  void FlushThen(platform::CFlushStep step, FlushDone done) override { done(m_Flushes.Flush(std::move(step))); }
   driver::CEcrContext m_Ecr{2, 2};
 };
 

@@ -58,6 +58,7 @@ class CSheetTestHost final : public ISheetHost, public IJobHost {
   // IJobHost
   IFiscalControl& Control() override { return m_Rig.Control(); }
   CJobOptions Options() const override { return {}; }
+  platform::CFlushGroup& Flushes() override { return m_Flushes; }
   ControlStatus WaitIODirect(CEcrContext& ecr, const std::string& command, std::int16_t argument) override;
   bool IsSheetOpen() const override { return true; }
   void ShowSheetStatus(const std::string& text) override;
@@ -75,6 +76,7 @@ class CSheetTestHost final : public ISheetHost, public IJobHost {
 
  private:
   CControlRig& m_Rig;
+  platform::CFlushGroup m_Flushes{platform::CFlushGroup::Mode::kCached};
   std::string m_Language = "English";
   QPointer<CPropDialog> m_Sheet;
   int m_Selected = 0;

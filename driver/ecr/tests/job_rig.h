@@ -110,6 +110,7 @@ class CTestJobHost final : public IJobHost {
   explicit CTestJobHost(CControlRig& rig) : m_Rig(rig), m_Spy(rig.Control()) {}
 
   IFiscalControl& Control() override { return m_Spy; }
+  platform::CFlushGroup& Flushes() override { return m_Flushes; }
   CJobOptions Options() const override {
     std::lock_guard guard(m_Lock);
     return m_Options;
@@ -154,6 +155,7 @@ class CTestJobHost final : public IJobHost {
  private:
   CControlRig& m_Rig;
   CControlSpy m_Spy;
+  platform::CFlushGroup m_Flushes{platform::CFlushGroup::Mode::kDurable};
   mutable std::mutex m_Lock;
   std::condition_variable m_EndedChanged;
   CJobOptions m_Options;

@@ -30,7 +30,9 @@ TEST(ReplyFiles, ReplyTextLinesThenTheCodeAppearOnlyAfterTheRename) {
   AppendReplyText(work, "/reports/x1.txt");
   AppendReplyText(work, " 0 0 1 0 1hello");
   EXPECT_FALSE(FileExists(reply)) << "the reply must not exist before it is complete";
-  FinishReply(work, reply, 16);
+  ASSERT_TRUE(WriteReplyCode(work, 16));
+  EXPECT_FALSE(FileExists(reply)) << "the reply must not exist before it is named";
+  ASSERT_TRUE(NameReply(work, reply));
   EXPECT_FALSE(FileExists(work));
   EXPECT_EQ(ReadFile(reply), "/reports/x1.txt\n 0 0 1 0 1hello\n16\n");
 }
@@ -40,7 +42,8 @@ TEST(ReplyFiles, AnExistingReplyIsNeverOverwritten) {
   std::string work = folder / "abc.mag";
   std::string reply = folder / "abc.rep";
   WriteFile(reply, "0\n");
-  FinishReply(work, reply, 3);
+  ASSERT_TRUE(WriteReplyCode(work, 3));
+  EXPECT_FALSE(NameReply(work, reply));
   EXPECT_EQ(ReadFile(reply), "0\n");
   EXPECT_EQ(ReadFile(work), "3\n") << "the reply stays in the work file";
 }
@@ -51,10 +54,9 @@ TEST(ReplyFiles, WritersThatCannotOpenTheirFileLogWithATrailingSpace) {
   std::string missing = folder / "gone/abc.inf";
   AppendWarningLine(missing, 0, 0);
   AppendReplyText("", "text");
-  FinishReply("", "", 0);
+  EXPECT_FALSE(WriteReplyCode(folder / "gone/abc.mag", 0));
   EXPECT_TRUE(log.Contains("WriteWarning: outputfile [" + missing + "] == NULL "));
   EXPECT_TRUE(log.Contains("WriteReplyString: outputfile [] == NULL "));
-  EXPECT_TRUE(log.Contains("WriteReply: outputfile [] == NULL "));
 }
 
 TEST(DocumentReader, ReadsWholeLinesOfAnyLengthAndDropsTheirLineEnds) {

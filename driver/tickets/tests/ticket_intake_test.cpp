@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -62,7 +63,26 @@ class RecordingHost : public driver::ITicketHost {
     });
   }
   void ScheduleTicketCheck(std::chrono::milliseconds delay) override { scheduled = delay; }
+  // Flushed for real; done at once, or, with holdFlushes, when the test lets them.
+  void FlushThen(platform::CFlushStep step, FlushDone done) override {
+    pendingFlushes.push_back({std::move(step), std::move(done)});
+    if (!holdFlushes) RunFlushes();
+  }
+  void RunFlushes() {
+    if (runningFlushes) return;
+    runningFlushes = true;
+    while (!pendingFlushes.empty()) {
+      auto [step, done] = std::move(pendingFlushes.front());
+      pendingFlushes.pop_front();
+      done(flushes.Flush(std::move(step)));
+    }
+    runningFlushes = false;
+  }
 
+  platform::CFlushGroup flushes{platform::CFlushGroup::Mode::kDurable};
+  std::deque<std::pair<platform::CFlushStep, FlushDone>> pendingFlushes;
+  bool holdFlushes = false;
+  bool runningFlushes = false;
   std::map<int, std::unique_ptr<CEcrContext>> registers;
   bool suspended = false;
   JobStartResult startResult = JobStartResult::Started;
@@ -398,17 +418,30 @@ TEST_F(TicketIntake, NamesDifferingOnlyInCaseTakeTurnsForTheirReply) {
   EXPECT_EQ(host.jobs.size(), 3u);
 }
 
-TEST_F(TicketIntake, WorkFileThatCannotBeCreatedAnswers3) {
+// A document that cannot be written (here its name is taken by a folder; a full disk alike) is never
+// answered in its place: the ticket stays, is tried again a second later, and the register's later
+// tickets wait behind it.
+TEST_F(TicketIntake, TicketWhoseDocumentCannotBeWrittenStaysAndKeepsItsPlace) {
   WriteFile(folder3 + "/w.txt", kSale + "\n");
+  WriteFile(folder3 + "/x.txt", kClose + "\n");
   std::filesystem::create_directories(folder3 + "/w_0000.mmm");  // blocks the work file's name
   testsupport::LogCapture log;
-  Scan(folder3);
-  EXPECT_TRUE(host.jobs.empty());
-  EXPECT_TRUE(log.Contains("No open for write"));
-  EXPECT_EQ(ReadFile(folder3 + "/w.rep"), "3\n");
+  intake.ProcessTicketFile(2, folder3);
+  now += std::chrono::milliseconds(20);
+  intake.CheckWaitingTickets();
+  EXPECT_TRUE(host.jobs.empty()) << "the later ticket must not overtake the one that waits for room";
+  EXPECT_TRUE(FileExists(folder3 + "/w.txt"));
+  EXPECT_FALSE(FileExists(folder3 + "/w.rep"));
+  EXPECT_TRUE(log.Contains("[ZEDO] ProcessTicketFile: [" + folder3 +
+                           "/w.txt] stays: its command document cannot be written; tried again every 1 s"));
+  EXPECT_EQ(Totals("Found"), "none");
+
+  RunChecks();  // a second later: another number, which can be written
+  ASSERT_EQ(host.jobs.size(), 2u);
+  EXPECT_EQ(host.jobs[0].m_DocumentPath, folder3 + "/w_0001.xmm");
+  EXPECT_EQ(host.jobs[1].m_DocumentPath, folder3 + "/x_0002.xmm");
   EXPECT_FALSE(FileExists(folder3 + "/w.txt"));
-  EXPECT_EQ(Totals("Found"), "1");
-  EXPECT_EQ(Totals("Done"), "none");
+  EXPECT_EQ(Totals("Found"), "2");
 }
 
 }  // namespace
