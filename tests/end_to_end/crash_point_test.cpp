@@ -4,7 +4,9 @@
 // register serves the next ticket. The points are chosen exactly through the driver's test-only fault
 // points: after the command document is written, after the n-th command a job sends, after the n-th
 // completion the driver handles, and between the reply's work file and its final name; and at random
-// points from a printed seed (QOR_CRASH_SEED picks another).
+// points from a printed seed (QOR_CRASH_SEED picks another). A power cut is a kill at one of the
+// driver's file operations after which the folder holds only what the disk may have kept
+// (cut_states.h).
 
 #include <gtest/gtest.h>
 
@@ -15,11 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/end_to_end/cut_states.h"
 #include "tests/end_to_end/running_driver.h"
 #include "tests/end_to_end/ticket_folder_scan.h"
 
 namespace {
 
+using endtoend::CFolderHistory;
 using endtoend::CRunningDriver;
 using endtoend::Occurrences;
 using endtoend::Receipt;
@@ -156,6 +160,54 @@ class CrashPoint : public ::testing::Test {
     return false;
   }
 
+  // What the disk keeps of a folder at a cut.
+  enum class Cut {
+    kFlushedOnly,     // every name change and every write since the last flushes lost
+    kNamesNotData,    // the name changes kept, the writes since the last flushes lost
+    kRandom,          // some of each
+  };
+
+  // Kills the driver right after the n-th file operation of the ticket's life, puts in its folder what
+  // the cut leaves, starts it again and checks the promises. False when the ticket's life ended first.
+  bool RunCutCase(const CTicketKind& kind, int n, Cut cut, std::mt19937& random) {
+    const std::string marker = "Cut" + std::to_string(++m_Count);
+    SCOPED_TRACE(std::string(kind.m_Name) + " cut after file operation " + std::to_string(n) + " keeping " +
+                 (cut == Cut::kFlushedOnly ? "what was flushed" : cut == Cut::kNamesNotData ? "names, not data" : "a mix"));
+    const std::string folder = m_Driver.Folder(kind.m_Ecr);
+    const std::string journalBefore = Journal(kind.m_Ecr);
+    EXPECT_EQ(m_Driver.Stop(), 0) << m_Driver.Log();
+    CFolderHistory::Write(folder, {});
+    const std::string trace = m_Driver.Base() + "/trace.txt";
+    std::filesystem::remove(trace);
+    m_Driver.SetFileTrace(trace);
+    m_Driver.SetFaultPoint("fileop:" + std::to_string(n), false);
+    EXPECT_TRUE(m_Driver.Start()) << m_Driver.Log();
+    const std::string name = "c" + std::to_string(m_Count) + ".txt";
+    const std::string ticket = TicketOf(kind.m_Kind, marker);
+    m_Driver.DropTicket(kind.m_Ecr, name, ticket);
+    if (!EndsOrAnswers(kind.m_Ecr, name, "fileop:" + std::to_string(n))) {
+      EXPECT_EQ(m_Driver.Stop(), 0) << m_Driver.Log();
+      EXPECT_TRUE(m_Driver.Start()) << m_Driver.Log();
+      return false;
+    }
+    CFolderHistory history("Tickets/" + std::to_string(kind.m_Ecr), {{name, ticket}});
+    std::string error;
+    EXPECT_TRUE(history.Replay(testsupport::ReadFile(trace), error)) << error;
+    EXPECT_EQ(history.State(CFolderHistory::Keep::kAll, CFolderHistory::Keep::kAll), CFolderHistory::Read(folder))
+        << "the trace misses an operation";
+    using Keep = CFolderHistory::Keep;
+    CFolderHistory::Write(folder, cut == Cut::kFlushedOnly   ? history.State(Keep::kFlushed, Keep::kFlushed)
+                                  : cut == Cut::kNamesNotData ? history.State(Keep::kAll, Keep::kFlushed)
+                                                              : history.RandomState(random));
+    EXPECT_TRUE(m_Driver.Start()) << m_Driver.Log();
+    const std::optional<std::string> reply = m_Driver.WaitForReply(kind.m_Ecr, name);
+    EXPECT_TRUE(reply.has_value()) << m_Driver.Log();
+    EXPECT_TRUE(endtoend::HalfDone(folder).empty());
+    if (reply) CheckOutcome(kind.m_Kind, marker, *reply, Journal(kind.m_Ecr).substr(journalBefore.size()));
+    ExpectNextReceiptRuns(kind.m_Ecr);
+    return !HasFailure();
+  }
+
   CRunningDriver m_Driver;
   int m_Count = 0;
 };
@@ -176,6 +228,27 @@ TEST_F(CrashPoint, StoppedAtEachCommandOfATicket) {
     RunEachPoint(kind, "sent", true);
     EXPECT_TRUE(RunCase(kind, {"reply:1", true}));
     if (HasFatalFailure()) return;
+  }
+}
+
+// A power cut after each file operation of a receipt's life (QOR_CUT_KINDS=all: of every kind),
+// keeping what was flushed, or the names but not the data; and a mix from a printed seed
+// (QOR_CUT_SEED picks another).
+TEST_F(CrashPoint, PowerCutAfterEachFileOperationOfATicketsLife) {
+  const char* given = std::getenv("QOR_CUT_SEED");
+  const unsigned seed = given != nullptr ? static_cast<unsigned>(std::strtoul(given, nullptr, 10)) : std::random_device{}();
+  std::printf("QOR_CUT_SEED=%u\n", seed);
+  std::mt19937 random(seed);
+  const char* kinds = std::getenv("QOR_CUT_KINDS");
+  const std::size_t count = kinds != nullptr && std::string(kinds) == "all" ? std::size(kKinds) : 1;
+  for (std::size_t kind = 0; kind < count; ++kind) {
+    int n = 1;
+    while (n <= 200 && RunCutCase(kKinds[kind], n, Cut::kFlushedOnly, random) &&
+           RunCutCase(kKinds[kind], n, Cut::kNamesNotData, random) &&
+           (n % 3 != 0 || RunCutCase(kKinds[kind], n, Cut::kRandom, random)))
+      ++n;
+    std::printf("%s: cut after each of %d file operations\n", kKinds[kind].m_Name, n - 1);
+    if (HasFailure()) return;
   }
 }
 

@@ -83,6 +83,9 @@ bool CRunningDriver::Start() {
   environment.insert("QOR_DEBUG_LOG", "1");
   environment.remove("QOR_FAULT_POINT");
   environment.remove("QOR_FAULT_SIGNAL");
+  environment.remove("QOR_FILE_TRACE");
+  if (!m_FileTrace.empty()) environment.insert("QOR_FILE_TRACE", QString::fromStdString(m_FileTrace));
+  m_FileTrace.clear();
   if (!m_FaultPoint.empty()) {
     environment.insert("QOR_FAULT_POINT", QString::fromStdString(m_FaultPoint));
     if (m_FaultTerminates) environment.insert("QOR_FAULT_SIGNAL", "TERM");

@@ -42,6 +42,8 @@ class CRunningDriver {
   // The next Start runs the driver with a fault point (platform/fault_point.h): it ends itself at the
   // point, killed (SIGKILL) or, with terminate, through its ordinary stop (SIGTERM).
   void SetFaultPoint(const std::string& point, bool terminate);
+  // The next Start runs the driver recording its file operations in the file (platform/file_trace.h).
+  void SetFileTrace(const std::string& path) { m_FileTrace = path; }
   // Waits for the driver to end by itself; false when it still runs at the limit.
   bool WaitForEnd(std::chrono::milliseconds limit = std::chrono::seconds(60));
   // Runs a second QorDriver on the same store in folder (its base directory) until it ends by itself;
@@ -80,6 +82,7 @@ class CRunningDriver {
   std::string m_Log;
   std::string m_FaultPoint;
   bool m_FaultTerminates = false;
+  std::string m_FileTrace;
 };
 
 // One record laid out in fixed columns: the code, then each (offset, text) at its data offset.
