@@ -9,6 +9,7 @@
 #include <map>
 #include <ostream>
 
+#include "platform/flush_group.h"
 #include "platform/text_file.h"
 #include "testsupport/temp_folder.h"
 
@@ -106,6 +107,39 @@ TEST(FolderFiles, ListingTellsLinksAndSpecialFilesFromFiles) {
                                                                {"l.txt", platform::EntryKind::SymbolicLink},
                                                                {"t.txt", platform::EntryKind::RegularFile}}));
   EXPECT_FALSE(platform::ListFolder(folder / "none"));
+}
+
+}  // namespace
+
+namespace {
+
+// A step's names are given only after its data is flushed, and each step hears how it went, in the
+// order the steps were asked for; a folder that is gone fails its step alone.
+TEST(FlushGroup, StepsAreDoneInOrderAndFailAlone) {
+  TempFolder folder;
+  const std::string work = folder / "a.mag", reply = folder / "a.rep";
+  WriteFile(work, "0\n");
+  for (platform::CFlushGroup::Mode mode : {platform::CFlushGroup::Mode::kDurable, platform::CFlushGroup::Mode::kCached}) {
+    platform::CFlushGroup group(mode);
+    std::vector<std::string> done;
+    group.FlushThen({{work}, {{work, reply}}, {folder.Path()}}, [&](const platform::CFlushOutcome& outcome) {
+      done.push_back("named " + std::to_string(outcome.m_Error));
+    });
+    // Cached, nothing is flushed, so nothing can fail to be.
+    const bool durable = mode == platform::CFlushGroup::Mode::kDurable;
+    const platform::CFlushOutcome gone = group.Flush({{}, {}, {folder / "gone"}});
+    EXPECT_EQ(gone.m_Error, durable ? ENOENT : 0);
+    EXPECT_EQ(gone.m_Path, durable ? folder / "gone" : "");
+    EXPECT_EQ(done, std::vector<std::string>{"named 0"}) << "the earlier step is done first";
+    EXPECT_EQ(ReadFile(reply), "0\n");
+    // Renames never replace a reply already there.
+    WriteFile(work, "3\n");
+    EXPECT_EQ(group.Flush({{work}, {{work, reply}}, {}}).m_Error, EEXIST);
+    EXPECT_EQ(ReadFile(reply), "0\n");
+    std::filesystem::remove(reply);
+    WriteFile(work, "0\n");
+    EXPECT_EQ(group.Counts().m_Steps, 3u);
+  }
 }
 
 }  // namespace
