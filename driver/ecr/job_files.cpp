@@ -78,9 +78,13 @@ int CJobFiles::SetRoomAside() const {
   return Reserve(m_Files.m_ReplyWorkPath, room.m_Reply);
 }
 
+// The document's data went to the disk before it got its name (the intake's step); the warning and
+// reply work files hold something only in a run taken up again.
 platform::CFlushOutcome CJobFiles::FlushHead() const {
-  return m_Flushes.Flush(
-      {{m_Files.m_DocumentPath, m_Record, m_Files.m_WarningPath, m_Files.m_ReplyWorkPath}, {}, {m_Folder}});
+  platform::CFlushStep step{{m_Record}, {}, {m_Folder}};
+  for (const std::string* file : {&m_Files.m_WarningPath, &m_Files.m_ReplyWorkPath})
+    if (LengthOf(*file) > 0) step.m_Files.push_back(*file);
+  return m_Flushes.Flush(std::move(step));
 }
 
 platform::CFlushOutcome CJobFiles::FlushRecord() const { return m_Flushes.Flush({{m_Record}, {}, {}}); }
@@ -98,6 +102,8 @@ platform::CFlushOutcome CJobFiles::GiveReply(std::int32_t code, std::int64_t rep
   platform::GiveBackRoom(work);
   platform::GiveBackRoom(m_Files.m_WarningPath);
   if (LengthOf(m_Files.m_WarningPath) == 0) platform::RemoveFile(m_Files.m_WarningPath);
+  // The record's "reply" line too: a till may collect the reply before the document and record are
+  // gone, and a cut then must not leave a record from which the ticket would be answered again.
   return m_Flushes.Flush({{m_Record, m_Files.m_WarningPath, work}, {{work, m_Files.m_ReplyPath}}, {m_Folder}});
 }
 

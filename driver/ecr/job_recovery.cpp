@@ -61,6 +61,14 @@ std::optional<int> CTillJob::ResolveInterruptedJob(const CJobRecord& record, con
   platform::DebugLog("[ZEDO] DoTillJob: ecr %d [%s] was cut off: resolving it", m_Ecr.m_EcrId,
                      m_Files.m_DocumentPath.c_str());
   using Kind = CJobFiles::CPoint::Kind;
+  // The old reply of the ticket's name went before the record began: a reply there now is this job's,
+  // named after its code was on the disk, whatever the record kept of the steps before.
+  if (platform::Exists(m_Files.m_ReplyPath)) {
+    platform::DebugLog("[ZEDO] DoTillJob: ecr %d [%s] was answered already", m_Ecr.m_EcrId, m_Files.m_ReplyPath.c_str());
+    RemoveJobFile(m_Files.m_ReplyWorkPath);
+    m_Disk.RemoveDocumentAndRecord();
+    return std::nullopt;
+  }
   if (record.m_Reply) {
     CompleteReply(record);
     return std::nullopt;

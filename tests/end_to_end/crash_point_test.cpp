@@ -202,7 +202,7 @@ class CrashPoint : public ::testing::Test {
     EXPECT_TRUE(m_Driver.Start()) << m_Driver.Log();
     const std::optional<std::string> reply = m_Driver.WaitForReply(kind.m_Ecr, name);
     EXPECT_TRUE(reply.has_value()) << m_Driver.Log();
-    EXPECT_TRUE(endtoend::HalfDone(folder).empty());
+    EXPECT_EQ(endtoend::HalfDone(folder), std::vector<std::string>{}) << m_Driver.Log();
     if (reply) CheckOutcome(kind.m_Kind, marker, *reply, Journal(kind.m_Ecr).substr(journalBefore.size()));
     ExpectNextReceiptRuns(kind.m_Ecr);
     return !HasFailure();
