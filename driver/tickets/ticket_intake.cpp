@@ -168,6 +168,9 @@ void CTicketIntake::TakeTicket(CWaitingTicket ticket, platform::FileDescriptor f
       return;
     default:  // unreadable: tried again at the next change of its folder
       platform::DebugLog("ProcessTicketFile: QOR_E_FAILURE on parsing File [%s]", ticket.m_Names.m_Ticket.c_str());
+      RemoveFile(ticket.m_Names.m_Mag);
+      RemoveFile(ticket.m_Names.m_Inf);
+      RemoveFile(ticket.m_Names.m_Rep);
       return;
   }
 }
