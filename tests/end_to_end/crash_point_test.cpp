@@ -45,6 +45,23 @@ const CTicketKind kKinds[] = {
     {"fiscal closure", Kind::kFiscalClosure, 2},
 };
 
+// Under ThreadSanitizer a driver runs several times slower. Its threads are the same for every kind of
+// ticket, so that pass runs the points of one kind, and leaves the power cuts, which try the states of
+// the files rather than the threads, to the other passes.
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kThreadChecked = true;
+#else
+constexpr bool kThreadChecked = false;
+#endif
+
+std::vector<CTicketKind> KindsOfThisPass() {
+  if (kThreadChecked) {
+    std::printf("under ThreadSanitizer: the points of one kind of ticket only\n");
+    return {kKinds[0]};
+  }
+  return {std::begin(kKinds), std::end(kKinds)};
+}
+
 bool IsReceipt(Kind kind) { return kind == Kind::kReceiptZeroFamily || kind == Kind::kReceiptStarFamily; }
 
 // The ticket of a case; marker is what its printing shows in the register's journal.
@@ -213,7 +230,7 @@ class CrashPoint : public ::testing::Test {
 };
 
 TEST_F(CrashPoint, KilledAtEachPointOfATicketsLife) {
-  for (const CTicketKind& kind : kKinds) {
+  for (const CTicketKind& kind : KindsOfThisPass()) {
     EXPECT_TRUE(RunCase(kind, {"document:1"}));
     RunEachPoint(kind, "sent", false);
     RunEachPoint(kind, "completed", false);
@@ -224,7 +241,7 @@ TEST_F(CrashPoint, KilledAtEachPointOfATicketsLife) {
 
 // A stop lets the element under way finish: what it finished is answered, the rest at the next start.
 TEST_F(CrashPoint, StoppedAtEachCommandOfATicket) {
-  for (const CTicketKind& kind : kKinds) {
+  for (const CTicketKind& kind : KindsOfThisPass()) {
     RunEachPoint(kind, "sent", true);
     EXPECT_TRUE(RunCase(kind, {"reply:1", true}));
     if (HasFatalFailure()) return;
@@ -235,6 +252,7 @@ TEST_F(CrashPoint, StoppedAtEachCommandOfATicket) {
 // keeping what was flushed, or the names but not the data; and a mix from a printed seed
 // (QOR_CUT_SEED picks another).
 TEST_F(CrashPoint, PowerCutAfterEachFileOperationOfATicketsLife) {
+  if (kThreadChecked) GTEST_SKIP() << "file states, not threads: the optimised and AddressSanitizer passes run it";
   const char* given = std::getenv("QOR_CUT_SEED");
   const unsigned seed = given != nullptr ? static_cast<unsigned>(std::strtoul(given, nullptr, 10)) : std::random_device{}();
   std::printf("QOR_CUT_SEED=%u\n", seed);
