@@ -225,12 +225,13 @@ int GiveBackRoom(const std::string& path) {
   if (!file.IsOpen()) return error;
   struct stat info {};
   if (::fstat(file.Get(), &info) != 0) return errno;
-  // Blocks set aside are counted in st_blocks (units of 512 bytes): nothing to give back when they
-  // hold no more than the data.
-  if (info.st_blocks * 512 <= info.st_size) return 0;
+  // Blocks set aside are counted in st_blocks (units of 512 bytes): nothing to give back when the file
+  // has no more blocks than its data fills (room set aside in the data's last block stays with it).
+  const std::int64_t block = info.st_blksize > 0 ? info.st_blksize : 4096;
+  if (info.st_blocks * 512 <= (info.st_size + block - 1) / block * block) return 0;
+  // A cut to the length it has frees what lies beyond the end (a hole punched there would not, on ext4).
   CFileOperationTrace trace;
-  if (::fallocate(file.Get(), FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, info.st_size, info.st_blocks * 512 + 4096) != 0)
-    return errno;
+  if (::ftruncate(file.Get(), info.st_size) != 0) return errno;
   trace.Record("giveback", path);
   return 0;
 }
