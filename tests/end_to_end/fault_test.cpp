@@ -27,12 +27,15 @@ TEST(Faults, TicketFolderDeletedAndMadeAgainIsWatchedAgain) {
   ASSERT_TRUE(driver.Start()) << driver.Log();
   driver.DropTicket(2, "before.txt", Receipt("Before"));
   ASSERT_EQ(driver.WaitForReply(2, "before.txt"), "0\n") << driver.Log();
+  // The job removes its document and record once its reply is on the disk.
+  ASSERT_TRUE(endtoend::HalfDone(driver.Folder(2)).empty());
 
   // Deleted with everything in it, then made again by the point-of-sale program.
   std::filesystem::remove_all(driver.Folder(2));
   std::filesystem::create_directories(driver.Folder(2));
   driver.DropTicket(2, "after.txt", Receipt("After"));
   EXPECT_EQ(driver.WaitForReply(2, "after.txt"), "0\n") << driver.Log();
+  ASSERT_TRUE(endtoend::HalfDone(driver.Folder(2)).empty());
 
   // Replaced by a folder prepared elsewhere with a ticket already in it.
   std::string prepared = driver.Base() + "/Tickets/prepared";
