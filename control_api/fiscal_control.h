@@ -36,6 +36,15 @@ inline constexpr std::int32_t kRequestHistoryRollback = 14;
 inline constexpr std::int32_t kRequestReportBase = 51;   // 51..58
 inline constexpr std::int32_t kRequestZeroSetBase = 80;  // 80..85
 
+// Statuses with a meaning every control gives them, above the driver's own reply codes (1-22): a
+// method's status, or the result of an IODirect command's completion.
+inline constexpr ControlStatus kStatusNotOpen = 201;          // Open was not called, or Close was
+inline constexpr ControlStatus kStatusUnknownRegister = 202;  // the register is not on the list
+inline constexpr ControlStatus kStatusUnknownCommand = 203;   // an IODirect text of no family the register speaks
+inline constexpr ControlStatus kStatusNoAnswer = 205;         // the register does not answer
+inline constexpr ControlStatus kResultCommandRefused = 111;   // the register's state refuses the command
+inline constexpr ControlStatus kResultNotSaved = 112;         // a report or history file could not be written
+
 class IFiscalControlEvents {
  public:
   virtual ~IFiscalControlEvents() = default;

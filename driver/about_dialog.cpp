@@ -19,6 +19,9 @@ namespace driver {
 namespace {
 
 QString Text(const char* number) { return QString::fromLocal8Bit(LoadMessage(number).c_str()); }
+
+// The names of English, Greek and Italian (kLanguages' order) in the catalogue.
+constexpr const char* kLanguageNameTexts[] = {"109", "110", "111"};
 QString FromBytes(const std::string& bytes) { return QString::fromLocal8Bit(bytes.c_str()); }
 
 bool WritableFolder(const QFileInfo& folder) { return folder.isDir() && folder.isWritable(); }
@@ -35,41 +38,56 @@ CAboutDialog::CAboutDialog(CQorDriverDlg& driver, platform::Store& store, IFolde
   m_NotepadForReports.setObjectName("notepadForReports");
   m_Language.setObjectName("language");
 
+  m_Version.setObjectName("version");
   // Which catalogue is current follows the stored language from here on.
   const std::string language = StoredLanguage(m_Store);
-  setWindowTitle(Text("40"));
   m_ShownReportFolder = FromBytes(driver.Control().GetReportFolder());
   m_ShownTicketFolder = FromBytes(driver.TicketRoot());
   m_ReportFolder.setText(m_ShownReportFolder);
   m_TicketFolder.setText(m_ShownTicketFolder);
-  m_NotepadForReports.setText(Text("44"));
   m_NotepadForReports.setChecked(driver.ReportDisplay().NotepadForReports());
-  for (const char* name : kLanguages) m_Language.addItem(name);
-  m_Language.setCurrentText(FromBytes(language));
+  // Each language under its name in the language of the moment; the stored name is its item data.
+  for (const char* name : kLanguages) m_Language.addItem(name, QString::fromLatin1(name));
+  m_Language.setCurrentIndex(m_Language.findData(FromBytes(language)));
+  ShowTexts();
 
   connect(&m_NotepadForReports, &QCheckBox::toggled, this,
           [this](bool on) { m_Driver.ReportDisplay().SetNotepadForReports(on); });
   connect(&m_Language, &QComboBox::activated, this, [this](int index) {
-    const std::string language = m_Language.itemText(index).toStdString();
+    const std::string language = m_Language.itemData(index).toString().toStdString();
     ChangeLanguage(language, m_Store);
+    ShowTexts();
     emit LanguageChosen(language);
   });
 
   auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok);
   connect(ok, &QDialogButtonBox::accepted, this, &QDialog::accept);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(kVersionText));
-  layout->addWidget(new QLabel(Text("41")));
-  layout->addLayout(MakeFolderRow(m_ReportFolder, "browseReportFolder", "47"));
-  layout->addWidget(new QLabel(Text("42")));
-  layout->addLayout(MakeFolderRow(m_TicketFolder, "browseTicketFolder", "48"));
+  layout->addWidget(&m_Version);
+  layout->addWidget(&m_ReportFolderLabel);
+  layout->addLayout(MakeFolderRow(m_ReportFolder, m_BrowseReportFolder, "browseReportFolder", "47"));
+  layout->addWidget(&m_TicketFolderLabel);
+  layout->addLayout(MakeFolderRow(m_TicketFolder, m_BrowseTicketFolder, "browseTicketFolder", "48"));
   layout->addWidget(&m_NotepadForReports);
   auto* languageRow = new QHBoxLayout;
-  languageRow->addWidget(new QLabel(Text("43")));
+  languageRow->addWidget(&m_LanguageLabel);
   languageRow->addWidget(&m_Language, 1);
   layout->addLayout(languageRow);
   layout->addWidget(ok);
   resize(OpeningWidth(), sizeHint().height());
+}
+
+void CAboutDialog::ShowTexts() {
+  setWindowTitle(Text("40"));
+  m_Version.setText(QStringLiteral("QorDriver ") + Text("108") + QLatin1Char(' ') + QLatin1String(kVersion));
+  m_ReportFolderLabel.setText(Text("41"));
+  m_TicketFolderLabel.setText(Text("42"));
+  m_LanguageLabel.setText(Text("43"));
+  m_NotepadForReports.setText(Text("44"));
+  m_BrowseReportFolder.setText(Text("46"));
+  m_BrowseTicketFolder.setText(Text("46"));
+  for (int item = 0; item < m_Language.count(); ++item)
+    m_Language.setItemText(item, Text(kLanguageNameTexts[item]));
 }
 
 // Wide enough to show the longer of the two folders whole, as far as the screen allows.
@@ -111,13 +129,13 @@ bool CAboutDialog::FolderRefused(QLineEdit& field, const QString& shown, const c
   return true;
 }
 
-QLayout* CAboutDialog::MakeFolderRow(QLineEdit& field, const char* buttonName, const char* chooserTitle) {
-  auto* browse = new QPushButton(Text("46"));
-  browse->setObjectName(buttonName);
-  connect(browse, &QPushButton::clicked, this, [this, &field, chooserTitle] { Browse(field, chooserTitle); });
+QLayout* CAboutDialog::MakeFolderRow(QLineEdit& field, QPushButton& browse, const char* buttonName,
+                                     const char* chooserTitle) {
+  browse.setObjectName(buttonName);
+  connect(&browse, &QPushButton::clicked, this, [this, &field, chooserTitle] { Browse(field, chooserTitle); });
   auto* row = new QHBoxLayout;
   row->addWidget(&field, 1);
-  row->addWidget(browse);
+  row->addWidget(&browse);
   return row;
 }
 

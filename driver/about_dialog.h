@@ -2,13 +2,16 @@
 // CAboutDialog (dialog 100): the version, the report and ticket folders with their choosers, the
 // switch that opens saved reports in the text viewer, and the message language. The switch and the
 // language take effect at once; the folders only when the person confirms with OK, and the caller
-// applies them then. OK refuses, with a message, a changed folder the driver could not use: one
+// applies them then. Every text is the catalogue's, shown again in a language as soon as it is picked.
+// OK refuses, with a message, a changed folder the driver could not use: one
 // that is not a full path, or that is neither a folder it can write nor one it can make.
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <string>
 
 #include "driver/folder_chooser.h"
@@ -22,7 +25,7 @@ namespace driver {
 
 class CQorDriverDlg;
 
-inline constexpr const char* kVersionText = "QorDriver Version 1.0.1";
+inline constexpr const char* kVersion = "1.0.1";
 
 class CAboutDialog final : public QDialog {
   Q_OBJECT
@@ -44,8 +47,10 @@ class CAboutDialog final : public QDialog {
   // A changed folder field that the driver could not use: says why and keeps the dialog open.
   bool FolderRefused(QLineEdit& field, const QString& shown, const char* label);
   int OpeningWidth() const;
+  // The texts of the catalogue now current.
+  void ShowTexts();
 
-  QLayout* MakeFolderRow(QLineEdit& field, const char* buttonName, const char* chooserTitle);
+  QLayout* MakeFolderRow(QLineEdit& field, QPushButton& browse, const char* buttonName, const char* chooserTitle);
   void Browse(QLineEdit& field, const char* chooserTitle);
 
   CQorDriverDlg& m_Driver;
@@ -58,6 +63,12 @@ class CAboutDialog final : public QDialog {
   QLineEdit m_TicketFolder;  // 1033
   QCheckBox m_NotepadForReports;  // 1036
   QComboBox m_Language;      // 1011
+  QLabel m_Version;
+  QLabel m_ReportFolderLabel;
+  QLabel m_TicketFolderLabel;
+  QLabel m_LanguageLabel;
+  QPushButton m_BrowseReportFolder;
+  QPushButton m_BrowseTicketFolder;
 };
 
 }  // namespace driver

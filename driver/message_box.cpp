@@ -5,7 +5,12 @@
 namespace driver {
 
 MessageAnswer DefaultAnswer(MessageButtons buttons) {
-  return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+  switch (buttons) {
+    case MessageButtons::YesNo: return MessageAnswer::Yes;
+    case MessageButtons::YesNoCareful: return MessageAnswer::No;
+    case MessageButtons::Ok: break;
+  }
+  return MessageAnswer::Ok;
 }
 
 MessageAnswer CHeadlessMessageBox::Show(const std::string& text, MessageButtons buttons) {

@@ -6,7 +6,9 @@
 
 namespace driver {
 
-enum class MessageButtons { Ok, YesNo };
+// YesNoCareful: before what cannot be undone: No is the default, and Yes is never chosen by a stray
+// key (careful_question.h).
+enum class MessageButtons { Ok, YesNo, YesNoCareful };
 enum class MessageAnswer { Ok, Yes, No };
 
 class IMessageBox {
@@ -16,8 +18,8 @@ class IMessageBox {
   virtual MessageAnswer Show(const std::string& text, MessageButtons buttons) = 0;
 };
 
-// Without a display nobody can answer: the text goes to the debug log and the default button (the
-// first one: OK, or Yes) is the answer.
+// Without a display nobody can answer: the text goes to the debug log and the default button (OK; Yes;
+// No for a careful question) is the answer.
 class CHeadlessMessageBox final : public IMessageBox {
  public:
   MessageAnswer Show(const std::string& text, MessageButtons buttons) override;

@@ -82,7 +82,7 @@ void CTrayCommands::Show() {
 }
 
 void CTrayCommands::Exit() {
-  if (m_MessageBox.Show(LoadMessage("6"), MessageButtons::YesNo) == MessageAnswer::Yes) m_Driver.PostClose();
+  if (m_MessageBox.Show(LoadMessage("6"), MessageButtons::YesNoCareful) == MessageAnswer::Yes) m_Driver.PostClose();
 }
 
 }  // namespace driver

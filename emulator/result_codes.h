@@ -5,15 +5,17 @@
 
 #include <cstdint>
 
+#include "control_api/fiscal_control.h"
+
 namespace emulator {
 
 // Method statuses.
 inline constexpr std::int32_t kStatusOk = 0;
-inline constexpr std::int32_t kStatusNotOpen = 201;          // Open was not called, or Close was
-inline constexpr std::int32_t kStatusUnknownRegister = 202;  // register not on the list
-inline constexpr std::int32_t kStatusUnknownCommand = 203;   // IODirect text of no family the register speaks
-inline constexpr std::int32_t kStatusUnknownRequest = 204;   // Request code not served
-inline constexpr std::int32_t kStatusNoAnswer = 205;         // Request to a register that does not answer
+inline constexpr std::int32_t kStatusNotOpen = control_api::kStatusNotOpen;
+inline constexpr std::int32_t kStatusUnknownRegister = control_api::kStatusUnknownRegister;
+inline constexpr std::int32_t kStatusUnknownCommand = control_api::kStatusUnknownCommand;
+inline constexpr std::int32_t kStatusUnknownRequest = 204;  // Request code not served
+inline constexpr std::int32_t kStatusNoAnswer = control_api::kStatusNoAnswer;
 inline constexpr std::int32_t kStatusAlreadyOpen = 206;
 
 // Results of Write jobs (OutputCompleteEvent).
@@ -30,7 +32,7 @@ inline constexpr std::int32_t kResultNothingToCopy = 109;
 inline constexpr std::int32_t kResultUnknownTable = 110;
 
 // Results of IODirect commands and of requests that end with a DirectIOEvent.
-inline constexpr std::int32_t kResultCommandRefused = 111;  // the register's state refuses the command
-inline constexpr std::int32_t kResultNotSaved = 112;        // a report or history file could not be written
+inline constexpr std::int32_t kResultCommandRefused = control_api::kResultCommandRefused;
+inline constexpr std::int32_t kResultNotSaved = control_api::kResultNotSaved;
 
 }  // namespace emulator

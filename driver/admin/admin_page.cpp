@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "driver/admin/admin_rules.h"
+#include "driver/admin/careful_question.h"
 #include "driver/messages.h"
 
 namespace driver {
@@ -36,12 +37,14 @@ void CAdminPage::EnsureInitialised() {
   connect(&m_EcrSelector, &QComboBox::activated, this, [this](int index) { m_Host.SetSelectedRegister(index); });
 }
 
-// One entry per register in list order, showing its number and carrying its record.
+// One entry per register in list order, showing its number and type ("ECR 3 — type 0": what a type
+// can do differs) and carrying its record.
 void CAdminPage::FillEcrSelector() {
   const std::vector<CEcrContext*> registers = m_Host.Registers();
   if (registers.empty()) return;
   for (CEcrContext* ecr : registers)
-    m_EcrSelector.addItem(QString::number(ecr->m_EcrId), QVariant::fromValue(static_cast<void*>(ecr)));
+    m_EcrSelector.addItem(Message("99", {std::to_string(ecr->m_EcrId), std::to_string(ecr->m_EcrType)}),
+                          QVariant::fromValue(static_cast<void*>(ecr)));
   m_EcrSelector.setCurrentIndex(m_Host.SelectedRegister());
 }
 
@@ -50,7 +53,9 @@ CEcrContext* CAdminPage::ChosenEcr() const {
   return static_cast<CEcrContext*>(m_EcrSelector.currentData().value<void*>());
 }
 
-QString CAdminPage::Message(const char* number) const { return FromBytes(m_Host.MessageText(number)); }
+QString CAdminPage::Message(const char* number, const std::vector<std::string>& values) const {
+  return FromBytes(values.empty() ? m_Host.MessageText(number) : FillIn(m_Host.MessageText(number), values));
+}
 
 void CAdminPage::ShowStatus(const char* number, const std::vector<std::string>& values) {
   m_Status.ShowMessage(number, values);
@@ -67,13 +72,7 @@ void CAdminPage::StartJob(CEcrContext& ecr, std::int32_t jobCode, const CJobExtr
 }
 
 bool CAdminPage::Confirm(const char* number, const CEcrContext& ecr) {
-  QMessageBox question(QMessageBox::Warning, QStringLiteral("QorDriver"),
-                       FromBytes(FillIn(m_Host.MessageText(number), {std::to_string(ecr.m_EcrId)})),
-                       QMessageBox::Yes | QMessageBox::No, this);
-  question.setObjectName("confirmation");
-  question.setDefaultButton(QMessageBox::No);
-  question.setEscapeButton(QMessageBox::No);
-  return question.exec() == QMessageBox::Yes;
+  return ConfirmCarefully(this, FromBytes(FillIn(m_Host.MessageText(number), {std::to_string(ecr.m_EcrId)})));
 }
 
 bool CAdminPage::DepartmentAllowed(QComboBox& departments, const CEcrContext& ecr) {
@@ -96,6 +95,7 @@ std::optional<std::string> CAdminPage::AmountOf(QLineEdit& field, const QString&
 
 QGroupBox* CAdminPage::MakeEcrFrame(const QString& caption) {
   auto* frame = new QGroupBox(caption);
+  frame->setObjectName("ecrFrame");
   auto* layout = new QVBoxLayout(frame);
   layout->addWidget(&m_EcrSelector);
   return frame;

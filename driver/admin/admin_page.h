@@ -51,12 +51,13 @@ class CAdminPage : public QWidget {
   ISheetHost& Host() { return m_Host; }
   CSheetStatus& Status() { return m_Status; }
   CEcrContext* ChosenEcr() const;
-  QString Message(const char* number) const;
+  // A catalogue text, its placeholders filled with the values.
+  QString Message(const char* number, const std::vector<std::string>& values = {}) const;
   void ShowStatus(const char* number, const std::vector<std::string>& values = {});
   // Stores the chosen register back as the selected one and starts the job on it; the status line
   // says whether it went out, and later how it ended.
   void StartJob(CEcrContext& ecr, std::int32_t jobCode, const CJobExtras& extras = {});
-  // Asks message number about ecr with Yes and No, No being the default; true on Yes.
+  // Asks message number about ecr before what cannot be undone (careful_question.h); true on Yes.
   bool Confirm(const char* number, const CEcrContext& ecr);
 
   // The department rule of the star family: above 12 shows message "3", selects 12 and refuses.

@@ -20,6 +20,8 @@ inline constexpr std::size_t kStarHeaderWidth = 18;
 inline constexpr std::size_t kZeroHeaderWidth = 21;
 
 bool UsesStarRules(std::int32_t ecrType);
+// Registers of types 0 and 3 have no offers.
+inline bool HasOffers(std::int32_t ecrType) { return !UsesStarRules(ecrType); }
 
 // An amount as the sheet hands it on: empty, or digits with at most one "." or "," and at most two
 // decimals. A separator is followed by exactly two decimals ("12.5" becomes "12.50", "12." becomes

@@ -33,7 +33,7 @@ CDepartments::CDepartments(ISheetHost& host, CSheetStatus& status, QWidget* pare
   fields->addRow(Message("25"), &m_Lalo);
   fields->addRow(Message("26"), &m_Halo);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(MakeEcrFrame("Select an Ecr"));
+  layout->addWidget(MakeEcrFrame(Message("7")));
   layout->addLayout(fields);
   layout->addWidget(send, 0, Qt::AlignRight);
   layout->addStretch();

@@ -1,6 +1,7 @@
 #include "driver/admin/headers_page.h"
 
 #include <QFormLayout>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -40,8 +41,8 @@ void CHeaders::LoadInitial(CEcrContext& ecr) {
   for (int line = 0; line < kHeaderLines; ++line) m_Lines[line].setText(FromBytes(HeaderText(ecr, line)));
 }
 
-// Lines longer than the register prints are cut; the fields then show what was sent and the status
-// line names the lines that were cut.
+// A line longer than the register prints is named before anything is sent: the person either sends
+// it cut (the fields then show what was sent) or edits it.
 void CHeaders::Send() {
   CEcrContext* ecr = ChosenEcr();
   if (ecr == nullptr) return;
@@ -49,20 +50,39 @@ void CHeaders::Send() {
     ShowStatus("13");
     return;
   }
-  std::string cutLines;
+  std::string longLines;
+  int firstLong = -1;
   for (int line = 0; line < kHeaderLines; ++line) {
     const std::string text = TextOf(m_Lines[line]);
-    HeaderText(*ecr, line) = CutHeaderLine(text, ecr->m_EcrType);
-    if (HeaderText(*ecr, line) == text) continue;
-    cutLines += (cutLines.empty() ? "" : ", ") + std::to_string(line + 1);
+    if (CutHeaderLine(text, ecr->m_EcrType) == text) continue;
+    longLines += (longLines.empty() ? "" : ", ") + std::to_string(line + 1);
+    if (firstLong < 0) firstLong = line;
+  }
+  const std::string width = std::to_string(HeaderWidth(ecr->m_EcrType));
+  if (!longLines.empty() && !AskSendCut(Message("101", {longLines, width, std::to_string(ecr->m_EcrId)}))) {
+    ShowStatus("100", {std::to_string(ecr->m_EcrId)});
+    m_Lines[firstLong].setFocus();
+    return;
+  }
+  for (int line = 0; line < kHeaderLines; ++line) {
+    HeaderText(*ecr, line) = CutHeaderLine(TextOf(m_Lines[line]), ecr->m_EcrType);
     m_Lines[line].setText(FromBytes(HeaderText(*ecr, line)));
   }
   CJobExtras extras;
-  if (!cutLines.empty())
-    extras.m_Note = FillIn(Host().MessageText("86"), {cutLines, std::to_string(HeaderWidth(ecr->m_EcrType))});
+  if (!longLines.empty()) extras.m_Note = FillIn(Host().MessageText("86"), {longLines, width});
   // The job waits for the register's header answers while the exchange is pending.
   extras.m_BeforeResume = [](CQorThread& job) { job.Register().m_ExchangePending = 1; };
   StartJob(*ecr, kJobTicketHeader, extras);
+}
+
+// Yes sends the lines cut; No, the default, goes back to the page to edit them.
+bool CHeaders::AskSendCut(const QString& question) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("QorDriver"), question, QMessageBox::Yes | QMessageBox::No,
+                  this);
+  box.setObjectName("headerCut");
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
 }
 
 }  // namespace driver

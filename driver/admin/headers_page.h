@@ -18,6 +18,7 @@ class CHeaders final : public CAdminPage {
  private:
   void LoadInitial(CEcrContext& ecr) override;
   void Send();
+  bool AskSendCut(const QString& question);
 
   std::array<QLineEdit, kHeaderLines> m_Lines;
 };

@@ -10,8 +10,6 @@
 namespace driver {
 namespace {
 
-constexpr const char* kPriceLabel = "Price";
-
 }  // namespace
 
 COffers::COffers(ISheetHost& host, CSheetStatus& status, QWidget* parent)
@@ -22,33 +20,40 @@ COffers::COffers(ISheetHost& host, CSheetStatus& status, QWidget* parent)
       {&m_Department, "department"}, {&m_Offer, "offer"},          {&m_Fmult, "fmult"},
   };
   for (auto [widget, name] : names) widget->setObjectName(name);
-  auto* send = new QPushButton(Message("62"));
-  send->setObjectName("send");
-  connect(send, &QPushButton::clicked, this, [this] { Send(); });
+  m_Send.setText(Message("62"));
+  m_Send.setObjectName("send");
+  connect(&m_Send, &QPushButton::clicked, this, [this] { Send(); });
+  m_NoOffers.setObjectName("noOffers");
+  m_NoOffers.setText(Message("71"));
+  m_NoOffers.setWordWrap(true);
 
   auto* fields = new QFormLayout;
-  fields->addRow("Code", &m_Code);
-  fields->addRow("Description", &m_Description);
-  fields->addRow(kPriceLabel, &m_Price);
-  fields->addRow("Department", &m_Department);
+  fields->addRow(Message("65"), &m_Code);
+  fields->addRow(Message("9"), &m_Description);
+  fields->addRow(Message("63"), &m_Price);
+  fields->addRow(Message("8"), &m_Department);
   fields->addRow("Offer", &m_Offer);
   fields->addRow("Mul. Funct.", &m_Fmult);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(MakeEcrFrame("Select an Ecr"));
+  layout->addWidget(MakeEcrFrame(Message("7")));
+  layout->addWidget(&m_NoOffers);
   layout->addLayout(fields);
-  layout->addWidget(send, 0, Qt::AlignRight);
+  layout->addWidget(&m_Send, 0, Qt::AlignRight);
   layout->addStretch();
 }
 
-// The first load takes the department of the Departments page.
+// The page shows the register's last offer as this page sent it, department included. A register
+// without offers (types 0 and 3) is shown as such, and nothing can be sent to it.
 void COffers::LoadInitial(CEcrContext& ecr) {
-  SelectNumber(m_Department, ecr.m_DepNumber);
-  LoadOffer(ecr);
-}
-
-void COffers::LoadAfterChange(CEcrContext& ecr) {
   LoadOffer(ecr);
   SelectNumber(m_Department, ecr.m_OffDepartment);
+  const bool offers = HasOffers(ecr.m_EcrType);
+  m_NoOffers.setVisible(!offers);
+  for (QWidget* widget : {static_cast<QWidget*>(&m_Code), static_cast<QWidget*>(&m_Description),
+                          static_cast<QWidget*>(&m_Price), static_cast<QWidget*>(&m_Department),
+                          static_cast<QWidget*>(&m_Offer), static_cast<QWidget*>(&m_Fmult),
+                          static_cast<QWidget*>(&m_Send)})
+    widget->setEnabled(offers);
 }
 
 void COffers::LoadOffer(const CEcrContext& ecr) {
@@ -61,8 +66,8 @@ void COffers::LoadOffer(const CEcrContext& ecr) {
 
 void COffers::Send() {
   CEcrContext* ecr = ChosenEcr();
-  if (ecr == nullptr || !DepartmentAllowed(m_Department, *ecr)) return;
-  const std::optional<std::string> price = AmountOf(m_Price, kPriceLabel, *ecr);
+  if (ecr == nullptr || !HasOffers(ecr->m_EcrType) || !DepartmentAllowed(m_Department, *ecr)) return;
+  const std::optional<std::string> price = AmountOf(m_Price, Message("63"), *ecr);
   if (!price) return;
   ecr->m_OffCode = TextOf(m_Code);
   ecr->m_OffDescription = TextOf(m_Description);

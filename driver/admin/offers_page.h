@@ -2,7 +2,9 @@
 // COffers: programs one offer of the register.
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "driver/admin/admin_page.h"
 
@@ -15,10 +17,11 @@ class COffers final : public CAdminPage {
 
  private:
   void LoadInitial(CEcrContext& ecr) override;
-  void LoadAfterChange(CEcrContext& ecr) override;
   void LoadOffer(const CEcrContext& ecr);
   void Send();
 
+  QLabel m_NoOffers;
+  QPushButton m_Send;
   QLineEdit m_Code;
   QLineEdit m_Description;
   QLineEdit m_Price;

@@ -41,21 +41,15 @@ CPlus::CPlus(ISheetHost& host, CSheetStatus& status, QWidget* parent)
   fields->addRow(kPrice1Label, &m_Price1);
   fields->addRow("Mul. Funct.", &m_Fmult);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(MakeEcrFrame("Select an Ecr"));
+  layout->addWidget(MakeEcrFrame(Message("7")));
   layout->addLayout(fields);
   layout->addWidget(send, 0, Qt::AlignRight);
   layout->addStretch();
 }
 
-// The first load shows the department and tax position of the Departments page's values.
+// The page shows the register's last PLU as this page sent it, department and tax code included;
+// another page's values never stand in for them.
 void CPlus::LoadInitial(CEcrContext& ecr) {
-  SelectNumber(m_Department, ecr.m_DepNumber);
-  m_Tax.setCurrentIndex(ecr.m_DepTax >= 0 && ecr.m_DepTax < m_Tax.count() ? ecr.m_DepTax : 0);
-  LoadPlu(ecr);
-}
-
-// After another register is chosen the page shows that register's last PLU, tax code included.
-void CPlus::LoadAfterChange(CEcrContext& ecr) {
   SelectNumber(m_Department, ecr.m_PluDepartment);
   SelectNumber(m_Tax, ecr.m_PluTax);
   LoadPlu(ecr);

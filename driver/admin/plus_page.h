@@ -15,7 +15,6 @@ class CPlus final : public CAdminPage {
 
  private:
   void LoadInitial(CEcrContext& ecr) override;
-  void LoadAfterChange(CEcrContext& ecr) override;
   void LoadPlu(const CEcrContext& ecr);
   void Send();
 

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QScreen>
 #include <QTabBar>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -32,7 +33,7 @@ constexpr const char* kSizingNotices[] = {"11", "3", "13"};
 }  // namespace
 
 CPropDialog::CPropDialog(ISheetHost& host, QWidget* parent)
-    : QDialog(parent), m_StatusLine(host, m_Status) {
+    : QDialog(parent), m_StatusLine(host, m_Status, m_StatusTime) {
   setWindowTitle("QorDriver");
   setObjectName("propDialog");
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
@@ -48,9 +49,23 @@ CPropDialog::CPropDialog(ISheetHost& host, QWidget* parent)
   m_Status.setObjectName("status");
   m_Status.setReadOnly(true);
   m_Status.setFont(QFont(FromBytes(host.PageFont().m_Face), kStatusFontPoints));
+  // Three lines, wrapped anywhere a long path needs it; the whole text can be selected.
+  m_Status.setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  m_Status.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  m_Status.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  const QFontMetrics lines(m_Status.font());
+  m_Status.setFixedHeight(3 * lines.lineSpacing() +
+                          2 * (m_Status.frameWidth() + static_cast<int>(m_Status.document()->documentMargin())) + 2);
+  m_StatusTime.setObjectName("statusTime");
+  m_StatusTime.setFont(m_Status.font());
+  m_StatusTime.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  m_StatusTime.setMinimumWidth(lines.horizontalAdvance(QStringLiteral("00:00:00 ")));
+  auto* status = new QHBoxLayout;
+  status->addWidget(&m_StatusTime);
+  status->addWidget(&m_Status, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(&m_Tabs);
-  layout->addWidget(&m_Status);
+  layout->addLayout(status);
   // The first page is the one on show; the others load when they are first shown.
   pages[0]->EnsureInitialised();
   resize(OpeningSize(host));
@@ -58,10 +73,9 @@ CPropDialog::CPropDialog(ISheetHost& host, QWidget* parent)
 
 QSize CPropDialog::OpeningSize(ISheetHost& host) const {
   const QMargins margins = layout()->contentsMargins();
-  const int sides = margins.left() + margins.right();
-  // A line edit's own hint is 17 average characters plus its frame and text margins.
+  const int sides = margins.left() + margins.right() + m_StatusTime.minimumWidth() + layout()->spacing();
   const QFontMetrics status(m_Status.font());
-  const int statusFrame = m_Status.sizeHint().width() - 17 * status.horizontalAdvance(QLatin1Char('x'));
+  const int statusFrame = 2 * (m_Status.frameWidth() + static_cast<int>(m_Status.document()->documentMargin())) + 4;
   int width = std::max(sizeHint().width(), m_Tabs.tabBar()->sizeHint().width() + 2 * m_Tabs.style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + sides);
   for (const char* notice : kSizingNotices)
     width = std::max(width, status.horizontalAdvance(FromBytes(host.MessageText(notice))) + statusFrame + sides);

@@ -1,12 +1,13 @@
 #pragma once
 // CPropDialog: the administration sheet. Seven pages in tabs and a read-only status line along the
 // bottom, where the pages' messages, the outcome of what they sent and the driver's notices (register
-// trouble, a saved report) appear. It has no OK or Cancel: the window's close box ends it. It is a
+// trouble, a saved report) appear, each with its time, a long one (a report's path) wrapped whole. It has no OK or Cancel: the window's close box ends it. It is a
 // window of its own with a task-bar entry, since it suspends every ticket while it is open and must
 // not get lost behind the point-of-sale program.
 
 #include <QDialog>
-#include <QLineEdit>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <string>
 
@@ -41,7 +42,8 @@ class CPropDialog final : public QDialog {
   QSize OpeningSize(ISheetHost& host) const;
 
   QTabWidget m_Tabs;
-  QLineEdit m_Status;
+  QLabel m_StatusTime;
+  QPlainTextEdit m_Status;
   CSheetStatus m_StatusLine;
 };
 

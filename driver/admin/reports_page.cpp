@@ -38,7 +38,7 @@ CReports::CReports(ISheetHost& host, CSheetStatus& status, QWidget* parent)
   buttons->addWidget(send);
   buttons->addWidget(print);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(MakeEcrFrame("Select an Ecr"));
+  layout->addWidget(MakeEcrFrame(Message("7")));
   layout->addWidget(choices);
   layout->addLayout(buttons);
   layout->addStretch();

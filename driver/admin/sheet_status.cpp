@@ -1,7 +1,9 @@
 #include "driver/admin/sheet_status.h"
 
+#include <QTime>
 #include <QTimer>
 
+#include "control_api/fiscal_control.h"
 #include "driver/admin/admin_page.h"
 #include "driver/ecr/direct_utility.h"
 #include "driver/ecr/result_codes.h"
@@ -19,6 +21,10 @@ constexpr CCodeText kCodeTexts[] = {
     {kCodeFailure, "70"},           {kCodeOffersUnsupported, "71"}, {kCodeNoHeaderProgramming, "72"},
     {kCodeNoStatus, "73"},          {kCodeNoProgramming, "74"},     {kCodePaperOut, "75"},
     {kCodeKeyboard, "76"},          {kCodeNotOperating, "77"},      {kCodeGenericError, "78"},
+    // The control's own statuses that have a meaning in every control.
+    {control_api::kStatusUnknownCommand, "102"}, {control_api::kResultCommandRefused, "103"},
+    {control_api::kStatusNotOpen, "104"},        {control_api::kStatusUnknownRegister, "105"},
+    {control_api::kStatusNoAnswer, "106"},       {control_api::kResultNotSaved, "107"},
 };
 constexpr const char* kControlStatusText = "79";
 
@@ -28,19 +34,20 @@ std::string WithNote(const std::string& text, const std::string& note) { return 
 
 }  // namespace
 
-CSheetStatus::CSheetStatus(ISheetHost& host, QLineEdit& line) : m_Host(host), m_Line(line) {}
+CSheetStatus::CSheetStatus(ISheetHost& host, QPlainTextEdit& line, QLabel& time)
+    : m_Host(host), m_Line(line), m_Time(time) {}
 
 void CSheetStatus::Show(const std::string& text) {
-  m_Line.setText(FromBytes(text));
-  m_Line.setCursorPosition(0);
-  m_Line.setToolTip(m_Line.text());
+  m_Line.setPlainText(FromBytes(text));
+  m_Line.setToolTip(m_Line.toPlainText());
+  m_Time.setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
 }
 
 void CSheetStatus::ShowMessage(const char* number, const std::vector<std::string>& values) {
   Show(FillIn(m_Host.MessageText(number), values));
 }
 
-std::string CSheetStatus::Text() const { return ToBytes(m_Line.text()); }
+std::string CSheetStatus::Text() const { return ToBytes(m_Line.toPlainText()); }
 
 std::string CSheetStatus::Outcome(std::int32_t ecr, std::int32_t code) const {
   if (code == kCodeSuccess) return FillIn(m_Host.MessageText("68"), {Number(ecr)});

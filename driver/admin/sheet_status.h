@@ -1,12 +1,14 @@
 #pragma once
-// CSheetStatus: the sheet's status line and what it tells of each action. An action clears it and
+// CSheetStatus: the sheet's status line and what it tells of each action. Every text comes with the
+// time it was shown, so an outcome like the one before is seen to be new. An action clears it and
 // says to which register it went; when the register is done the line shows the outcome: done, or
 // what the register refused with its code. A report or history asked to be saved shows where it was
 // saved, or that none came within the register's completion limit. Validation messages and the
 // driver's notices (register trouble) appear there too. Window thread only.
 
-#include <QLineEdit>
+#include <QLabel>
 #include <QObject>
+#include <QPlainTextEdit>
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -23,9 +25,9 @@ enum class SavedReport { NotExpected, Expected };
 class CSheetStatus final : public QObject {
   Q_OBJECT
  public:
-  CSheetStatus(ISheetHost& host, QLineEdit& line);
+  CSheetStatus(ISheetHost& host, QPlainTextEdit& line, QLabel& time);
 
-  // A text as it stands; the beginning shows when it is longer than the line.
+  // A text as it stands, wrapped when it is longer than the line.
   void Show(const std::string& text);
   // A catalogue text with its placeholders filled.
   void ShowMessage(const char* number, const std::vector<std::string>& values = {});
@@ -56,7 +58,8 @@ class CSheetStatus final : public QObject {
   void DirectUtilityEnded(const CSheetJobOutcome& outcome);
 
   ISheetHost& m_Host;
-  QLineEdit& m_Line;
+  QPlainTextEdit& m_Line;
+  QLabel& m_Time;
   // The last job sent to each register, until its outcome is shown.
   std::map<std::int32_t, CPendingJob> m_Pending;
   std::uint64_t m_NextSerial = 1;

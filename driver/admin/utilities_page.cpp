@@ -91,7 +91,12 @@ void CUtilities::ReadHistory() {
 // Rolling back empties the register's history for good, so it asks first.
 void CUtilities::RollBackHistory() {
   CEcrContext* ecr = ChosenEcr();
-  if (ecr != nullptr && Confirm("84", *ecr)) StartJob(*ecr, kJobHistoryRollback);
+  if (ecr == nullptr) return;
+  if (Confirm("84", *ecr)) {
+    StartJob(*ecr, kJobHistoryRollback);
+  } else {
+    ShowStatus("100", {std::to_string(ecr->m_EcrId)});
+  }
 }
 
 }  // namespace driver

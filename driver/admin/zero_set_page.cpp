@@ -44,7 +44,7 @@ CZeroSet::CZeroSet(ISheetHost& host, CSheetStatus& status, QWidget* parent)
   buttons->addWidget(send);
   buttons->addWidget(print);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(MakeEcrFrame("Select an Ecr"));
+  layout->addWidget(MakeEcrFrame(Message("7")));
   layout->addWidget(choices);
   layout->addLayout(buttons);
   layout->addStretch();
@@ -57,7 +57,11 @@ void CZeroSet::LoadInitial(CEcrContext& ecr) { CheckChoice(m_Choice, ecr.m_ZeroS
 // undone, so it goes out only after the person has confirmed the register it goes to.
 void CZeroSet::SendDaily() {
   CEcrContext* ecr = ChosenEcr();
-  if (ecr == nullptr || !Confirm("83", *ecr)) return;
+  if (ecr == nullptr) return;
+  if (!Confirm("83", *ecr)) {
+    ShowStatus("100", {std::to_string(ecr->m_EcrId)});
+    return;
+  }
   ecr->m_ZeroSetType = kDailyZeroSet;
   StartJob(*ecr, kJobZeroSet);
 }

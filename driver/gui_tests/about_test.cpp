@@ -5,16 +5,21 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QKeyEvent>
+#include <QTest>
 #include <filesystem>
 
 #include "driver/about_dialog.h"
+#include "driver/admin/careful_question.h"
 #include "driver/gui_tests/gui_rig.h"
 #include "emulator/emulator_control.h"
 #include "driver/messages.h"
 #include "driver/qt_translation.h"
+#include "platform/profile.h"
 #include "platform/store.h"
 #include "testsupport/temp_folder.h"
 
@@ -64,10 +69,11 @@ TEST(AboutDialog, ShowsTheFoldersSwitchAndLanguageAndSetsAboutOpenWhileUp) {
     EXPECT_FALSE(Child<QCheckBox>(dialog, "notepadForReports").isChecked());
     QComboBox& language = Child<QComboBox>(dialog, "language");
     ASSERT_EQ(3, language.count());
-    EXPECT_EQ("English", language.itemText(0).toStdString());
-    EXPECT_EQ("Greek", language.itemText(1).toStdString());
-    EXPECT_EQ("Italian", language.itemText(2).toStdString());
-    EXPECT_EQ("English", language.currentText().toStdString());
+    EXPECT_EQ(Message(109), language.itemText(0).toStdString());
+    EXPECT_EQ(Message(110), language.itemText(1).toStdString());
+    EXPECT_EQ(Message(111), language.itemText(2).toStdString());
+    EXPECT_EQ("English", language.currentData().toString().toStdString());
+    EXPECT_EQ("QorDriver " + Message(108) + " " + kVersion, Child<QLabel>(dialog, "version").text().toStdString());
     // It opens wide enough to show both folders whole.
     for (const char* name : {"reportFolder", "ticketFolder"}) {
       QLineEdit& field = Child<QLineEdit>(dialog, name);
@@ -76,6 +82,32 @@ TEST(AboutDialog, ShowsTheFoldersSwitchAndLanguageAndSetsAboutOpenWhileUp) {
   });
   EXPECT_TRUE(aboutOpen);
   EXPECT_FALSE(rig.Driver().Modal().IsAboutOpen());
+}
+
+// A language picked shows at once in the dialog itself: its title, labels, buttons, the version and
+// the languages' own names.
+TEST(AboutDialog, APickedLanguageShowsAtOnce) {
+  CGuiRig rig;
+  for (const char* language : kLanguages)
+    std::filesystem::copy_file(std::string(QOR_RESOURCES_DIR) + "/" + language + "Messages.txt",
+                               rig.Base() + language + "Messages.txt", std::filesystem::copy_options::overwrite_existing);
+  ChangeLanguage("English", rig.Store());
+  const auto greek = [](const char* number) {
+    return platform::GetPrivateProfileString("testi", number, "!?!", 256,
+                                             std::string(QOR_RESOURCES_DIR) + "/GreekMessages.txt");
+  };
+  RunAbout(rig, false, [&](CAboutDialog& dialog) {
+    QComboBox& language = Child<QComboBox>(dialog, "language");
+    language.setCurrentIndex(1);
+    emit language.activated(1);
+    EXPECT_EQ(greek("40"), dialog.windowTitle().toStdString());
+    EXPECT_EQ(greek("44"), Child<QCheckBox>(dialog, "notepadForReports").text().toStdString());
+    EXPECT_EQ(greek("46"), Child<QPushButton>(dialog, "browseTicketFolder").text().toStdString());
+    EXPECT_EQ("QorDriver " + greek("108") + " " + kVersion, Child<QLabel>(dialog, "version").text().toStdString());
+    EXPECT_EQ(greek("109"), language.itemText(0).toStdString());
+    EXPECT_EQ(greek("110"), language.currentText().toStdString());
+  });
+  EXPECT_EQ("Greek", rig.Store().GetValue(kLanguageKey, kLanguageValue).value_or(""));
 }
 
 // Changing only the language and confirming leaves every folder where it was.
@@ -237,6 +269,77 @@ TEST(QtTexts, StandardButtonsAndQtsDialogsFollowTheLanguage) {
   translation.Use("English");
   EXPECT_EQ("Save", QCoreApplication::translate("QPlatformTheme", "Save").toStdString());
 }
+
+}  // namespace
+}  // namespace driver::guitest
+
+namespace driver::guitest {
+namespace {
+
+// A key pressed and let go, as a keyboard gives it: a letter with its text (Greek ones too, which
+// QTest's keys do not know).
+void PressKey(QWidget* target, int key) {
+  const QString text = key < Qt::Key_Escape ? QString(QChar(key)).toLower() : QString();
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+  QApplication::sendEvent(target, &release);
+}
+
+// The question before what cannot be undone, in each language with its catalogue's Yes and No: the
+// letter of Yes's shortcut, Return and Escape never confirm, also with Yes in focus; only Tab to Yes
+// and Space does.
+class CarefulQuestion : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(CarefulQuestion, NoStrayKeyConfirmsOnlyTabAndSpaceOnYesDo) {
+  CGuiRig rig;
+  for (const char* language : kLanguages)
+    std::filesystem::copy_file(std::string(QOR_RESOURCES_DIR) + "/" + language + "Messages.txt",
+                               rig.Base() + language + "Messages.txt", std::filesystem::copy_options::overwrite_existing);
+  CQtTranslation translation;
+  ChangeLanguage(GetParam(), rig.Store());
+  translation.Use(GetParam());
+  const QString yes = QString::fromLocal8Bit(LoadMessage("89").c_str());
+  const qsizetype mark = yes.indexOf(QLatin1Char('&'));
+  ASSERT_GE(mark, 0) << "the catalogue's Yes has a shortcut letter";
+  // A key of a letter is its upper-case code, as Qt gives shortcut letters.
+  const int letter = static_cast<int>(yes[mark + 1].toUpper().unicode());
+  struct CKeys {
+    const char* m_Name;
+    std::vector<int> m_Keys;
+    bool m_Confirms;
+  };
+  const std::vector<CKeys> cases = {
+      {"the letter of Yes, then Escape", {letter, Qt::Key_Escape}, false},
+      {"Return", {Qt::Key_Return}, false},
+      {"Escape", {Qt::Key_Escape}, false},
+      {"Tab to Yes, then Return", {Qt::Key_Tab, Qt::Key_Return}, false},
+      {"Tab to Yes, then Space", {Qt::Key_Tab, Qt::Key_Space}, true},
+  };
+  for (const CKeys& keys : cases) {
+    SCOPED_TRACE(std::string(GetParam()) + ": " + keys.m_Name);
+    bool stillUpAfterFirstKey = false;
+    CGuiRig::WhenModal([&] {
+      auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(question, nullptr);
+      EXPECT_EQ(WithoutShortcut(yes), question->button(QMessageBox::Yes)->text());
+      // A shortcut letter answers with an animated click, a moment later: each key is given that moment.
+      const auto answered = [question] { return QTest::qWaitFor([question] { return !question->isVisible(); }, 400); };
+      for (std::size_t at = 0; at < keys.m_Keys.size(); ++at) {
+        QWidget* target = question->focusWidget() != nullptr ? question->focusWidget() : question;
+        PressKey(target, keys.m_Keys[at]);
+        if (at == 0) stillUpAfterFirstKey = !answered();
+        if (!question->isVisible()) break;
+      }
+      answered();
+      if (question->isVisible()) question->button(QMessageBox::No)->click();  // a failure must not hang
+    });
+    EXPECT_EQ(keys.m_Confirms, ConfirmCarefully(nullptr, QStringLiteral("Run the fiscal closure?")));
+    if (keys.m_Keys.size() > 1) EXPECT_TRUE(stillUpAfterFirstKey);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, CarefulQuestion, ::testing::Values("English", "Greek", "Italian"));
 
 }  // namespace
 }  // namespace driver::guitest

@@ -8,6 +8,7 @@ namespace driver::guitest {
 
 MessageAnswer CAnsweringMessageBox::Show(const std::string& text, MessageButtons buttons) {
   m_Texts.push_back(text);
+  m_Buttons.push_back(buttons);
   m_ConfirmingWhenAsked.push_back(m_Driver != nullptr && m_Driver->Modal().IsConfirmingSheet());
   if (m_Answers.empty()) return DefaultAnswer(buttons);
   const MessageAnswer answer = m_Answers.front();

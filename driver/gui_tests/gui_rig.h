@@ -29,6 +29,7 @@ class CAnsweringMessageBox final : public IMessageBox {
 
   std::deque<MessageAnswer> m_Answers;
   std::vector<std::string> m_Texts;
+  std::vector<MessageButtons> m_Buttons;
   std::vector<bool> m_ConfirmingWhenAsked;
 
  private:

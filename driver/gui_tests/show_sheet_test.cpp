@@ -126,18 +126,19 @@ TEST(ShowCommand, TheOpenSheetShowsHowItsJobsEnded) {
   std::string outcome;
   QObject::connect(&rig.Commands(), &CTrayCommands::SheetOpening, [&](CPropDialog* sheet) {
     CGuiRig::WhenModal([&, sheet] {
-      CAdminPage& page = sheet->Page(4);  // OFFERs, which registers of type 0 do not have
+      CAdminPage& page = sheet->Page(0);  // Reports: a printed report on register 1
       page.EnsureInitialised();
-      page.EcrSelector().setCurrentIndex(2);
-      page.findChild<QAbstractButton*>("send")->click();
-      const std::string wanted = FillIn(Message(69), {"3", Message(71), "4"});
+      page.EcrSelector().setCurrentIndex(0);
+      page.findChild<QAbstractButton*>("report0")->click();
+      page.findChild<QAbstractButton*>("print")->click();
+      const std::string wanted = FillIn(Message(68), {"1"});
       rig.WaitFor([&] { return sheet->StatusText() == wanted; });
       outcome = sheet->StatusText();
       sheet->reject();
     });
   });
   rig.Commands().Show();
-  EXPECT_EQ(FillIn(Message(69), {"3", Message(71), "4"}), outcome);
+  EXPECT_EQ(FillIn(Message(68), {"1"}), outcome);
 }
 
 }  // namespace

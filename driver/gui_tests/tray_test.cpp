@@ -108,6 +108,8 @@ TEST_P(TrayExit, AsksMessage6AndClosesTheDriverOnYes) {
   rig.Tray().Menu().actions()[4]->trigger();
   rig.WaitFor([&] { return !rig.m_Box.m_Texts.empty(); });
   ASSERT_EQ(std::vector<std::string>{Message(6)}, rig.m_Box.m_Texts);
+  // A stray key or Return must not close the driver: Yes has no shortcut and No is the default.
+  EXPECT_EQ(std::vector<MessageButtons>{MessageButtons::YesNoCareful}, rig.m_Box.m_Buttons);
   if (GetParam().m_Closes) {
     EXPECT_TRUE(rig.WaitFor([&] { return rig.Driver().IsClosed(); }));
   } else {

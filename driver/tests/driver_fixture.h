@@ -110,7 +110,7 @@ class DriverFixture {
 // Message texts of the small catalogue every fixture writes: message n reads "Message n"; from the
 // numbers whose texts take values on, "Message n: %1 %2 %3".
 inline constexpr int kFirstMessageWithValues = 67;
-inline constexpr int kLastMessage = 98;
+inline constexpr int kLastMessage = 111;
 std::string Message(int number);
 
 }  // namespace drivertest

@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <cstring>
 
+#include "driver/admin/admin_rules.h"
 #include "driver/admin/tests/sheet_rig.h"
 
 namespace driver::admintest {
@@ -69,7 +73,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CDepartmentCase{"DepartmentsType2", kDepartmentsPage, 2, true},
                       CDepartmentCase{"PlusType3", kPlusPage, 4, false},
                       CDepartmentCase{"PlusType1", kPlusPage, 1, true},
-                      CDepartmentCase{"OffersType0", kOffersPage, 3, false},
                       CDepartmentCase{"OffersType2", kOffersPage, 2, true}),
     [](const auto& info) { return std::string(info.param.m_Name); });
 
@@ -110,16 +113,18 @@ TEST_P(DecimalComma, AmountsAreStoredInTheRegistersNotation) {
   Child<QLineEdit>(plus, "price").setText("12.50");
   Child<QLineEdit>(plus, "price1").setText("12.50");
   Click(plus, "send");
-  CAdminPage& offers = PageOn(sheet, kOffersPage, test.m_Ecr - 1);
-  FillProgramming(offers, kOffersPage);
-  Child<QLineEdit>(offers, "price").setText("12.50");
-  Click(offers, "send");
-  ASSERT_TRUE(rig.m_Host.WaitForJobs(3));
+  // Registers of types 0 and 3 have no offers: there the page sends nothing.
+  const bool offers = HasOffers(rig.Ecr(test.m_Ecr).m_EcrType);
+  CAdminPage& offersPage = PageOn(sheet, kOffersPage, test.m_Ecr - 1);
+  FillProgramming(offersPage, kOffersPage);
+  Child<QLineEdit>(offersPage, "price").setText("12.50");
+  Click(offersPage, "send");
+  ASSERT_TRUE(rig.m_Host.WaitForJobs(offers ? 3 : 2));
 
   const CEcrContext& ecr = rig.Ecr(test.m_Ecr);
   EXPECT_EQ(test.m_Stored, ecr.m_DepPrice);
   EXPECT_EQ(test.m_Stored, ecr.m_PluPrice);
-  EXPECT_EQ(test.m_Stored, ecr.m_OffPrice);
+  EXPECT_EQ(offers ? test.m_Stored : "", ecr.m_OffPrice);
   EXPECT_EQ(std::string(test.m_Stored) == "12,50" ? "1000,50" : "1000.50", ecr.m_DepHalo);
   EXPECT_EQ("12.50", ecr.m_PluPrice1);  // not an amount the rule touches
 }
@@ -127,6 +132,23 @@ TEST_P(DecimalComma, AmountsAreStoredInTheRegistersNotation) {
 INSTANTIATE_TEST_SUITE_P(Types, DecimalComma,
                          ::testing::Values(CDecimalCase{3, "12,50"}, CDecimalCase{4, "12,50"}, CDecimalCase{1, "12.50"},
                                            CDecimalCase{2, "12.50"}));
+
+// What a type cannot do is not offered: on registers of types 0 and 3 the Offers page says they have
+// no offers and nothing on it can be sent; on the others it works as usual.
+TEST(OffersPage, IsDisabledOnRegistersWithoutOffers) {
+  CSheetRig rig;
+  CPropDialog sheet(rig.m_Host);
+  sheet.show();
+  sheet.Tabs().setCurrentIndex(kOffersPage);
+  for (int index : {2, 3, 1}) {
+    CAdminPage& page = PageOn(sheet, kOffersPage, index);
+    const bool offers = index == 1;
+    EXPECT_EQ(offers, Child<QPushButton>(page, "send").isEnabled()) << index;
+    EXPECT_EQ(offers, Child<QLineEdit>(page, "code").isEnabled()) << index;
+    EXPECT_EQ(!offers, Child<QLabel>(page, "noOffers").isVisible()) << index;
+  }
+  EXPECT_EQ(MessageOf("71"), Child<QLabel>(sheet.Page(kOffersPage), "noOffers").text().toStdString());
+}
 
 struct CHeaderCase {
   int m_Ecr;
@@ -148,13 +170,28 @@ TEST_P(HeaderLines, SixthLineNeedsTenCharactersAndLinesAreCutToTheRegistersWidth
   EXPECT_EQ("OLD 2", Child<QLineEdit>(page, "line2").text().toStdString());
   for (const char* name : {"line1", "line2", "line3", "line4", "line5"}) Child<QLineEdit>(page, name).setText(longLine.c_str());
   Child<QLineEdit>(page, "line6").setText(test.m_Line6);
-  Click(page, "send");
-
   if (!test.m_Sent) {
+    Click(page, "send");
     EXPECT_EQ(MessageOf("13"), sheet.StatusText());
     EXPECT_EQ("OLD 1", ecr.m_AnswerA[0]);
     return;
   }
+  // The long lines are named before anything goes out: Return (No) goes back to editing them.
+  std::string asked;
+  WhenAsked([&](QMessageBox& question) {
+    asked = question.text().toStdString();
+    PressReturn(question);
+  });
+  Click(page, "send");
+  const std::string longLines = std::strlen(test.m_Line6) > test.m_Width ? "1, 2, 3, 4, 5, 6" : "1, 2, 3, 4, 5";
+  EXPECT_EQ(FilledMessage("101", {longLines, std::to_string(test.m_Width), std::to_string(test.m_Ecr)}), asked);
+  EXPECT_EQ(FilledMessage("100", {std::to_string(test.m_Ecr)}), sheet.StatusText());
+  EXPECT_EQ("OLD 1", ecr.m_AnswerA[0]);
+  EXPECT_EQ(longLine, Child<QLineEdit>(page, "line1").text().toStdString());
+  EXPECT_EQ(0u, rig.m_Host.EndedJobs());
+
+  WhenAsked(PressYes);
+  Click(page, "send");
   ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
   const std::string cut = longLine.substr(0, test.m_Width);
   EXPECT_EQ(cut, ecr.m_AnswerA[0]);
@@ -170,23 +207,32 @@ INSTANTIATE_TEST_SUITE_P(Widths, HeaderLines,
                                            CHeaderCase{2, "1234567890", true, 21},
                                            CHeaderCase{1, "THANK YOU FOR SHOPPING HERE", true, 21}));
 
-// The PLU page starts with the Departments page's values and, after another register was chosen,
-// shows each register's own last PLU: tax code 9 comes back.
-TEST(PlusPage, TaxCode9IsKeptAcrossARegisterChange) {
+// Each page shows what it sent itself, never another page's values: a PLU sent with department 1
+// shows department 1 when the sheet opens again, although the Departments page sent department 12;
+// after another register was chosen, each register's own last PLU comes back, tax code 9 included.
+TEST(PlusPage, ShowsItsOwnValuesNeverThoseOfAnotherPage) {
   CSheetRig rig;
   rig.Ecr(1).m_DepTax = 3;
-  rig.Ecr(1).m_DepNumber = 7;
+  rig.Ecr(1).m_DepNumber = 12;
+  {
+    CPropDialog sheet(rig.m_Host);
+    CAdminPage& page = PageOn(sheet, kPlusPage, 0);
+    EXPECT_EQ("1", Child<QComboBox>(page, "department").currentText().toStdString());
+    EXPECT_EQ("0", Child<QComboBox>(page, "tax").currentText().toStdString());
+    FillProgramming(page, kPlusPage);
+    Child<QComboBox>(page, "tax").setCurrentText("9");
+    Click(page, "send");
+    ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
+  }
+  EXPECT_EQ(9, rig.Ecr(1).m_PluTax);
+
   CPropDialog sheet(rig.m_Host);
   CAdminPage& page = PageOn(sheet, kPlusPage, 0);
   QComboBox& tax = Child<QComboBox>(page, "tax");
-  EXPECT_EQ("3", tax.currentText().toStdString());
-  EXPECT_EQ("7", Child<QComboBox>(page, "department").currentText().toStdString());
-
-  FillProgramming(page, kPlusPage);
-  tax.setCurrentText("9");
-  Click(page, "send");
-  ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
-  EXPECT_EQ(9, rig.Ecr(1).m_PluTax);
+  EXPECT_EQ("9", tax.currentText().toStdString());
+  EXPECT_EQ(std::to_string(rig.Ecr(1).m_PluDepartment), Child<QComboBox>(page, "department").currentText().toStdString());
+  EXPECT_NE(12, rig.Ecr(1).m_PluDepartment);
+  EXPECT_EQ("1", Child<QComboBox>(PageOn(sheet, kOffersPage, 0), "department").currentText().toStdString());
 
   page.EcrSelector().setCurrentIndex(1);
   EXPECT_EQ("0", tax.currentText().toStdString());

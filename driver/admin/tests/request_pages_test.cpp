@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTest>
 #include <thread>
@@ -27,9 +29,13 @@ TEST(Sheet, HasTheSevenPagesInOrderWithCatalogueLabelsAndAnEmptyStatusLine) {
     CAdminPage& admin = sheet.Page(page);
     admin.EnsureInitialised();
     ASSERT_EQ(4, admin.EcrSelector().count()) << page;
-    EXPECT_EQ("3", admin.EcrSelector().itemText(2).toStdString());
+    // Every selector names each register's type: what a type can do differs.
+    EXPECT_EQ(FilledMessage("99", {"3", "0"}), admin.EcrSelector().itemText(2).toStdString());
+    EXPECT_EQ(FilledMessage("99", {"4", "3"}), admin.EcrSelector().itemText(3).toStdString());
+    // The catalogue's caption of the selector, on every page.
+    EXPECT_EQ(MessageOf("7"), Child<QGroupBox>(admin, "ecrFrame").title().toStdString()) << page;
   }
-  EXPECT_TRUE(Child<QLineEdit>(sheet, "status").isReadOnly());
+  EXPECT_TRUE(Child<QPlainTextEdit>(sheet, "status").isReadOnly());
   EXPECT_EQ("", sheet.StatusText());
 }
 
@@ -41,7 +47,7 @@ TEST(Sheet, TheRegisterOfTheLastSendIsPreselectedOnPagesShownLater) {
   Click(reports, "send");
   EXPECT_EQ(2, rig.m_Host.SelectedRegister());
   sheet.Page(kHeadersPage).EnsureInitialised();
-  EXPECT_EQ("3", sheet.Page(kHeadersPage).EcrSelector().currentText().toStdString());
+  EXPECT_EQ(2, sheet.Page(kHeadersPage).EcrSelector().currentIndex());
   ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
 }
 
@@ -155,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CUtilityCase{"ClearErrorType3", 4, "clearError", "", {"IODirect 4 *SZ", "IODirect 4 *SZ"}, "96", {"4", "OK"}},
                       CUtilityCase{"ClearErrorType2", 2, "clearError", "", {"IODirect 2 0;#S3:3"}, "96", {"2", "OK"}},
                       CUtilityCase{"CommandUnchanged", 3, "ioDirect", " 0;*2; ", {"IODirect 3  0;*2; "}, "69",
-                                   {"3", MessageOf("79"), "203"}},
+                                   {"3", MessageOf("102"), "203"}},
                       CUtilityCase{"RefusedByTheRegister", 1, "ioDirect", "0;#Z", {"IODirect 1 0;#Z"}, "96",
                                    {"1", "ERR not in closure mode: 0;#Z"}},
                       CUtilityCase{"ReturnSendsTheCommand", 3, "", "*U", {"IODirect 3 *U"}, "96", {"3", "OK"}},
