@@ -2,6 +2,8 @@
 qor_packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev)
 # Qt's own texts (standard buttons, the folder chooser) in the driver's languages, where Qt has them.
 qor_packages+=(qt6-translations-l10n)
+# An X server without a screen: the desktop pictures are made and checked on it (tools/screenshots).
+qor_packages+=(xvfb xauth)
 # clang and its fuzzer runtime build the parser fuzzers (tools/run-fuzzers.sh).
 qor_packages+=(clang libclang-rt-14-dev)
 qor_missing=()

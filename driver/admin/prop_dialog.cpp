@@ -26,10 +26,6 @@ constexpr int kStatusFontPoints = 12;
 // Tab labels in page order: Reports, ZeroSet, Departments, PLUs, OFFERs, Headers, Utilities.
 constexpr const char* kTabLabels[kSheetPages] = {"20", "23", "21", "64", "66", "22", "24"};
 
-// The notices the status line is sized for: register trouble, the department limit, the header's
-// sixth line.
-constexpr const char* kSizingNotices[] = {"11", "3", "13"};
-
 }  // namespace
 
 CPropDialog::CPropDialog(ISheetHost& host, QWidget* parent)
@@ -68,17 +64,14 @@ CPropDialog::CPropDialog(ISheetHost& host, QWidget* parent)
   layout->addLayout(status);
   // The first page is the one on show; the others load when they are first shown.
   pages[0]->EnsureInitialised();
-  resize(OpeningSize(host));
+  resize(OpeningSize());
 }
 
-QSize CPropDialog::OpeningSize(ISheetHost& host) const {
+QSize CPropDialog::OpeningSize() const {
   const QMargins margins = layout()->contentsMargins();
-  const int sides = margins.left() + margins.right() + m_StatusTime.minimumWidth() + layout()->spacing();
-  const QFontMetrics status(m_Status.font());
-  const int statusFrame = 2 * (m_Status.frameWidth() + static_cast<int>(m_Status.document()->documentMargin())) + 4;
-  int width = std::max(sizeHint().width(), m_Tabs.tabBar()->sizeHint().width() + 2 * m_Tabs.style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + sides);
-  for (const char* notice : kSizingNotices)
-    width = std::max(width, status.horizontalAdvance(FromBytes(host.MessageText(notice))) + statusFrame + sides);
+  const int sides = margins.left() + margins.right();
+  int width = std::max(sizeHint().width(), m_Tabs.tabBar()->sizeHint().width() +
+                                               2 * m_Tabs.style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + sides);
   if (const QScreen* display = screen()) width = std::min(width, display->availableGeometry().width());
   return {width, sizeHint().height()};
 }

@@ -37,9 +37,9 @@ class CPropDialog final : public QDialog {
   CAdminPage& Page(int index);
 
  private:
-  // Wide enough for every tab without scroll arrows and for the longest notice of the status line,
-  // in the language of the moment; never wider than the screen.
-  QSize OpeningSize(ISheetHost& host) const;
+  // Wide enough for every tab without scroll arrows in the language of the moment (the status line
+  // wraps what is longer); never wider than the screen.
+  QSize OpeningSize() const;
 
   QTabWidget m_Tabs;
   QLabel m_StatusTime;

@@ -92,9 +92,15 @@ class CFixedChooser final : public driver::IFolderChooser {
 // what a shop's machine shows rather than a scratch folder.
 constexpr const char* kUserBase = "/home/till/.local/share/qor/";
 
-bool Save(QWidget& widget, const QDir& folder, const QString& name) {
+// Each picture must show the window as it opens: one that grew or shrank since is not written.
+bool Save(QWidget& widget, const QDir& folder, const QString& name, QSize opening = {}) {
   widget.show();
   QTest::qWait(50);
+  if (opening.isValid() && widget.size() != opening) {
+    std::fprintf(stderr, "%s: the window is %dx%d, not the %dx%d it opened at\n", qPrintable(name), widget.width(),
+                 widget.height(), opening.width(), opening.height());
+    return false;
+  }
   const bool saved = widget.grab().save(folder.filePath(name + ".png"), "PNG");
   std::printf("%s %s (%dx%d)\n", saved ? "wrote" : "could not write", qPrintable(folder.filePath(name + ".png")),
               widget.width(), widget.height());
@@ -147,11 +153,11 @@ const std::vector<CPageScene>& Scenes() {
        {{"department", "13"}, {"description", "FRUIT AND VEG"}, {"price", "0.00"}, {"lalo", "0.10"}, {"halo", "500.00"}},
        "send", "Departments above 12"},
       {"plus", 0, {{"code", "8001234567890"}, {"description", "ESPRESSO BEANS 1KG"}, {"price", "18.9O"}}, "send", "PRICE"},
-      {"offers", 2, {{"code", "1001"}, {"description", "3 FOR 2 CROISSANTS"}, {"price", "2.40"}, {"offer", "3"}}, "send",
-       "ECR 3: not done"},
+      {"offers", 1, {{"code", "1001"}, {"description", "3 FOR 2 CROISSANTS"}, {"price", "2.40"}, {"offer", "3"}}, "send",
+       "ECR 2: done"},
       {"headers", 2,
-       {{"line1", "CAFFE DEL CORSO DI ROMA"}, {"line2", "VIA DEL CORSO 112"}, {"line3", "00186 ROMA"},
-        {"line4", "P.IVA 01234567890"}, {"line5", "TEL 06 1234567"}, {"line6", "GRAZIE E ARRIVEDERCI"}},
+       {{"line1", "CAFFE DEL CORSO"}, {"line2", "VIA DEL CORSO 112"}, {"line3", "00186 ROMA"},
+        {"line4", "P.IVA 01234567890"}, {"line5", "TEL 06 1234567"}, {"line6", "GRAZIE, A PRESTO"}},
        "send", "ECR 3: done"},
       {"utilities", 1, {{"command", "0;*3;"}}, "ioDirect", "ECR 2 answered"},
   };
@@ -164,6 +170,7 @@ bool RenderSheet(driver::CQorDriverDlg& dialog, const QDir& folder) {
   driver::CPropDialog sheet(host);
   QObject::connect(&dialog, &driver::CQorDriverDlg::SheetJobOutcome, &sheet, &driver::CPropDialog::JobEnded);
   sheet.show();
+  const QSize opening = sheet.size();
   bool saved = true;
   const std::vector<CPageScene>& scenes = Scenes();
   for (int page = 0; page < driver::kSheetPages; ++page) {
@@ -178,7 +185,7 @@ bool RenderSheet(driver::CQorDriverDlg& dialog, const QDir& folder) {
     const std::string awaited = scene.m_Awaited;
     if (!QTest::qWaitFor([&] { return sheet.StatusText().rfind(awaited, 0) == 0; }, 20000))
       std::fprintf(stderr, "%s: the status line reads \"%s\"\n", scene.m_Name, sheet.StatusText().c_str());
-    saved &= Save(sheet, folder, QString("sheet_") + scene.m_Name);
+    saved &= Save(sheet, folder, QString("sheet_") + scene.m_Name, opening);
   }
   return saved;
 }
@@ -227,7 +234,8 @@ int RenderScreenshots(const char* outputFolder) {
     // Last, as the folders move: a user's installation as the dialog opens on it.
     dialog->ChangeFolders(std::string(kUserBase) + "Reports", std::string(kUserBase) + "Tickets");
     driver::CAboutDialog about(*dialog, store, chooser, messageBox);
-    saved &= Save(about, folder, "about_dialog");
+    about.show();
+    saved &= Save(about, folder, "about_dialog", about.size());
   }
   dialog->PostClose();
   const bool closed = QTest::qWaitFor([&] { return dialog->IsClosed(); }, 20000);
