@@ -24,6 +24,8 @@ constexpr BooleanSetting kBooleanSettings[] = {
     {"TillJob", "Durable", "1", &CDriverSettings::m_Durable},
 };
 
+constexpr int kDefaultRescanSeconds = 30;
+
 constexpr const char* kCustomerDigitsSection = "ZELCustomerDisplayDigits";
 constexpr const char* kOperatorDigitsSection = "ZELOperatorDisplayDigits";
 constexpr int kDefaultDisplayDigits = 20;
@@ -44,6 +46,10 @@ CDriverSettings ReadDriverSettings(const std::string& iniPath) {
   settings.m_SetPriorityHigh = ReadSetPriorityHigh(iniPath);
   for (const BooleanSetting& setting : kBooleanSettings)
     settings.*setting.field = ReadBooleanSetting(iniPath, setting.section, setting.key, setting.defaultValue);
+  // Read as unsigned: a negative or absurd value falls back to the default; a day at most.
+  const std::uint32_t rescan = platform::GetPrivateProfileInt("TillJob", "RescanSeconds", kDefaultRescanSeconds, iniPath);
+  settings.m_RescanSeconds = rescan >= 1 && rescan <= 86400 ? static_cast<int>(rescan) : kDefaultRescanSeconds;
+  settings.m_TicketGroup = platform::GetPrivateProfileString("TillJob", "TicketGroup", "", 256, iniPath);
   return settings;
 }
 

@@ -18,6 +18,11 @@ struct CDriverSettings {
   bool m_DescriptionCheck = false;
   bool m_SingleClient = true;
   bool m_Durable = true;  // what the driver writes is flushed to the disk before the register acts on it
+  // Every register's folder is listed this often, for what no notification told ("RescanSeconds").
+  int m_RescanSeconds = 30;
+  // The group the ticket folders are shared with, so that tills in other accounts can use them
+  // ("TicketGroup"; empty: the folders keep the driver's own rights).
+  std::string m_TicketGroup;
 };
 
 // A boolean setting: on exactly when its value (read with room for 8 characters) begins with "1".

@@ -25,6 +25,8 @@ void CQorDriverDlg::OnClose() {
   emit Closing();
   // Tickets still waiting for their writers stay in their folders for the next start.
   m_TicketCheckTimer.stop();
+  m_RescanTimer.stop();
+  m_MountWatch.reset();
   if (m_TicketIntake) m_TicketIntake->ForgetWaitingTickets();
   for (const auto& ecr : m_EcrList.All())
     if (!ecr->m_TicketFolder.Empty()) MonitorRemoveFolder(ecr->m_TicketFolder.Get());

@@ -9,7 +9,10 @@
 #include "driver/qor_driver_dlg.h"
 #include "driver/ticket_folders.h"
 #include "platform/debug_log.h"
+#include "platform/folder_files.h"
+#include "platform/mount_table.h"
 #include "platform/process_list.h"
+#include "platform/shared_folder.h"
 
 namespace driver {
 
@@ -69,6 +72,30 @@ void CQorDriverDlg::ApplyPriorityStep() {
 void CQorDriverDlg::ReadSettings() {
   m_Settings = ReadDriverSettings(m_BaseDirectory + kDriverSettingsFile);
   m_Flushes.UseMode(m_Settings.m_Durable ? platform::CFlushGroup::Mode::kDurable : platform::CFlushGroup::Mode::kCached);
+  if (platform::RunsAsRoot()) {
+    platform::DebugLog("[ZEDO] QorDriver runs as root: run it as the shop's driver account, and let the tills in "
+                       "through TicketGroup");
+  }
+  if (m_Settings.m_TicketGroup.empty()) return;
+  m_TicketGroup = platform::GroupNamed(m_Settings.m_TicketGroup);
+  if (!m_TicketGroup) {
+    platform::DebugLog("[ZEDO] TicketGroup [%s] is no group of this system: the ticket folders keep the driver's rights",
+                       m_Settings.m_TicketGroup.c_str());
+    return;
+  }
+  // Replies, warnings and status files are then readable, and removable, by the tills of the group.
+  platform::LetGroupUseNewFiles();
+}
+
+// A ticket folder, made when missing, and shared with the tills' group when one is set.
+bool CQorDriverDlg::MakeTicketFolder(const std::string& folder) {
+  const bool made = CreateFolder(folder);
+  if (made && m_TicketGroup) {
+    if (int error = platform::ShareFolderWithGroup(folder, *m_TicketGroup); error != 0)
+      platform::DebugLog("[ZEDO] Ticket folder [%s] cannot be shared with group [%s]: %s", folder.c_str(),
+                         m_Settings.m_TicketGroup.c_str(), platform::ErrorText(error).c_str());
+  }
+  return made;
 }
 
 // Step 5.
@@ -101,11 +128,11 @@ void CQorDriverDlg::BuildRegisterList() {
 void CQorDriverDlg::LayOutTicketFolders() {
   CTicketRootChoice root = ChooseTicketRoot(m_BaseDirectory);
   m_EcrList.SetTicketRoot(root.m_Root);
-  CreateFolder(root.m_Root);
+  MakeTicketFolder(root.m_Root);
   platform::DebugLog("%s", root.m_Note.c_str());
   for (const auto& ecr : m_EcrList.All()) {
     std::string folder = RegisterFolder(root.m_Root, ecr->m_EcrId);
-    CreateFolder(folder);
+    MakeTicketFolder(folder);
     ecr->m_TicketFolder.Set(folder);
   }
 }
@@ -126,7 +153,39 @@ void CQorDriverDlg::StartFolderMonitor() {
   for (const auto& ecr : m_EcrList.All()) MonitorAddFolder(ecr->m_TicketFolder.Get());
   m_FolderMonitor->Start();
   m_FolderMonitor->SetTarget(this);
+  StartSafetyRescan();
   PostMessage(WindowMessage::WM_HIDEMAIN);
+}
+
+// Notifications miss what happens under a file system mounted over a folder, and a ticket left alone
+// because it could not be read or removed changes back without a change of its folder's names.
+void CQorDriverDlg::StartSafetyRescan() {
+  m_RescanTimer.setInterval(std::chrono::seconds(m_Settings.m_RescanSeconds));
+  connect(&m_RescanTimer, &QTimer::timeout, this, &CQorDriverDlg::SafetyRescan);
+  m_RescanTimer.start();
+  m_MountTable = platform::OpenMountTable();
+  if (!m_MountTable.IsOpen()) return;
+  m_MountWatch = std::make_unique<QSocketNotifier>(m_MountTable.Get(), QSocketNotifier::Exception);
+  connect(m_MountWatch.get(), &QSocketNotifier::activated, this, [this] {
+    platform::TakeMountTableChange(m_MountTable);
+    platform::DebugLog("[ZEDO] The mounted file systems changed: every ticket folder is looked at again");
+    SafetyRescan();
+  });
+}
+
+// A register folder that is gone (a new file system over the ticket root) is made again first.
+void CQorDriverDlg::SafetyRescan() {
+  if (m_Closed || !m_TicketIntake) return;
+  bool rootMade = false;
+  for (const auto& ecr : m_EcrList.All()) {
+    const std::string folder = ecr->m_TicketFolder.Get();
+    if (!platform::Exists(folder)) {
+      if (!rootMade) MakeTicketFolder(folder.substr(0, folder.rfind('/')));
+      rootMade = true;
+      if (MakeTicketFolder(folder)) platform::DebugLog("[ZEDO] Ticket folder [%s] was gone: made again", folder.c_str());
+    }
+    m_TicketIntake->RescanFolder(folder);
+  }
 }
 
 bool CQorDriverDlg::ConnectFolderMonitor() {
@@ -165,11 +224,11 @@ void CQorDriverDlg::ChangeFolders(const std::string& reportFolder, const std::st
   }
   m_EcrList.SetTicketRoot(ticketFolder);
   WriteFolderSetting(m_BaseDirectory, kTicketFolderKey, ticketFolder);
-  CreateFolder(ticketFolder);
+  MakeTicketFolder(ticketFolder);
   platform::DebugLog("New Ticket Folder: [%s]", ticketFolder.c_str());
   for (const auto& ecr : m_EcrList.All()) {
     std::string folder = RegisterFolder(ticketFolder, ecr->m_EcrId);
-    CreateFolder(folder);
+    MakeTicketFolder(folder);
     MonitorRemoveFolder(ecr->m_TicketFolder.Get());
     ecr->m_TicketFolder.Set(folder);
     MonitorAddFolder(folder);

@@ -36,6 +36,10 @@ void CFolderMonitor::Start() {
   if (m_Spy) m_Spy->put_Start(monitor::kVariantTrue);
 }
 
+monitor::FolderNames CFolderMonitor::TakeAppearedNames(const std::string& folder) {
+  return m_Spy ? m_Spy->TakeAppearedNames(folder) : monitor::FolderNames{};
+}
+
 void CFolderMonitor::SetTarget(IFolderNotifyTarget* target) {
   if (m_Sink) m_Sink->SetTarget(target);
 }

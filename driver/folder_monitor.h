@@ -24,6 +24,9 @@ class CFolderMonitor {
   void AddFolder(const std::string& folder);
   void RemoveFolder(const std::string& folder);
   void Start();
+  // The names that appeared in the folder since the last ask (monitor::IQorSpy::TakeAppearedNames);
+  // not complete without a watcher.
+  monitor::FolderNames TakeAppearedNames(const std::string& folder);
   void SetTarget(IFolderNotifyTarget* target);
   // Disconnects the sink and releases the watcher, whose worker has ended when this returns.
   void Disconnect();

@@ -78,6 +78,12 @@ void CQorDriverDlg::OnTicketCheck() {
 
 void CQorDriverDlg::ScheduleTicketCheck(std::chrono::milliseconds delay) { m_TicketCheckTimer.start(delay); }
 
+CAppearedNames CQorDriverDlg::TakeAppearedNames(const std::string& folder) {
+  if (!m_FolderMonitor) return {};
+  monitor::FolderNames taken = m_FolderMonitor->TakeAppearedNames(folder);
+  return {std::move(taken.names), taken.complete};
+}
+
 void CQorDriverDlg::FlushThen(platform::CFlushStep step, FlushDone done) {
   if (!m_Flushes.Durable()) {
     m_Flushes.FlushThen(std::move(step), std::move(done));

@@ -10,11 +10,13 @@
 // (driver_shutdown.cpp), the posted messages and the views other parts use (qor_driver_dlg.cpp).
 
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,6 +35,7 @@
 #include "driver/modal_state.h"
 #include "driver/tickets/ticket_intake.h"
 #include "driver/window_messages.h"
+#include "platform/file_descriptor.h"
 #include "platform/flush_group.h"
 #include "platform/qt_window_thread.h"
 
@@ -130,6 +133,7 @@ class CQorDriverDlg final : public QObject, public IFollowUpPoster, public ITick
   }
   std::size_t TicketJobsRunning(std::int32_t ecrId) const override { return m_Jobs->TicketJobsRunning(ecrId); }
   void ScheduleTicketCheck(std::chrono::milliseconds delay) override;
+  CAppearedNames TakeAppearedNames(const std::string& folder) override;
   void FlushThen(platform::CFlushStep step, FlushDone done) override;
 
   // IFollowUpPoster
@@ -199,6 +203,15 @@ class CQorDriverDlg final : public QObject, public IFollowUpPoster, public ITick
   std::set<std::string> m_ScanQueued;
   // Runs the intake's next due writer check of a waiting ticket.
   QTimer m_TicketCheckTimer;
+  // The safety rescan (driver_startup.cpp): every register's folder listed on a timer, and at once when
+  // a file system is mounted or unmounted, for what no notification told.
+  void StartSafetyRescan();
+  bool MakeTicketFolder(const std::string& folder);
+  std::optional<unsigned> m_TicketGroup;  // the tills' group ("TicketGroup"), when the system has it
+  void SafetyRescan();
+  QTimer m_RescanTimer;
+  platform::FileDescriptor m_MountTable;
+  std::unique_ptr<QSocketNotifier> m_MountWatch;
 
   // The folder monitor (QorSpy) with the sink subscribed to it; none when it could not be connected.
   std::unique_ptr<CFolderMonitor> m_FolderMonitor;

@@ -23,6 +23,10 @@ bool CallsForRecovery(std::uint32_t mask) {
   return (mask & IN_ISDIR) && (mask & (IN_CREATE | IN_MOVED_TO));
 }
 
+bool FileAppears(std::uint32_t mask) {
+  return (mask & IN_ISDIR) == 0 && (mask & (IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE)) != 0;
+}
+
 ChangeKind ClassifyChange(std::uint32_t mask, std::uint32_t nameLength) {
   if (mask & IN_Q_OVERFLOW) return ChangeKind::kOverflow;
   if (mask & IN_IGNORED) return ChangeKind::kWatchEnded;

@@ -27,6 +27,9 @@ std::uint32_t AncestorMask();
 // sub-folder created or moved in, or the ancestor itself deleted, moved away, unmounted or unwatched.
 bool CallsForRecovery(std::uint32_t mask);
 
+// True when the event makes a file appear under its name: created, moved in, or written and closed.
+bool FileAppears(std::uint32_t mask);
+
 // Classifies one event by its mask and the length of the name it carries (0 = the folder itself).
 ChangeKind ClassifyChange(std::uint32_t mask, std::uint32_t nameLength);
 

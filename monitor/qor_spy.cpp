@@ -89,6 +89,7 @@ void QorSpy::StartWorker() {
   link.stopFd = m_StopEvent.Get();
   link.rescanFd = m_RescanEvent.Get();
   link.inotifyFd = m_Inotify.Get();
+  link.appeared = m_Appeared;
   link.folders = [this] { return Folders(); };
   link.post = [this](const FolderChange& change) {
     m_CreatingThread.Post([this, change] { emit Notify(QByteArray::fromStdString(change.path), change.type); });

@@ -15,6 +15,9 @@
 // - The folder list is guarded by a lock; the worker takes a copy of it at each build of its set.
 // - There is no limit on the number of folders: inotify has no counterpart of the 64-handle wait.
 // - Notifications already posted when the watcher stops are still raised, as posted messages were.
+// - A change of the system's mount table (a share mounted over a listed folder, or unmounted) makes
+//   the worker watch every folder anew and report each as changed: a folder hidden by a mount has no
+//   changes of its own to report.
 
 #include <QByteArray>
 #include <QObject>
@@ -24,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "monitor/appeared_names.h"
 #include "monitor/qor_spy_interface.h"
 #include "platform/file_descriptor.h"
 #include "platform/qt_window_thread.h"
@@ -44,6 +48,7 @@ class QorSpy final : public QObject, public IQorSpy {
   void RemoveFolder(const std::string& sPathName) override;
   void put_Start(short value) override;
   short get_Start() const override;
+  FolderNames TakeAppearedNames(const std::string& sPathName) override { return m_Appeared->Take(sPathName); }
   QObject* EventSource() override { return this; }
 
   // The watched list, in order.
@@ -66,6 +71,8 @@ class QorSpy final : public QObject, public IQorSpy {
   platform::FileDescriptor m_StopEvent;
   platform::FileDescriptor m_RescanEvent;
   platform::FileDescriptor m_Inotify;
+  // Shared with the worker, which fills it.
+  std::shared_ptr<AppearedNames> m_Appeared = std::make_shared<AppearedNames>();
   // Notifications posted and not yet raised are dropped with the object.
   platform::CQtWindowThread m_CreatingThread;
   std::thread m_Thread;

@@ -20,6 +20,8 @@
 #include <QtPlugin>
 #include <string>
 
+#include "monitor/folder_names.h"
+
 namespace monitor {
 
 // Class id of QorSpy and the ids that go with it in the store.
@@ -52,6 +54,9 @@ class IQorSpy {
   virtual void put_Start(short value) = 0;
   // -1 while started, 0 otherwise.
   virtual short get_Start() const = 0;
+  // Takes the names that appeared in a listed folder (the path as listed) since the last take; any
+  // thread may call it.
+  virtual FolderNames TakeAppearedNames(const std::string& sPathName) = 0;
   // The object whose Notify signal carries the change reports.
   virtual QObject* EventSource() = 0;
 };

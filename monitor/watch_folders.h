@@ -7,12 +7,15 @@
 //   wait:   stop -> remove the watches and end; rescan or a failed wait -> remove the watches and
 //           build again from the list as it now stands; otherwise read every queued change, watch
 //           again any missing folder that has come back (see WatchSet), then post the lowest
-//           pending notification and wait again (without blocking while any is left).
+//           pending notification and wait again (without blocking while any is left); a change of
+//           the mount table -> build again and report every folder as changed.
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "monitor/appeared_names.h"
 #include "monitor/watch_set.h"
 
 namespace monitor {
@@ -21,6 +24,7 @@ struct WatcherLink {
   int stopFd = -1;     // eventfd: written once to end the worker
   int rescanFd = -1;   // eventfd: written when the folder list changed
   int inotifyFd = -1;  // non-blocking inotify instance, used by this worker alone
+  std::shared_ptr<AppearedNames> appeared;  // filled with each folder's new names; may be none
   std::function<std::vector<std::string>()> folders;        // a copy of the list as it stands
   std::function<void(const FolderChange&)> post;            // hands a notification to the client thread
   std::function<void(int watchedFolders)> setBuilt;         // told after every build of the set

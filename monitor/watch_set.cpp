@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 
+#include "monitor/appeared_names.h"
 #include "monitor/change_event.h"
 
 namespace monitor {
@@ -91,17 +92,20 @@ bool WatchSet::ReadAvailable() {
     for (ssize_t offset = 0; offset + static_cast<ssize_t>(sizeof(inotify_event)) <= got;) {
       inotify_event event;
       std::memcpy(&event, buffer + offset, sizeof event);
-      Apply(event.wd, event.mask, event.len);
+      // The name is padded with NULs to the event's length.
+      const char* name = buffer + offset + sizeof(inotify_event);
+      Apply(event.wd, event.mask, event.len == 0 ? std::string_view() : std::string_view(name, ::strnlen(name, event.len)));
       offset += static_cast<ssize_t>(sizeof(inotify_event) + event.len);
     }
   }
 }
 
-void WatchSet::Apply(int watch, std::uint32_t mask, std::uint32_t nameLength) {
-  ChangeKind kind = ClassifyChange(mask, nameLength);
+void WatchSet::Apply(int watch, std::uint32_t mask, std::string_view name) {
+  ChangeKind kind = ClassifyChange(mask, static_cast<std::uint32_t>(name.size()));
   if (kind == ChangeKind::kOverflow) {
-    // The lost events may have told of a missing folder's return.
+    // The lost events may have told of a missing folder's return, and of any folder's new files.
     m_RecoveryWanted = true;
+    if (m_Appeared) m_Appeared->MarkGapEverywhere();
     return RaiseEverywhere();
   }
   if (m_AncestorWatches.count(watch) != 0) ApplyToAncestor(watch, mask);
@@ -113,7 +117,11 @@ void WatchSet::Apply(int watch, std::uint32_t mask, std::uint32_t nameLength) {
     case ChangeKind::kFileName:
     case ChangeKind::kDirName: {
       int kindIndex = kind == ChangeKind::kLastWrite ? 0 : kind == ChangeKind::kFileName ? 1 : 2;
-      for (std::size_t index : found->second) Raise(m_Entries[index], kindIndex);
+      const bool appeared = m_Appeared && FileAppears(mask);
+      for (std::size_t index : found->second) {
+        if (appeared) m_Appeared->Add(m_Entries[index].path, name);
+        Raise(m_Entries[index], kindIndex);
+      }
       return;
     }
     // A folder deleted or moved away is no longer watched under its listed path; it is watched
@@ -176,6 +184,10 @@ void WatchSet::EndWatch(int watch, bool removeFromKernel) {
   // must now be watched, to see it come back.
   m_AncestorWatches.erase(watch);
   m_RecoveryWanted = true;
+}
+
+void WatchSet::RaiseFileNameEverywhere() {
+  for (Entry& entry : m_Entries) Raise(entry, 1);
 }
 
 void WatchSet::RaiseEverywhere() {
@@ -242,6 +254,8 @@ WatchSet::Landing WatchSet::WatchNearest(const std::string& folder) {
 }
 
 void WatchSet::MakeLive(std::size_t index, int watch) {
+  // What changed before the watch was there is known only to a listing.
+  if (m_Appeared) m_Appeared->MarkGap(m_Entries[index].path);
   m_Entries[index].watch = watch;
   m_Entries[index].live = true;
   m_EntriesByWatch[watch].push_back(index);

@@ -22,11 +22,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 namespace monitor {
+
+class AppearedNames;
 
 struct FolderChange {
   std::string path;
@@ -35,8 +38,9 @@ struct FolderChange {
 
 class WatchSet {
  public:
-  // inotifyFd stays owned by the caller and must be non-blocking.
-  explicit WatchSet(int inotifyFd) : m_InotifyFd(inotifyFd) {}
+  // inotifyFd stays owned by the caller and must be non-blocking. appeared, when given, is told the
+  // names of the files that appear in each folder, and where changes may have gone unseen.
+  explicit WatchSet(int inotifyFd, AppearedNames* appeared = nullptr) : m_InotifyFd(inotifyFd), m_Appeared(appeared) {}
   ~WatchSet() { Clear(); }
   WatchSet(const WatchSet&) = delete;
   WatchSet& operator=(const WatchSet&) = delete;
@@ -53,8 +57,10 @@ class WatchSet {
 
   // Reads every queued event and sets the flags they raise; false when reading fails.
   bool ReadAvailable();
-  // Applies one event as the kernel reported it.
-  void Apply(int watch, std::uint32_t mask, std::uint32_t nameLength);
+  // Applies one event as the kernel reported it (name: the file's, empty for the folder itself).
+  void Apply(int watch, std::uint32_t mask, std::string_view name);
+  // Raises the file-name flag of every watched folder.
+  void RaiseFileNameEverywhere();
 
   // True when an event since the last recovery may have brought back a missing folder.
   bool RecoveryWanted() const { return m_RecoveryWanted; }
@@ -95,6 +101,7 @@ class WatchSet {
   void DropAncestorsExcept(const std::unordered_set<int>& neededAncestors);
 
   int m_InotifyFd;
+  AppearedNames* m_Appeared;
   std::vector<Entry> m_Entries;
   std::unordered_map<int, std::vector<std::size_t>> m_EntriesByWatch;  // live entries only
   std::unordered_set<int> m_AncestorWatches;

@@ -86,6 +86,12 @@ std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) {
   return entries;
 }
 
+std::optional<EntryKind> KindAt(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
+  return KindOf(info.st_mode);
+}
+
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0) return std::nullopt;

@@ -25,6 +25,9 @@ struct FolderEntry {
 // The entries of a folder but "." and "..", in the system's order; nothing when it cannot be listed.
 std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder);
 
+// What stands at the path (a link itself, not its target); nothing when nothing does.
+std::optional<EntryKind> KindAt(const std::string& path);
+
 // What tells one version of a file from another: a file left unchanged keeps its identity; writing,
 // renaming over it, a change of its owner, mode or flags gives it another.
 struct FileIdentity {

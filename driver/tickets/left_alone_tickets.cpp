@@ -16,6 +16,15 @@ bool CLeftAloneTickets::IsLeftAlone(const std::string& path) {
   return false;
 }
 
+std::vector<std::string> CLeftAloneTickets::NamesIn(const std::string& folder) const {
+  std::vector<std::string> names;
+  const std::string prefix = folder + "/";
+  for (auto file = m_Files.lower_bound(prefix); file != m_Files.end() && file->first.compare(0, prefix.size(), prefix) == 0;
+       ++file)
+    if (file->first.find('/', prefix.size()) == std::string::npos) names.push_back(file->first.substr(prefix.size()));
+  return names;
+}
+
 void CLeftAloneTickets::KeepOnly(const std::string& folder, const std::set<std::string>& listedNames) {
   const std::string prefix = folder + "/";
   for (auto file = m_Files.lower_bound(prefix); file != m_Files.end() && file->first.compare(0, prefix.size(), prefix) == 0;) {

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/folder_files.h"
 
@@ -21,6 +22,8 @@ class CLeftAloneTickets {
   // True while the path is remembered and what stands there is unchanged; a changed or vanished file
   // is forgotten.
   bool IsLeftAlone(const std::string& path);
+  // The names remembered in the folder.
+  std::vector<std::string> NamesIn(const std::string& folder) const;
   // Forgets the names of the folder that are no longer in its listing.
   void KeepOnly(const std::string& folder, const std::set<std::string>& listedNames);
 

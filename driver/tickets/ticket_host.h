@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "driver/control/ecr_context.h"
 #include "platform/flush_group.h"
@@ -30,6 +31,13 @@ enum class JobStartResult {
   NoThread,  // its thread could not be created
 };
 
+// The names of the files that appeared in a ticket folder since the last ask, in the order they
+// appeared. Not complete when some may be missing: the folder is then listed.
+struct CAppearedNames {
+  std::vector<std::string> m_Names;
+  bool m_Complete = false;
+};
+
 class ITicketHost {
  public:
   virtual ~ITicketHost() = default;
@@ -49,6 +57,9 @@ class ITicketHost {
   // is called once the driver has begun to stop.
   using FlushDone = std::function<void(const platform::CFlushOutcome&)>;
   virtual void FlushThen(platform::CFlushStep step, FlushDone done) = 0;
+  // The names that appeared in the folder since the last ask (the folder monitor keeps them); a host
+  // that has none has the folder listed at each look.
+  virtual CAppearedNames TakeAppearedNames(const std::string& /*folder*/) { return {}; }
 };
 
 }  // namespace driver

@@ -32,10 +32,22 @@ std::int32_t EcrNumberOfFolder(const std::string& folderPath) {
   return std::atoi(last.c_str());
 }
 
-// The entries named like tickets, sorted by name.
-std::vector<platform::FolderEntry> TicketEntries(std::vector<platform::FolderEntry> entries) {
+// The entries named like tickets, oldest first (by change time, then name): where no notification
+// told the order they came in, the order they were last changed is the nearest to it.
+std::vector<platform::FolderEntry> TicketEntriesOldestFirst(const std::string& folder,
+                                                            std::vector<platform::FolderEntry> entries) {
   std::erase_if(entries, [](const platform::FolderEntry& entry) { return !IsTicketFileName(entry.m_Name); });
-  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.m_Name < b.m_Name; });
+  std::vector<std::pair<std::int64_t, platform::FolderEntry>> dated;
+  dated.reserve(entries.size());
+  for (platform::FolderEntry& entry : entries) {
+    std::optional<platform::FileIdentity> identity = platform::IdentityOf(folder + "/" + entry.m_Name);
+    dated.emplace_back(identity ? identity->m_ChangedNs : 0, std::move(entry));
+  }
+  std::sort(dated.begin(), dated.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : a.second.m_Name < b.second.m_Name;
+  });
+  entries.clear();
+  for (auto& [changed, entry] : dated) entries.push_back(std::move(entry));
   return entries;
 }
 
@@ -48,14 +60,36 @@ CTicketIntake::CTicketIntake(ITicketHost& host, std::string baseDirectory, Clock
     : m_Host(host), m_BaseDirectory(std::move(baseDirectory)), m_Clock(std::move(clock)), m_ReplyNames(host) {}
 
 void CTicketIntake::ProcessTicketFile(int /*notificationType*/, const std::string& folderPath) {
-  std::int32_t ecrId = EcrNumberOfFolder(folderPath);
+  CAppearedNames appeared = m_Host.TakeAppearedNames(folderPath);
+  if (!appeared.m_Complete) return RescanFolder(folderPath);
+  // What was set aside here comes first: it was there before the names that have just appeared.
+  std::vector<std::string> names = m_LeftAlone.NamesIn(folderPath);
+  if (auto aside = m_TryAgain.find(folderPath); aside != m_TryAgain.end()) {
+    names.insert(names.end(), aside->second.begin(), aside->second.end());
+    m_TryAgain.erase(aside);
+  }
+  for (std::string& name : appeared.m_Names)
+    if (IsTicketFileName(name)) names.push_back(std::move(name));
+  std::vector<platform::FolderEntry> entries;
+  for (std::string& name : names)
+    if (std::optional<platform::EntryKind> kind = platform::KindAt(folderPath + "/" + name))
+      entries.push_back({std::move(name), *kind});
+  LookAt(folderPath, entries);
+}
+
+void CTicketIntake::RescanFolder(const std::string& folderPath) {
   std::optional<std::vector<platform::FolderEntry>> listing = platform::ListFolder(folderPath);
   if (!listing) return;
-  std::vector<platform::FolderEntry> entries = TicketEntries(std::move(*listing));
+  std::vector<platform::FolderEntry> entries = TicketEntriesOldestFirst(folderPath, std::move(*listing));
   std::set<std::string> names;
   for (const platform::FolderEntry& entry : entries) names.insert(entry.m_Name);
   m_LeftAlone.KeepOnly(folderPath, names);
+  m_TryAgain.erase(folderPath);
+  LookAt(folderPath, entries);
+}
 
+void CTicketIntake::LookAt(const std::string& folderPath, const std::vector<platform::FolderEntry>& entries) {
+  const std::int32_t ecrId = EcrNumberOfFolder(folderPath);
   for (const platform::FolderEntry& entry : entries) {
     if (IsNoTicket(folderPath, entry)) continue;
     CTicketNames ticket = MakeTicketNames(folderPath, entry.m_Name);
@@ -110,7 +144,7 @@ bool CTicketIntake::IsNoTicket(const std::string& folder, const platform::Folder
 // A ticket whose name another spelling's pending reply holds waits silently; the change of the folder
 // that collecting that reply makes brings it back.
 void CTicketIntake::QueueTicket(const CTicketNames& ticket, std::int32_t ecrId) {
-  if (OtherSpellingInHand(ticket) || m_ReplyNames.PendingOther(ticket)) return;
+  if (OtherSpellingInHand(ticket) || m_ReplyNames.PendingOther(ticket)) return TryAgainAtNextLook(ticket);
   if (m_Waiting.Add(ticket, ecrId, m_Clock())) platform::DebugLog("ProcessTicketFile for id %d", ecrId);
 }
 
@@ -136,15 +170,23 @@ void CTicketIntake::TryTicket(CWaitingTicket ticket) {
     m_LeftAlone.Remember(names.m_Real);
     return;
   }
-  if (error != platform::kErrorSuccess) {
+  if (error == platform::kErrorSharingViolation) {
+    // Its writer held it past the limit: tried again at the next look at its folder.
     platform::DebugLog("CreateFile ERROR: File=[%s], Error=[%u]", names.m_Ticket.c_str(), error);
+    return TryAgainAtNextLook(names);
+  }
+  if (error != platform::kErrorSuccess) {
+    // It cannot be opened as it is (no right to read it): left alone until it changes, so the log
+    // tells it once per change.
+    platform::DebugLog("CreateFile ERROR: File=[%s], Error=[%u]", names.m_Ticket.c_str(), error);
+    m_LeftAlone.Remember(names.m_Real);
     return;
   }
-  if (OtherSpellingInHand(names)) return;
+  if (OtherSpellingInHand(names)) return TryAgainAtNextLook(names);
   if (std::optional<std::string> other = m_ReplyNames.PendingOther(names)) {
     platform::DebugLog("ProcessTicketFile: [%s] waits until the reply of [%s] is collected", names.m_Real.c_str(),
                        other->c_str());
-    return;
+    return TryAgainAtNextLook(names);
   }
   if (CEcrContext* ecr = m_Host.FindEcr(ticket.m_EcrId)) TakeTicket(std::move(ticket), std::move(file), *ecr);
 }
@@ -166,11 +208,12 @@ void CTicketIntake::TakeTicket(CWaitingTicket ticket, platform::FileDescriptor f
     case kParseRejected:
       RejectTicket(std::move(ticket), workPath, identity);
       return;
-    default:  // unreadable: tried again at the next change of its folder
+    default:  // unreadable: tried again at the next look at its folder
       platform::DebugLog("ProcessTicketFile: QOR_E_FAILURE on parsing File [%s]", ticket.m_Names.m_Ticket.c_str());
       RemoveFile(ticket.m_Names.m_Mag);
       RemoveFile(ticket.m_Names.m_Inf);
       RemoveFile(ticket.m_Names.m_Rep);
+      TryAgainAtNextLook(ticket.m_Names);
       return;
   }
 }
@@ -222,10 +265,11 @@ bool CTicketIntake::AnswerTicket(const CTicketNames& ticket, int code, const cha
   m_Host.FlushThen(std::move(step), [this, ticket, order, fate = std::move(fate)](const platform::CFlushOutcome& flushed) {
     TakeOutOfHand(ticket);
     if (!flushed.Done()) {
-      // Nothing was answered: the ticket stays, and is taken again at the next change of its folder.
+      // Nothing was answered: the ticket stays, and is taken again at the next look at its folder.
       platform::DebugLog("[ZEDO] ProcessTicketFile: the reply [%s] is not on the disk (%s): not given",
                          flushed.m_Path.c_str(), platform::ErrorText(flushed.m_Error).c_str());
       RemoveFile(ticket.m_Mag);
+      TryAgainAtNextLook(ticket);
       return;
     }
     fate();
@@ -235,6 +279,13 @@ bool CTicketIntake::AnswerTicket(const CTicketNames& ticket, int code, const cha
 }
 
 void CTicketIntake::TicketJobEnded() { ScheduleNextCheck(); }
+
+void CTicketIntake::TryAgainAtNextLook(const CTicketNames& ticket) {
+  const std::size_t slash = ticket.m_Real.rfind('/');
+  std::vector<std::string>& names = m_TryAgain[ticket.m_Real.substr(0, slash)];
+  std::string name = ticket.m_Real.substr(slash + 1);
+  if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(std::move(name));
+}
 
 void CTicketIntake::TakeOutOfHand(const CTicketNames& ticket) {
   auto [first, last] = m_InHand.equal_range(ticket.m_Ticket);

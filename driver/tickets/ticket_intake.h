@@ -24,6 +24,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "driver/control/ecr_context.h"
 #include "driver/tickets/left_alone_tickets.h"
@@ -51,9 +52,14 @@ class CTicketIntake {
   // waits (tests give one of their own).
   CTicketIntake(ITicketHost& host, std::string baseDirectory, Clock clock = std::chrono::steady_clock::now);
 
-  // Puts every "*.txt" (any letter case) of the folder in line for its writer check; the type of the
-  // notification is not used. Tickets already in line stay in their place.
+  // Puts the tickets that appeared in the folder since its last look in line for their writer check,
+  // in the order they appeared, after what was set aside there (see RescanFolder for a folder whose
+  // names are not all known); the type of the notification is not used. Tickets already in line stay
+  // in their place. The work does not grow with the files the folder holds.
   void ProcessTicketFile(int notificationType, const std::string& folderPath);
+  // Lists the folder and puts every "*.txt" (any letter case) in it in line, oldest first (change
+  // time, then name): at start-up, where changes may have gone unseen, and at the safety rescan.
+  void RescanFolder(const std::string& folderPath);
 
   // Tries the tickets whose writer check is due: each one nobody else holds open any more is taken
   // (translated, then handed to a job or answered); one still held is tried again 20 ms later, or given
@@ -85,7 +91,12 @@ class CTicketIntake {
   void SetSequenceNumber(int value) { m_SequenceNumber = value % 10000; }
 
  private:
+  void LookAt(const std::string& folderPath, const std::vector<platform::FolderEntry>& entries);
   bool IsNoTicket(const std::string& folder, const platform::FolderEntry& entry);
+  // A ticket not taken now for a passing reason (its writer held it past the limit, a reply of another
+  // spelling of its name is pending, its answer did not reach the disk) is looked at again with its
+  // folder's next look.
+  void TryAgainAtNextLook(const CTicketNames& ticket);
   void QueueTicket(const CTicketNames& ticket, std::int32_t ecrId);
   void AnswerNotOnList(const CTicketNames& ticket);
   void TryTicket(CWaitingTicket ticket);
@@ -121,6 +132,7 @@ class CTicketIntake {
   int m_SequenceNumber = 0;
   CWriterWait m_Waiting;
   CLeftAloneTickets m_LeftAlone;
+  std::map<std::string, std::vector<std::string>> m_TryAgain;  // folder -> names
   CSharedReplyNames m_ReplyNames;
   // Tickets whose document or reply is being flushed: they stay in their folders meanwhile. By the
   // path in lower case (the reply files' names), the paths as found.

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "tests/end_to_end/running_driver.h"
 #include "tests/end_to_end/ticket_folder_scan.h"
@@ -47,6 +50,39 @@ TEST(Order, TicketsDroppedOneAfterAnotherPrintInThatOrderOnEveryRegisterType) {
       ASSERT_NE(found, std::string::npos) << OrderedItem(ecr, n) << " not after the one before\n" << journal;
       at = found;
     }
+  }
+  EXPECT_EQ(driver.Stop(), 0) << driver.Log();
+}
+
+// A till drops "open, sell, close" groups back to back into a folder that holds thousands of replies
+// no till has collected. Each group's names run against its order of arrival, so a driver that takes
+// them by name, or sees part of a group at one look and the rest at the next, prints them out of order.
+TEST(Order, BackToBackGroupsInAFolderFullOfOldRepliesRunInTheOrderTheyAppeared) {
+  constexpr int kGroups = 40;
+  constexpr int kOldReplies = 3000;
+  CRunningDriver driver;
+  ASSERT_TRUE(driver.Start()) << driver.Log();
+  const std::string folder = driver.Folder(2);
+  for (int n = 0; n < kOldReplies; ++n) testsupport::WriteFile(folder + "/old" + std::to_string(n) + ".rep", "0\n");
+  std::vector<std::string> arrival;  // the stem of each ticket, in the order it is renamed into place
+  for (int group = 0; group < kGroups; ++group)
+    for (const char* step : {"c", "b", "a"}) {
+      const std::string stem = "g" + std::to_string(group) + step;
+      testsupport::WriteFile(folder + "/" + stem + ".tmp", Receipt("Arrived" + stem));
+      arrival.push_back(stem);
+    }
+  for (std::size_t at = 0; at < arrival.size(); ++at) {
+    std::filesystem::rename(folder + "/" + arrival[at] + ".tmp", folder + "/" + arrival[at] + ".txt");
+    // A group is dropped back to back; the next one a moment later, as the till's next table.
+    if (at % 3 == 2) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  for (const std::string& stem : arrival) ASSERT_EQ(driver.WaitForReply(2, stem + ".txt"), "0\n") << driver.Log();
+  const std::string journal = driver.Journal(2);
+  std::size_t at = 0;
+  for (const std::string& stem : arrival) {
+    const std::size_t found = journal.find("Arrived" + stem, at);
+    ASSERT_NE(found, std::string::npos) << stem << " did not print after the ticket that arrived before it\n" << journal;
+    at = found;
   }
   EXPECT_EQ(driver.Stop(), 0) << driver.Log();
 }

@@ -3,7 +3,9 @@
 // emulator, drops tickets the way a point-of-sale program does (written under another name, renamed
 // into the register's folder), and times each from the rename to the appearance of its ".rep".
 //
-// Prints one "name=value" line per figure and a summary line. Usage: qor-bench [--quick] [--sync-memory]
+// Prints one "name=value" line per figure and a summary line. Usage:
+//   qor-bench [--quick] [--sync-memory] [--intake]
+// (--intake: only the figures of the intake under floods and many registers).
 // (--sync-memory: the emulated registers put their memory on the disk before each command completes).
 // The driver flushes its files as it does by default (Durable=1); the figures ending in "_cached" are
 // those of a driver that flushes nothing (Durable=0).
@@ -336,14 +338,90 @@ double MemoryGrowthPer10k(bool quick, bool syncMemory) {
   return growth * 9000.0 / static_cast<double>(total - 1000);
 }
 
+// Tickets dropped into one register's folder that already holds old replies no till has collected,
+// staged and then renamed into place one after the other; seconds from the first rename to the last
+// reply (a register runs its tickets in order, so the last reply comes last).
+double FloodSeconds(bool syncMemory, int tickets, int oldReplies) {
+  BenchDriver driver(1, syncMemory);
+  const std::string folder = driver.Folder(1);
+  for (int n = 0; n < oldReplies; ++n) std::ofstream(folder + "/old" + std::to_string(n) + ".rep") << "0\n";
+  auto name = [](int n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "fl%05d", n);
+    return std::string(text);
+  };
+  for (int n = 0; n < tickets; ++n) Stage(folder, name(n), kReceipt);
+  const Clock::time_point start = Clock::now();
+  for (int n = 0; n < tickets; ++n) Publish(folder, name(n));
+  const std::string last = folder + "/" + name(tickets - 1) + ".rep";
+  const Clock::time_point deadline = start + std::chrono::seconds(tickets / 10 + 120);
+  while (!fs::exists(last) && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  int missing = 0;
+  for (int n = 0; n < tickets; ++n) missing += fs::exists(folder + "/" + name(n) + ".rep") ? 0 : 1;
+  if (missing > 0) BenchDriver::Fail(std::to_string(missing) + " tickets of the flood got no reply");
+  return seconds;
+}
+
+// One sale on each of many registers, dropped at once; seconds until every reply, and the driver's
+// idle CPU afterwards (percent), its safety rescans of every folder included.
+struct CManyRegisters {
+  double m_Seconds = 0, m_IdleCpu = 0, m_Rss = 0;
+  bool m_AllAnswered = false;
+};
+CManyRegisters OneSaleOnEach(bool syncMemory, int registers, std::chrono::seconds idle) {
+  BenchDriver driver(registers, syncMemory);
+  ReplyWatch watch(driver, registers);
+  std::set<std::string> pending;
+  for (int ecr = 1; ecr <= registers; ++ecr) {
+    Stage(driver.Folder(ecr), "one", kReceipt);
+    pending.insert(std::to_string(ecr) + "/one.rep");
+  }
+  const Clock::time_point start = Clock::now();
+  for (int ecr = 1; ecr <= registers; ++ecr) Publish(driver.Folder(ecr), "one");
+  CManyRegisters many;
+  many.m_AllAnswered = watch.WaitFor(pending, std::chrono::seconds(120 + registers / 10));
+  many.m_Seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  many.m_Rss = ResidentMegabytes(driver.Pid());
+  const double before = CpuSeconds(driver.Pid());
+  std::this_thread::sleep_for(idle);
+  many.m_IdleCpu = 100.0 * (CpuSeconds(driver.Pid()) - before) / std::chrono::duration<double>(idle).count();
+  return many;
+}
+
+// The intake's figures: sales on many registers at once, the idle CPU with them, and a flood into a
+// folder full of old replies against one into an empty folder. True when their targets are met.
+bool IntakeFigures(bool quick, bool syncMemory) {
+  // A safety rescan lists every folder every 30 s: the idle time covers at least one.
+  const int manyRegisters = quick ? 300 : 1000;
+  const CManyRegisters many = OneSaleOnEach(syncMemory, manyRegisters, std::chrono::seconds(quick ? 31 : 61));
+  if (!many.m_AllAnswered) BenchDriver::Fail("sales on " + std::to_string(manyRegisters) + " registers got no reply");
+  Print(quick ? "registers_300_s" : "registers_1000_s", many.m_Seconds);
+  Print(quick ? "idle_cpu_percent_300_registers" : "idle_cpu_percent_1000_registers", many.m_IdleCpu);
+  // The work per ticket does not grow with the files in its folder.
+  const int flood = quick ? 3000 : 10000;
+  const double floodSeconds = FloodSeconds(syncMemory, flood, flood);
+  const double emptySeconds = FloodSeconds(syncMemory, 1000, 0);
+  const double floodRatio = (floodSeconds / flood) / (emptySeconds / 1000);
+  Print(quick ? "flood_3k_s" : "flood_10k_s", floodSeconds);
+  Print("flood_1k_empty_s", emptySeconds);
+  Print("flood_ratio", floodRatio);
+  const bool met = floodRatio <= 1.3 && many.m_IdleCpu <= 0.5 && (quick || many.m_Seconds <= 5.0);
+  std::printf("intake: %d registers in %.1f s (idle %.2f%% CPU), flood ratio %.2f: %s\n", manyRegisters, many.m_Seconds,
+              many.m_IdleCpu, floodRatio, met ? "targets met" : "targets NOT met");
+  return met;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool quick = false, syncMemory = false;
+  bool quick = false, syncMemory = false, intakeOnly = false;
   for (int i = 1; i < argc; ++i) {
     quick = quick || std::strcmp(argv[i], "--quick") == 0;
     syncMemory = syncMemory || std::strcmp(argv[i], "--sync-memory") == 0;
+    intakeOnly = intakeOnly || std::strcmp(argv[i], "--intake") == 0;
   }
+  if (intakeOnly) return IntakeFigures(quick, syncMemory) ? 0 : 1;
   int singles = quick ? 15 : 60;
   int burst = quick ? 200 : 2000;
 
@@ -376,24 +454,12 @@ int main(int argc, char** argv) {
     Print("burst_tickets_per_s", burstRate);
     std::printf("lost=%d\n", lost);
   }
-  int registersOk = 0;
-  double rss = 0;
-  {
-    constexpr int kRegisters = 100;
-    BenchDriver driver(kRegisters, syncMemory);
-    ReplyWatch watch(driver, kRegisters);
-    std::set<std::string> pending;
-    for (int ecr = 1; ecr <= kRegisters; ++ecr) {
-      Stage(driver.Folder(ecr), "one", kReceipt);
-      pending.insert(std::to_string(ecr) + "/one.rep");
-    }
-    for (int ecr = 1; ecr <= kRegisters; ++ecr) Publish(driver.Folder(ecr), "one");
-    watch.WaitFor(pending, std::chrono::seconds(120));
-    registersOk = pending.empty() ? 1 : 0;
-    rss = ResidentMegabytes(driver.Pid());
-    std::printf("registers_100_ok=%d\n", registersOk);
-    Print("rss_mb", rss);
-  }
+  const CManyRegisters hundred = OneSaleOnEach(syncMemory, 100, std::chrono::seconds(1));
+  const int registersOk = hundred.m_AllAnswered ? 1 : 0;
+  const double rss = hundred.m_Rss;
+  std::printf("registers_100_ok=%d\n", registersOk);
+  Print("rss_mb", rss);
+  const bool intakeMet = IntakeFigures(quick, syncMemory);
   const double growth = MemoryGrowthPer10k(quick, syncMemory);
   Print("rss_growth_mb_per_10k", growth);
   const CFlushes flushes = FlushesPerReceipt(quick, syncMemory);
@@ -404,11 +470,13 @@ int main(int argc, char** argv) {
   Print("burst_tickets_per_s_cached", cached.m_BurstRate);
   constexpr double kBurstTarget = 300;
   bool met = receiptP50 - emptyP50 <= 3.0 && burstRate >= kBurstTarget && lost == 0 && idleCpu <= 0.5 &&
-             registersOk == 1 && heldStall <= 50.0 && growth <= 1.0 && flushes.m_Single <= 3.0;
+             registersOk == 1 && heldStall <= 50.0 && growth <= 1.0 && flushes.m_Single <= 3.0 &&
+             intakeMet;
   std::printf("summary: receipt p50 %.1f ms (executor %.1f ms), burst %.0f tickets/s, lost %d, idle %.2f%% CPU, "
               "p99 %.1f ms beside a held ticket, 100 registers %s, %.0f MB resident, %.1f MB more per 10,000 "
-              "receipts, %.2f flushes per receipt (%.2f in a burst): %s\n",
+              "receipts, %.2f flushes per receipt (%.2f in a burst), intake %s: %s\n",
               receiptP50, receiptP50 - emptyP50, burstRate, lost, idleCpu, heldStall, registersOk ? "ok" : "FAILED",
-              rss, growth, flushes.m_Single, flushes.m_Burst, met ? "targets met" : "targets NOT met");
+              rss, growth, flushes.m_Single, flushes.m_Burst, intakeMet ? "ok" : "NOT ok",
+              met ? "targets met" : "targets NOT met");
   return met ? 0 : 1;
 }
