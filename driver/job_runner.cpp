@@ -13,6 +13,7 @@ namespace driver {
 JobStartResult CJobRunner::StartTicketJob(const CTicketJob& job) {
   return driver::StartTicketJob(*this, job, [this, &job](CQorThread& thread) {
     m_TicketJobs.push_back({thread.Identity(), job.m_DocumentPath, job.m_current->m_EcrId});
+    ++m_TicketJobsPerRegister[job.m_current->m_EcrId];
   });
 }
 
@@ -22,8 +23,8 @@ bool CJobRunner::IsTicketJobRunning(const std::string& documentPath) const {
 }
 
 std::size_t CJobRunner::TicketJobsRunning(std::int32_t ecrId) const {
-  return static_cast<std::size_t>(std::count_if(m_TicketJobs.begin(), m_TicketJobs.end(),
-                                                [&](const CListedJob& job) { return job.m_EcrId == ecrId; }));
+  auto counted = m_TicketJobsPerRegister.find(ecrId);
+  return counted == m_TicketJobsPerRegister.end() ? 0 : counted->second;
 }
 
 bool CJobRunner::AnyJobThreadLive() { return CWorkerThread::LiveCount() > 0; }
@@ -35,6 +36,7 @@ bool CJobRunner::WaitForJobThreads(std::chrono::milliseconds limit) {
                        CWorkerThread::LiveCount(), static_cast<int>(limit.count()));
   }
   m_TicketJobs.clear();
+  m_TicketJobsPerRegister.clear();
   return allEnded;
 }
 
@@ -69,6 +71,8 @@ void CJobRunner::OnJobThreadEnd(CJobThreadIdentity thread) {
   auto listed = std::find_if(m_TicketJobs.begin(), m_TicketJobs.end(),
                              [&](const CListedJob& job) { return job.m_Thread == thread; });
   if (listed == m_TicketJobs.end()) return;
+  if (auto counted = m_TicketJobsPerRegister.find(listed->m_EcrId); counted != m_TicketJobsPerRegister.end() && --counted->second == 0)
+    m_TicketJobsPerRegister.erase(counted);
   m_TicketJobs.erase(listed);
   m_Links.m_TicketJobEnded();
 }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,8 @@ class CJobRunner final : public IJobHost {
     std::int32_t m_EcrId = 0;
   };
   std::vector<CListedJob> m_TicketJobs;
+  // Per register, its jobs in m_TicketJobs: asked for every waiting ticket at every look of the intake.
+  std::map<std::int32_t, std::size_t> m_TicketJobsPerRegister;
 };
 
 }  // namespace driver

@@ -53,7 +53,8 @@ std::optional<std::chrono::milliseconds> CWriterWait::DelayToNext(TimePoint now,
   TimePoint next = TimePoint::max();
   ForEachCandidate(mayStart, [&](const CWaitingTicket& ticket) {
     if (ticket.m_NextTry < next) next = ticket.m_NextTry;
-    return true;
+    // One due now settles it: the rest of a long line need not be looked at.
+    return next > now;
   });
   if (next == TimePoint::max()) return std::nullopt;
   if (next <= now) return std::chrono::milliseconds(0);
