@@ -88,7 +88,11 @@ class CEmulatorEngine {
   std::vector<int> m_Order;  // register numbers in list order
   std::map<int, CRegister> m_Registers;
   std::map<int, CMemoryFile> m_Memories;  // by register number
-  std::map<int, std::string> m_Announced;  // last status text sent per register
+  struct CAnnounced {
+    std::uint64_t m_Inputs = 0;
+    std::string m_Text;
+  };
+  std::map<int, CAnnounced> m_Announced;  // last status sent per register
   std::vector<CPendingCommand> m_Queue;
   std::vector<CEvent> m_Outbox;
   std::int32_t m_NextJob = 1;

@@ -81,10 +81,14 @@ void CEmulatorEngine::AnnounceStatusChanges() {
 void CEmulatorEngine::Announce(CRegister& ecr) {
   // A register that does not answer sends no status either.
   if (ecr.m_Faults.m_NoAnswer) return;
+  const std::uint64_t inputs = StatusInputs(ecr);
+  const auto [entry, first] = m_Announced.try_emplace(ecr.m_Number);
+  CAnnounced& announced = entry->second;
+  if (!first && inputs == announced.m_Inputs) return;
+  announced.m_Inputs = inputs;
   std::string status = StatusText(ecr);
-  std::string& announced = m_Announced[ecr.m_Number];
-  if (status == announced) return;
-  announced = status;
+  if (!first && status == announced.m_Text) return;
+  announced.m_Text = status;
   const int number = ecr.m_Number;
   m_Outbox.push_back({"event StatusUpdateEvent " + std::to_string(number),
                       [number, status](control_api::IFiscalControlEvents& sink) { sink.StatusUpdateEvent(number, status); }});

@@ -63,6 +63,16 @@ std::string StatusText(const CRegister& ecr) {
   return text;
 }
 
+std::uint64_t StatusInputs(const CRegister& ecr) {
+  const bool flags[] = {ecr.m_TicketOpen,          ecr.m_ProgrammingTaken,       ecr.m_HelloCodeSent,
+                        ecr.m_KeyLocked,           ecr.m_TransientError != 0,    ecr.m_Faults.m_GenericError,
+                        ecr.m_Faults.m_PaperOut,   ecr.m_Faults.m_NotOperating,  ecr.m_Faults.m_Remote};
+  std::uint64_t inputs = 0;
+  for (bool flag : flags) inputs = inputs << 1 | (flag ? 1 : 0);
+  inputs = inputs << 8 | static_cast<unsigned char>(ecr.m_Key);
+  return inputs << 32 | static_cast<std::uint32_t>(ecr.m_Mode);
+}
+
 std::string CountersText(const CRegister& ecr) {
   return "#" + Element("RECEIPTNO", std::to_string(ecr.m_ReceiptNumber)) +
          Element("CLOSURENO", std::to_string(ecr.m_FiscalClosures)) + Element("ZEROSETNO", std::to_string(ecr.m_ZeroSets));

@@ -12,6 +12,7 @@
 //   11-29  model name
 //   30-37  hello code (star family, after "*I"); 38-40 "---"; 41-42 hello code suffix
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,9 @@ int StatusCode(const CRegister& ecr);
 std::string HelloText(const CRegister& ecr);
 std::string OperatingText(const CRegister& ecr);  // "0" not operating, "2" sales state, "1" otherwise
 std::string StatusText(const CRegister& ecr);
+// Every changing value StatusText reads, packed: equal inputs give the same text, so a status is built
+// again only when one of them changed.
+std::uint64_t StatusInputs(const CRegister& ecr);
 // The answer to the counters request: receipts closed, fiscal closures and zero-sets made.
 std::string CountersText(const CRegister& ecr);
 std::string RegisterListText(const std::vector<std::pair<int, int>>& numbersAndTypes);
