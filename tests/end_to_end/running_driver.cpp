@@ -3,11 +3,13 @@
 #include <QCoreApplication>
 #include <QProcessEnvironment>
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <thread>
 
 #include "platform/component_loader.h"
@@ -92,6 +94,14 @@ bool CRunningDriver::Start() {
   }
   m_FaultPoint.clear();
   m_Process.setProcessEnvironment(environment);
+  if (const unsigned account = m_Setup.m_DriverAccount; account != 0) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(Base()))
+      (void)::lchown(entry.path().c_str(), account, account);
+    (void)::chown(Base().c_str(), account, account);
+    m_Process.setChildProcessModifier([account] {
+      if (::setgroups(0, nullptr) != 0 || ::setgid(account) != 0 || ::setuid(account) != 0) ::_exit(126);
+    });
+  }
   m_Process.setWorkingDirectory(QString::fromStdString(Base()));
   // A file, not a pipe: a pipe nobody drains while the test waits elsewhere would stall the driver.
   m_Process.setStandardErrorFile(QString::fromStdString(LogPath()));

@@ -20,6 +20,9 @@ struct CDriverSetup {
   // "QorDriver.ini": no competing program is ended unless set otherwise.
   std::string m_DriverIni = "[OCXManager]\r\nSingleClient=0\r\n";
   bool m_RegisterMonitor = true;
+  // The account the driver runs as (user and group of that number) when not 0: its base directory
+  // becomes that account's. Needs root.
+  unsigned m_DriverAccount = 0;
 };
 
 enum class DropStyle {

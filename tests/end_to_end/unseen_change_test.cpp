@@ -1,11 +1,12 @@
 // Changes no folder notification tells: a share mounted over a ticket folder or taken away, a new file
-// system over the ticket root, a folder that was read-only. The driver notices the mount table
-// change and looks at every register folder again (and makes missing ones), and a ticket it could not
-// write beside is taken once it can. Mounting needs root (CAP_SYS_ADMIN): without it the cases are
-// skipped with the reason.
+// system over the ticket root, a folder that was read-only, a ticket the driver could not read. The
+// driver notices the mount table change and looks at every register folder again (and makes missing
+// ones); its timed rescan tries again what it left alone. Mounting and acting as another account need
+// root (CAP_SYS_ADMIN): without it the cases are skipped with the reason.
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -49,6 +50,8 @@ class CMounts {
 
 struct CUnseenCase {
   const char* m_Name;
+  const char* m_RescanSeconds;  // "3600": the mount table's change alone must bring the ticket
+  unsigned m_DriverAccount;     // 0: the driver runs as root
   // Leaves a ticket "u.txt" for register 1 where no notification of its folder tells of it.
   std::function<bool(CRunningDriver&, CMounts&, const std::string& scratch)> m_Arrange;
 };
@@ -56,7 +59,7 @@ struct CUnseenCase {
 const std::string kTicket = endtoend::Receipt("Unseen");
 
 const CUnseenCase kCases[] = {
-    {"a share over the folder goes away and comes back with a ticket in it",
+    {"a share over the folder goes away and comes back with a ticket in it", "3600", 0,
      [](CRunningDriver& driver, CMounts& mounts, const std::string& scratch) {
        const std::string share = scratch + "/share";
        std::filesystem::create_directories(share);
@@ -65,7 +68,7 @@ const CUnseenCase kCases[] = {
        testsupport::WriteFile(share + "/u.txt", kTicket);
        return mounts.Bind(share, driver.Folder(1));
      }},
-    {"a new file system over the ticket root, the register folders made again",
+    {"a new file system over the ticket root, the register folders made again", "3600", 0,
      [](CRunningDriver& driver, CMounts& mounts, const std::string&) {
        const std::string root = driver.Base() + "/Tickets";
        if (!mounts.Fresh(root)) return false;
@@ -74,7 +77,7 @@ const CUnseenCase kCases[] = {
        testsupport::WriteFile(driver.Folder(1) + "/u.txt", kTicket);
        return true;
      }},
-    {"a ticket in a folder that was read-only, then writable again",
+    {"a ticket in a folder that was read-only, then writable again", "3600", 0,
      [](CRunningDriver& driver, CMounts& mounts, const std::string& scratch) {
        // Another view of the same folder stays writable for the till.
        const std::string view = scratch + "/view";
@@ -85,6 +88,16 @@ const CUnseenCase kCases[] = {
        if (!driver.WaitForLog("u.txt] stays")) return false;
        return mounts.ReadOnly(driver.Folder(1), false);
      }},
+    {"a ticket the driver could not read, then made readable", "1", 47304,
+     [](CRunningDriver& driver, CMounts&, const std::string& scratch) {
+       const std::string ticket = scratch + "/u.txt";
+       testsupport::WriteFile(ticket, kTicket);
+       if (::chmod(ticket.c_str(), 0600) != 0) return false;
+       std::filesystem::rename(ticket, driver.Folder(1) + "/u.txt");
+       if (!driver.WaitForLog("CreateFile ERROR")) return false;
+       // A change of mode alone is no notification the driver acts on.
+       return ::chmod((driver.Folder(1) + "/u.txt").c_str(), 0644) == 0;
+     }},
 };
 
 TEST(UnseenChanges, ATicketNoNotificationToldOfIsAnsweredWithoutAnotherChange) {
@@ -92,8 +105,8 @@ TEST(UnseenChanges, ATicketNoNotificationToldOfIsAnsweredWithoutAnotherChange) {
   for (const CUnseenCase& unseen : kCases) {
     SCOPED_TRACE(unseen.m_Name);
     endtoend::CDriverSetup setup;
-    // The timed rescan is far off: the mount table's change alone must bring the ticket.
-    setup.m_DriverIni += "[TillJob]\r\nRescanSeconds=3600\r\n";
+    setup.m_DriverIni += std::string("[TillJob]\r\nRescanSeconds=") + unseen.m_RescanSeconds + "\r\n";
+    setup.m_DriverAccount = unseen.m_DriverAccount;
     CRunningDriver driver(setup);
     ASSERT_TRUE(driver.Start()) << driver.Log();
     testsupport::TempFolder scratch;
