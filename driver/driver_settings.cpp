@@ -1,6 +1,7 @@
 #include "driver/driver_settings.h"
 
 #include "driver/control/ecr_context.h"
+#include "platform/debug_log.h"
 #include "platform/profile.h"
 
 namespace driver {
@@ -50,6 +51,13 @@ CDriverSettings ReadDriverSettings(const std::string& iniPath) {
   const std::uint32_t rescan = platform::GetPrivateProfileInt("TillJob", "RescanSeconds", kDefaultRescanSeconds, iniPath);
   settings.m_RescanSeconds = rescan >= 1 && rescan <= 86400 ? static_cast<int>(rescan) : kDefaultRescanSeconds;
   settings.m_TicketGroup = platform::GetPrivateProfileString("TillJob", "TicketGroup", "", 256, iniPath);
+  const std::string encoding = platform::GetPrivateProfileString("TillJob", "TicketEncoding", "UTF-8", 64, iniPath);
+  if (std::optional<platform::CTextEncoding> named = platform::CTextEncoding::Named(encoding)) {
+    settings.m_TicketEncoding = std::move(*named);
+  } else {
+    platform::DebugLog("[ZEDO] TicketEncoding [%s] is neither UTF-8 nor a single-byte code page this system knows: "
+                       "tickets are read as UTF-8", encoding.c_str());
+  }
   return settings;
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/text_encoding.h"
+
 namespace driver {
 
 class CEcrContext;
@@ -23,6 +25,8 @@ struct CDriverSettings {
   // The group the ticket folders are shared with, so that tills in other accounts can use them
   // ("TicketGroup"; empty: the folders keep the driver's own rights).
   std::string m_TicketGroup;
+  // What the tills write tickets in ("TicketEncoding", UTF-8 unless a single-byte code page is named).
+  platform::CTextEncoding m_TicketEncoding = platform::CTextEncoding::Utf8();
 };
 
 // A boolean setting: on exactly when its value (read with room for 8 characters) begins with "1".

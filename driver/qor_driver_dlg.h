@@ -127,6 +127,7 @@ class CQorDriverDlg final : public QObject, public IFollowUpPoster, public ITick
   // ITicketHost
   bool IsServiceSuspended() const override { return m_Modal.IsServiceSuspended(); }
   bool DescriptionCheck() const override { return m_Settings.m_DescriptionCheck; }
+  const platform::CTextEncoding& TicketEncoding() const override { return m_Settings.m_TicketEncoding; }
   JobStartResult StartTicketJob(const CTicketJob& job) override { return m_Jobs->StartTicketJob(job); }
   bool IsTicketJobRunning(const std::string& documentPath) const override {
     return m_Jobs->IsTicketJobRunning(documentPath);

@@ -12,6 +12,7 @@
 #include "driver/tickets/translator.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/debug_log.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -48,6 +49,8 @@ void TranslateForEveryRegister(const driver::TicketRecord& record) {
     fuzz::Expect(IsKnownCode(record.code) || off.empty(), "a code outside the record table is rejected", record.code);
     fuzz::Expect(off.empty() == on.empty(), "the description check does not change acceptance", record.data);
     fuzz::Expect(on.size() <= off.size(), "the description check never lengthens an element", record.data);
+    fuzz::Expect(!platform::FirstInvalidUtf8(on) && !platform::FirstInvalidUtf8(off),
+                 "cuts of valid text never leave invalid text", record.data);
     fuzz::Expect(driver::TranslateRecord(record.code, record.data, ecrType, true) == on,
                  "the plain translator gives the explained translator's element", record.data);
   }
@@ -66,12 +69,15 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  driver::CTicketLines lines(text);
+  const platform::CTextEncoding encoding = platform::CTextEncoding::Utf8();
+  driver::CTicketLines lines(text, encoding);
   int previousLine = 0;
   while (const auto record = lines.Next()) {
     fuzz::Expect(record->lineNumber > previousLine, "line numbers rise");
     previousLine = record->lineNumber;
-    fuzz::Expect(record->code.size() <= 2, "a record code has at most two characters", record->code);
+    fuzz::Expect(platform::Utf8Length(record->code) <= 2, "a record code has at most two characters", record->code);
+    fuzz::Expect(record->fault != driver::RecordFault::None || !platform::FirstInvalidUtf8(record->data),
+                 "a record taken is valid UTF-8", record->data);
     fuzz::Expect(record->data.find('\n') == std::string_view::npos, "record data holds no line feed", record->data);
     // Both views lie inside the ticket text.
     const char* begin = text.data();

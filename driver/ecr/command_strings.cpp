@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/text_encoding.h"
+
 namespace driver {
 namespace {
 
@@ -97,11 +99,13 @@ std::vector<std::string> StarDepartmentCommands(const CDepartmentRecord& r) {
   return commands;
 }
 
+// The widths of "*WH0%13s%10s0000" and "*WH1%18s%c%d" are the register's columns: they count
+// characters, so a Greek code or description is aligned like a Latin one.
 std::vector<std::string> StarPluCommands(const CPluRecord& r) {
   std::string digits = PluPriceDigits(r.m_Price);
   char departmentLetter = static_cast<char>(64 + r.m_Department);
-  return {FormatText("*WH0%13s%10s0000", r.m_Code.c_str(), digits.c_str()),
-          FormatText("*WH1%18s%c%d", r.m_Description.c_str(), departmentLetter, r.m_Tax)};
+  return {"*WH0" + platform::Utf8PadLeft(r.m_Code, 13) + platform::Utf8PadLeft(digits, 10) + "0000",
+          "*WH1" + platform::Utf8PadLeft(r.m_Description, 18) + FormatText("%c%d", departmentLetter, r.m_Tax)};
 }
 
 std::string StarHeaderLineCommand(int line, const std::string& text) {

@@ -10,6 +10,7 @@
 
 #include "driver/control/ecr_context.h"
 #include "platform/flush_group.h"
+#include "platform/text_encoding.h"
 
 namespace driver {
 
@@ -44,6 +45,8 @@ class ITicketHost {
   virtual CEcrContext* FindEcr(std::int32_t ecrId) = 0;
   virtual bool IsServiceSuspended() const = 0;
   virtual bool DescriptionCheck() const = 0;
+  // What the tills write tickets in ("TicketEncoding").
+  virtual const platform::CTextEncoding& TicketEncoding() const = 0;
   virtual JobStartResult StartTicketJob(const CTicketJob& job) = 0;
   // True from StartTicketJob until that job's thread has ended.
   virtual bool IsTicketJobRunning(const std::string& documentPath) const = 0;

@@ -14,13 +14,13 @@ namespace driver {
 namespace {
 
 // Writes the element of each record; false at the first record rejected.
-bool TranslateRecords(const std::string& text, const CEcrContext& ecr, bool descriptionCheck,
-                      CCommandDocumentWriter& document) {
-  CTicketLines lines(text);
+bool TranslateRecords(const std::string& text, const platform::CTextEncoding& encoding, const CEcrContext& ecr,
+                      bool descriptionCheck, CCommandDocumentWriter& document) {
+  CTicketLines lines(text, encoding);
   while (std::optional<TicketRecord> record = lines.Next()) {
     if (record->fault != RecordFault::None) {
       platform::DebugLog("ParseInputFileTxt: line %d rejected: %s", record->lineNumber,
-                         RecordFaultReason(record->fault).c_str());
+                         RecordFaultReason(*record, encoding).c_str());
       return false;
     }
     std::string element = TranslateRecord(record->code, record->data, ecr.m_EcrType, descriptionCheck);
@@ -61,7 +61,7 @@ int CTicketIntake::ParseInputFileTxt(const CTicketNames& ticket, const platform:
     platform::DebugLog("ParseInputFileTxt: ticket [%s] is larger than [%zu] bytes", ticket.m_Real.c_str(),
                        kMaxTicketBytes);
     result = kParseRejected;
-  } else if (!TranslateRecords(text, ecr, m_Host.DescriptionCheck(), document)) {
+  } else if (!TranslateRecords(text, m_Host.TicketEncoding(), ecr, m_Host.DescriptionCheck(), document)) {
     result = kParseRejected;
   }
   // A document that could not be written whole (a full disk) must never reach the register.

@@ -4,6 +4,7 @@
 
 #include "driver/tickets/record_layouts.h"
 #include "platform/debug_log.h"
+#include "platform/text_encoding.h"
 
 namespace driver {
 namespace {
@@ -21,17 +22,39 @@ std::string_view Trim(std::string_view text) {
   return start == std::string_view::npos ? std::string_view() : text.substr(start);
 }
 
-std::string_view Column(std::string_view data, int offset, int width) {
-  if (static_cast<std::size_t>(offset) >= data.size()) return {};
-  return width == kToEnd ? data.substr(offset) : data.substr(offset, width);
-}
+// A record's data (UTF-8), its columns counted in characters; plain ASCII, the usual case, is cut by
+// bytes without counting.
+class CRecordData {
+ public:
+  explicit CRecordData(std::string_view text) : m_Text(text), m_Ascii(IsAscii(text)) {}
+
+  std::size_t Length() const { return m_Ascii ? m_Text.size() : platform::Utf8Length(m_Text); }
+  bool StartsWith(char c) const { return !m_Text.empty() && m_Text.front() == c; }
+  // The `width` characters from `offset`, shortened where the data ends; all to the end with kToEnd.
+  std::string_view Column(int offset, int width) const {
+    const auto first = static_cast<std::size_t>(offset);
+    const std::size_t count = width == kToEnd ? std::string_view::npos : static_cast<std::size_t>(width);
+    if (!m_Ascii) return platform::Utf8Slice(m_Text, first, count);
+    if (first >= m_Text.size()) return {};
+    return m_Text.substr(first, count);
+  }
+
+ private:
+  static bool IsAscii(std::string_view text) {
+    for (char c : text)
+      if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+  }
+  std::string_view m_Text;
+  bool m_Ascii;
+};
 
 // A field cut, treated and checked; nothing when it fails the number check.
-std::optional<std::string> CutField(const FieldLayout& field, std::string_view data, std::int32_t ecrType,
+std::optional<std::string> CutField(const FieldLayout& field, const CRecordData& data, std::int32_t ecrType,
                                     bool descriptionCheck, std::string& reason) {
   if (!field.constant.empty()) return std::string(field.constant);
-  if ((field.treatment & kZeroWhenAbsent) && data.size() <= static_cast<std::size_t>(field.offset)) return "0";
-  std::string_view value = Column(data, field.offset, field.width);
+  if ((field.treatment & kZeroWhenAbsent) && data.Length() <= static_cast<std::size_t>(field.offset)) return "0";
+  std::string_view value = data.Column(field.offset, field.width);
   if (field.treatment & kTrimBoth) value = Trim(value);
   if (field.treatment & kTrimRight) value = TrimRight(value);
   if ((field.treatment & kNumeric) && !IsNumericField(value)) {
@@ -52,7 +75,7 @@ std::string EmptyElement(std::string_view name) {
   return "<" + std::string(name) + "></" + std::string(name) + ">";
 }
 
-std::string TranslateForm(const RecordForm& form, std::string_view data, std::int32_t ecrType, bool descriptionCheck,
+std::string TranslateForm(const RecordForm& form, const CRecordData& data, std::int32_t ecrType, bool descriptionCheck,
                           std::string& reason) {
   std::string element = "<" + std::string(form.element) + ">";
   for (const FieldLayout& field : form.fields) {
@@ -63,7 +86,7 @@ std::string TranslateForm(const RecordForm& form, std::string_view data, std::in
   return element.append("</").append(form.element).append(">");
 }
 
-std::string LengthReason(std::string_view data, const RecordLayout& layout) {
+std::string LengthReason(std::size_t length, const RecordLayout& layout) {
   std::string ranges;
   for (const RecordForm& form : layout.forms) {
     if (!ranges.empty()) ranges += " or ";
@@ -71,27 +94,28 @@ std::string LengthReason(std::string_view data, const RecordLayout& layout) {
     if (form.maxLength == kUnbounded) ranges += " or more";
     else if (form.maxLength != form.minLength) ranges += " to " + std::to_string(form.maxLength);
   }
-  return "data length " + std::to_string(data.size()) + " is outside the accepted " + ranges;
+  return "data length " + std::to_string(length) + " is outside the accepted " + ranges;
 }
 
-std::string TranslateByTable(const RecordLayout& layout, std::string_view data, std::int32_t ecrType,
+std::string TranslateByTable(const RecordLayout& layout, const CRecordData& data, std::int32_t ecrType,
                              bool descriptionCheck, std::string& reason) {
+  const std::size_t length = data.Length();
   for (const RecordForm& form : layout.forms) {
-    int length = static_cast<int>(data.size());
-    if (length >= form.minLength && length <= form.maxLength)
+    if (length >= static_cast<std::size_t>(form.minLength) && length <= static_cast<std::size_t>(form.maxLength))
       return TranslateForm(form, data, ecrType, descriptionCheck, reason);
   }
-  reason = LengthReason(data, layout);
+  reason = LengthReason(length, layout);
   return {};
 }
 
 // Code 7: a waiter number "0" closes the table, any other opens it.
-std::string TranslateTable(std::string_view data, std::string& reason) {
-  if (data.empty() || (data[0] != '0' && data.size() < 5)) {
-    reason = "data length " + std::to_string(data.size()) + " is too short for a table record";
+std::string TranslateTable(const CRecordData& data, std::string& reason) {
+  const std::size_t length = data.Length();
+  if (length == 0 || (!data.StartsWith('0') && length < 5)) {
+    reason = "data length " + std::to_string(length) + " is too short for a table record";
     return {};
   }
-  std::string_view waiter = Trim(Column(data, 0, 4));
+  std::string_view waiter = Trim(data.Column(0, 4));
   if (!IsNumericField(waiter)) {
     reason = "field WAITER \"" + std::string(waiter) + "\" is not a number";
     return {};
@@ -105,15 +129,15 @@ std::string TranslateTable(std::string_view data, std::string& reason) {
   }
   element = "<OPEN_TABLE>";
   AppendChild(element, "WAITER", waiter);
-  AppendChild(element, "TABLE", Trim(Column(data, 4, kToEnd)));
+  AppendChild(element, "TABLE", Trim(data.Column(4, kToEnd)));
   return element + "</OPEN_TABLE>";
 }
 
 // Code 50: type 255 (or nothing) is the fiscal closure, any other type a zero-set.
-std::string TranslateZeroSet(std::string_view data, std::int32_t ecrType, bool descriptionCheck,
+std::string TranslateZeroSet(const CRecordData& data, std::int32_t ecrType, bool descriptionCheck,
                              std::string& reason) {
-  if (data.empty()) return EmptyElement("FISCAL_CLOSURE");
-  std::string_view type = Trim(Column(data, 0, 3));
+  if (data.Length() == 0) return EmptyElement("FISCAL_CLOSURE");
+  std::string_view type = Trim(data.Column(0, 3));
   if (!IsNumericField(type)) {
     reason = "field TYPE \"" + std::string(type) + "\" is not a number";
     return {};
@@ -125,12 +149,13 @@ std::string TranslateZeroSet(std::string_view data, std::int32_t ecrType, bool d
 }
 
 // Code 56: mode 0 asks for the history, mode 1 rolls it back.
-std::string TranslateHistory(std::string_view data, std::string& reason) {
-  if (data.empty() || data.size() > 4) {
-    reason = "data length " + std::to_string(data.size()) + " is outside the accepted 1 to 4";
+std::string TranslateHistory(const CRecordData& data, std::string& reason) {
+  const std::size_t length = data.Length();
+  if (length == 0 || length > 4) {
+    reason = "data length " + std::to_string(length) + " is outside the accepted 1 to 4";
     return {};
   }
-  std::string_view mode = Trim(Column(data, 0, 1));
+  std::string_view mode = Trim(data.Column(0, 1));
   if (mode == "0") {
     platform::DebugLog("[HISTORY_REQUEST]");
     return EmptyElement("HISTORY_REQUEST");
@@ -161,7 +186,7 @@ bool IsNumericField(std::string_view value) {
 std::string LimitDescription(std::string_view value, std::int32_t ecrType, bool descriptionCheck) {
   if (!descriptionCheck) return std::string(value);
   std::size_t limit = (ecrType == 1 || ecrType == 2) ? 21 : 18;
-  return std::string(value.substr(0, limit));
+  return std::string(platform::Utf8Prefix(value, limit));
 }
 
 std::string EscapeMarkup(std::string_view value) {
@@ -181,11 +206,12 @@ std::string EscapeMarkup(std::string_view value) {
 std::string TranslateRecordExplained(std::string_view code, std::string_view data, std::int32_t ecrType,
                                      bool descriptionCheck, std::string& reason) {
   reason.clear();
-  if (code == "7") return TranslateTable(data, reason);
-  if (code == "50") return TranslateZeroSet(data, ecrType, descriptionCheck, reason);
-  if (code == "56") return TranslateHistory(data, reason);
+  const CRecordData record(data);
+  if (code == "7") return TranslateTable(record, reason);
+  if (code == "50") return TranslateZeroSet(record, ecrType, descriptionCheck, reason);
+  if (code == "56") return TranslateHistory(record, reason);
   if (const RecordLayout* layout = FindRecordLayout(code))
-    return TranslateByTable(*layout, data, ecrType, descriptionCheck, reason);
+    return TranslateByTable(*layout, record, ecrType, descriptionCheck, reason);
   platform::DebugLog("Parsing: UNKNOWN COMMAND!");
   reason = "record code \"" + std::string(code) + "\" is unknown";
   return {};

@@ -10,8 +10,10 @@
 #include <string>
 
 #include "driver/tickets/ticket_intake.h"
+#include "driver/tickets/ticket_lines.h"
 #include "driver/tickets/translator.h"
 #include "platform/exclusive_open.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -31,12 +33,28 @@ void TranslateSale(benchmark::State& state) {
 }
 BENCHMARK(TranslateSale);
 
+// A till writing UTF-8: a Greek sale line read (validated, split on characters) and translated.
+void ReadAndTranslateGreekSale(benchmark::State& state) {
+  const std::string line = "1 " + platform::Utf8PadRight("8001234567890", 25) + platform::Utf8PadRight("12,50", 10) +
+                           "3  " + platform::Utf8PadRight("Καφές φρέντο & κουλούρι", 42) + "2\n";
+  const platform::CTextEncoding encoding = platform::CTextEncoding::Utf8();
+  for (auto _ : state) {
+    driver::CTicketLines lines(line, encoding);
+    const std::optional<driver::TicketRecord> record = lines.Next();
+    benchmark::DoNotOptimize(driver::TranslateRecord(record->code, record->data, 1, true));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(ReadAndTranslateGreekSale);
+
 class QuietHost : public driver::ITicketHost {
  public:
   driver::CEcrContext* FindEcr(std::int32_t) override { return &m_Ecr; }
   platform::CFlushGroup m_Flushes{platform::CFlushGroup::Mode::kCached};
   bool IsServiceSuspended() const override { return false; }
   bool DescriptionCheck() const override { return false; }
+  const platform::CTextEncoding& TicketEncoding() const override { return m_Encoding; }
+  platform::CTextEncoding m_Encoding = platform::CTextEncoding::Utf8();
   driver::JobStartResult StartTicketJob(const driver::CTicketJob&) override { return driver::JobStartResult::Started; }
   bool IsTicketJobRunning(const std::string&) const override { return false; }
   std::size_t TicketJobsRunning(std::int32_t) const override { return 0; }

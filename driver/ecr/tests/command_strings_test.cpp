@@ -81,6 +81,8 @@ TEST(CommandStrings, StarPluCommandsRightAlignAndUseTheDepartmentLetter) {
   plu.m_Department = 1;
   EXPECT_EQ(StarPluCommands(plu)[0], "*WH012345678901234567       1250000");
   EXPECT_EQ(StarPluCommands(plu)[1].substr(22), "A4");
+  plu.m_Description = "ΜΗΛΑ";  // the column counts characters, not the bytes of Greek letters
+  EXPECT_EQ(StarPluCommands(plu)[1], "*WH1              ΜΗΛΑA4");
 }
 
 TEST(CommandStrings, ZeroFamilyUploadLines) {

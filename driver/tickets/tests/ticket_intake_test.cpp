@@ -48,6 +48,7 @@ class RecordingHost : public driver::ITicketHost {
   }
   bool IsServiceSuspended() const override { return suspended; }
   bool DescriptionCheck() const override { return false; }
+  const platform::CTextEncoding& TicketEncoding() const override { return encoding; }
   JobStartResult StartTicketJob(const CTicketJob& job) override {
     if (startResult == JobStartResult::Started) {
       jobs.push_back(job);
@@ -85,6 +86,7 @@ class RecordingHost : public driver::ITicketHost {
   bool runningFlushes = false;
   std::map<int, std::unique_ptr<CEcrContext>> registers;
   bool suspended = false;
+  platform::CTextEncoding encoding = platform::CTextEncoding::Utf8();
   JobStartResult startResult = JobStartResult::Started;
   std::vector<CTicketJob> jobs;
   std::vector<std::string> documents;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/text_encoding.h"
 #include "testsupport/log_capture.h"
 
 namespace {
@@ -163,6 +164,39 @@ TEST(TranslateRecord, DescriptionIsCutBeforeItIsEscaped) {
   // The long close form is escaped but not limited.
   std::string close = TranslateRecord("6", Columns({{0, "1"}, {10, std::string(30, 'p') + "<&>"}, {46, "1"}, {49, "2"}}), 3, true);
   EXPECT_NE(close.find("<PAYMENTDESCRIPTION>" + std::string(30, 'p') + "&lt;&amp;&gt;</PAYMENTDESCRIPTION>"), std::string::npos);
+}
+
+// A till writing UTF-8 pads its columns by characters: the fields hold what it meant, whatever the
+// bytes of its letters, and no cut leaves half a character.
+TEST(TranslateRecord, ColumnsAndCutsCountCharactersOfUtf8Text) {
+  using platform::Utf8PadRight;
+  const auto sale = [](const std::string& description, const std::string& quantity = "1") {
+    return Utf8PadRight("PLU42", 25) + "     12,50  3" + Utf8PadRight(description, 42) + quantity;
+  };
+  const auto described = [](const std::string& description) {
+    return "<SELLITEM><PLUCODE>PLU42</PLUCODE><PRICE>12,50</PRICE><DEPARTMENT>3</DEPARTMENT><DESCRIPTION>" +
+           description + "</DESCRIPTION><QUANTITY>1</QUANTITY></SELLITEM>";
+  };
+  const std::string greek42 = "ΨΑΡΙ ΜΕ ΠΑΤΑΤΕΣ ΤΗΓΑΝΗΤΕΣ ΚΑΙ ΣΑΛΑΤΑ ΧΩΡΙΑ";  // 42 characters, 78 bytes
+  const RecordCase cases[] = {
+      {"Italian", "1", sale("CAFFÈ MACCHIATO & BRIOCHE"), described("CAFFÈ MACCHIATO &amp; BRIOCHE")},
+      {"Greek, the whole column", "1", sale(greek42), described(greek42)},
+      {"Greek cut to 21 characters", "1", sale(greek42), described("ΨΑΡΙ ΜΕ ΠΑΤΑΤΕΣ ΤΗΓΑΝ"), 2, true},
+      {"Greek cut to 18 characters", "1", sale(greek42), described("ΨΑΡΙ ΜΕ ΠΑΤΑΤΕΣ ΤΗ"), 0, true},
+      {"a 4-byte character at the cut is kept whole", "1", sale(std::string(17, 'x') + "𝄞yy"),
+       described(std::string(17, 'x') + "𝄞"), 0, true},
+      {"80 characters are too few, however many bytes", "1", sale(greek42).substr(0, sale(greek42).size() - 1), ""},
+      {"a header line holds 21 characters", "52",
+       "  " + Utf8PadRight("ΚΑΦΕΝΕΙΟ Η ΩΡΑΙΑ ΕΛΛΑ", 21) + Utf8PadRight("Via Roma 1", 21) + std::string(63, ' '),
+       "<SET_HEADER><LINE1>ΚΑΦΕΝΕΙΟ Η ΩΡΑΙΑ ΕΛΛΑ</LINE1><LINE2>Via Roma 1</LINE2><LINE3></LINE3><LINE4></LINE4>"
+       "<LINE5></LINE5><LINE6></LINE6></SET_HEADER>"},
+      {"a department after a Greek description", "53",
+       "  7" + Utf8PadRight("ΠΟΤΑ", 30) + " 2" + Utf8PadRight("0", 10) + "99",
+       "<SET_DEPARTMENT><DEPARTMENT>7</DEPARTMENT><DESCRIPTION>ΠΟΤΑ</DESCRIPTION><TAX>2</TAX><LALO>0</LALO>"
+       "<HALO>99</HALO></SET_DEPARTMENT>"},
+  };
+  for (const RecordCase& c : cases)
+    EXPECT_EQ(TranslateRecord(c.code, c.data, c.ecrType, c.descriptionCheck), c.expected) << c.what;
 }
 
 TEST(TranslateRecord, LogsOnlyUnknownCodes) {

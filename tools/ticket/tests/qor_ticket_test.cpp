@@ -49,6 +49,14 @@ TEST(QorTicketTool, PrintsTheDocumentOrExplainsTheRejectedLine) {
   EXPECT_EQ(nul.status, 22);
   EXPECT_EQ(nul.err, folder / "nul.txt" + ":2: rejected: NUL byte in the record\n");
 
+  // The same ticket in a Greek code page: read as declared, rejected as UTF-8 with the byte's column.
+  WriteFile(folder / "greek.txt", "5 00\xCA\xC1\xD6\xC5\xD3\n");
+  EXPECT_EQ(RunTool(folder, "translate --encoding CP1253 " + (folder / "greek.txt")).out,
+            "<PRINTLINE><MODE>00</MODE><MESSAGE>ΚΑΦΕΣ</MESSAGE></PRINTLINE>\n");
+  ToolRun notUtf8 = RunTool(folder, "translate " + (folder / "greek.txt"));
+  EXPECT_EQ(notUtf8.status, 22);
+  EXPECT_EQ(notUtf8.err, folder / "greek.txt" + ":1: rejected: byte 0xCA at column 5 is no UTF-8 text\n");
+
   WriteFile(folder / "unknown.txt", "60\n");
   EXPECT_NE(RunTool(folder, "translate " + (folder / "unknown.txt")).err.find("record code \"60\" is unknown"),
             std::string::npos);
@@ -60,6 +68,7 @@ TEST(QorTicketTool, UsageAndUnreadableFiles) {
   EXPECT_EQ(RunTool(folder, "translate").status, 2);
   EXPECT_EQ(RunTool(folder, "translate --ecr-type 7 x").status, 2);
   EXPECT_EQ(RunTool(folder, "convert x").status, 2);
+  EXPECT_EQ(RunTool(folder, "translate --encoding EBCDIC-XX x").status, 2);
   EXPECT_EQ(RunTool(folder, "translate " + (folder / "missing.txt")).status, 1);
 }
 
