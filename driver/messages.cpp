@@ -4,6 +4,7 @@
 
 #include "platform/profile.h"
 #include "platform/store.h"
+#include "platform/text_encoding.h"
 
 namespace driver {
 namespace {
@@ -71,9 +72,16 @@ void ChangeLanguage(const std::string& language, platform::Store& store) {
   UseCatalogue(plain);
 }
 
+// The catalogues are UTF-8: a text longer than the message room is cut before the character the
+// room would split, never inside it.
 std::string LoadMessage(std::string_view number) {
-  return platform::GetPrivateProfileString(kCatalogueSection, number, kMissingMessage, kMessageSize,
-                                           CurrentCatalogue());
+  std::string text = platform::GetPrivateProfileString(kCatalogueSection, number, kMissingMessage, kMessageSize,
+                                                       CurrentCatalogue());
+  if (text.size() == kMessageSize - 1) {
+    if (std::optional<std::size_t> cut = platform::FirstInvalidUtf8(text); cut && *cut + 4 > text.size())
+      text.resize(*cut);
+  }
+  return text;
 }
 
 std::string FillIn(std::string_view text, const std::vector<std::string>& values) {

@@ -155,6 +155,13 @@ bool ReadTotal(CFields& fields, std::map<Key, Cents>& totals) {
   return true;
 }
 
+bool ReadLine(CFields& fields, std::vector<std::string>& lines) {
+  std::string line;
+  if (!fields.Take(line)) return false;
+  lines.push_back(line);
+  return true;
+}
+
 bool ReadHeaderLine(CFields& fields, std::array<std::string, 6>& header) {
   int line = 0;
   std::string text;
@@ -166,6 +173,7 @@ bool ReadHeaderLine(CFields& fields, std::array<std::string, 6>& header) {
 void WriteCollections(CMemoryWriter& out, const CRegister& ecr) {
   for (const CTicketLine& line : ecr.m_TicketLines)
     out.Line("ticketline", line.m_Text, line.m_Amount, line.m_Department, line.m_PluCode, line.m_Quantity);
+  for (const std::string& line : ecr.m_ReceiptPrinted) out.Line("openreceipt", line);
   for (const std::string& line : ecr.m_LastReceipt) out.Line("lastreceipt", line);
   for (std::size_t n = 0; n < ecr.m_Header.size(); ++n) out.Line("header", static_cast<int>(n), ecr.m_Header[n]);
   for (std::size_t n = 0; n < ecr.m_StagedHeader.size(); ++n)
@@ -196,12 +204,8 @@ std::map<std::string, ItemReader> ItemReaders(CRememberedRegister& memory) {
          m.m_Register.m_TicketLines.push_back(line);
          return true;
        }},
-      {"lastreceipt", [](CFields& f, CRememberedRegister& m) {
-         std::string line;
-         if (!f.Take(line)) return false;
-         m.m_Register.m_LastReceipt.push_back(line);
-         return true;
-       }},
+      {"openreceipt", [](CFields& f, CRememberedRegister& m) { return ReadLine(f, m.m_Register.m_ReceiptPrinted); }},
+      {"lastreceipt", [](CFields& f, CRememberedRegister& m) { return ReadLine(f, m.m_Register.m_LastReceipt); }},
       {"header", [](CFields& f, CRememberedRegister& m) { return ReadHeaderLine(f, m.m_Register.m_Header); }},
       {"stagedheader", [](CFields& f, CRememberedRegister& m) { return ReadHeaderLine(f, m.m_Register.m_StagedHeader); }},
       {"department", [](CFields& f, CRememberedRegister& m) {

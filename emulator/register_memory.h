@@ -12,6 +12,8 @@
 //
 //   key, mode, ... <value>              one line per single value (the names of MemoryText's table)
 //   ticketline <text> <amount> <department> <plu code> <quantity>   the open receipt's lines
+//   openreceipt <line>                  the open receipt as printed so far (memories older than
+//                                       these lines have none: that receipt's copy starts later)
 //   lastreceipt <line>                  the last receipt as printed, for a copy
 //   header / stagedheader <n> <text>    the receipt header, and one being programmed
 //   department <n> <description> <tax> <price> <lalo> <halo>

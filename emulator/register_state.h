@@ -106,6 +106,9 @@ struct CRegister {
   std::string m_OpenTable;
   std::vector<CTicketLine> m_TicketLines;
   Cents m_TicketTotal = 0;
+  // The open receipt as printed so far, from its header on; at its end it becomes the last receipt,
+  // which a ticket copy reprints whole.
+  std::vector<std::string> m_ReceiptPrinted;
   std::vector<std::string> m_LastReceipt;
 
   // Programming tables.

@@ -1,20 +1,15 @@
 #include "emulator/reports.h"
 
 #include <array>
-#include <cstdio>
+#include <type_traits>
 
 #include "emulator/amounts.h"
+#include "emulator/print_columns.h"
 
 namespace emulator {
 namespace {
 
 using Lines = std::vector<std::string>;
-
-std::string Columns(const std::string& left, const std::string& right) {
-  char line[128];
-  std::snprintf(line, sizeof line, "%-28.28s%12s", left.c_str(), right.c_str());
-  return line;
-}
 
 template <class Map>
 void AddTotals(Lines& lines, const char* label, const Map& totals) {

@@ -1,23 +1,17 @@
 #include "emulator/ticket_elements.h"
 
-#include <cstdio>
 #include <functional>
 #include <map>
 
 #include "emulator/amounts.h"
 #include "emulator/element_text.h"
+#include "emulator/print_columns.h"
 #include "emulator/result_codes.h"
 
 namespace emulator {
 namespace {
 
 using Printed = std::vector<std::string>;
-
-std::string Columns(const std::string& left, const std::string& right) {
-  char line[128];
-  std::snprintf(line, sizeof line, "%-28.28s%12s", left.c_str(), right.c_str());
-  return line;
-}
 
 int MaxDepartment(const CRegister& ecr) { return ecr.IsZeroFamily() ? 99 : 12; }
 
@@ -28,6 +22,7 @@ void StartReceipt(CRegister& ecr, const std::string& kind, Printed& printed) {
   ecr.m_TicketOpen = true;
   ecr.m_TicketKind = kind;
   ecr.m_TicketLines.clear();
+  ecr.m_ReceiptPrinted.clear();
   ecr.m_TicketTotal = 0;
 }
 
@@ -70,7 +65,7 @@ int ResolveSale(const CRegister& ecr, const std::string& line, CTicketLine& sale
   sale.m_Amount = (*price * *quantity + 500) / 1000;
   const CDepartment& limits = departmentEntry->second;
   if (sale.m_Amount < limits.m_Lalo || (limits.m_Halo > 0 && sale.m_Amount > limits.m_Halo)) return kResultOutsideLimits;
-  std::string description = ChildValue(line, "DESCRIPTION");
+  std::string description = MarkupValue(line, "DESCRIPTION");
   if (description.empty()) description = knownPlu ? plu->second.m_Description : limits.m_Description;
   sale.m_Text = description;
   return kResultOk;
@@ -106,7 +101,7 @@ int Discount(CRegister& ecr, const std::string& line, Printed& printed) {
   // Types 2 and 3 add; every other type takes off.
   if (*type != 2 && *type != 3) value = -value;
   if (ecr.m_TicketTotal + value < 0) return kResultBadValue;
-  CTicketLine adjustment{ChildValue(line, "DESCRIPTION"), value, 0, {}, {}};
+  CTicketLine adjustment{MarkupValue(line, "DESCRIPTION"), value, 0, {}, {}};
   if (!onSubtotal) adjustment.m_Department = ecr.m_TicketLines.back().m_Department;
   printed.push_back(Columns(adjustment.m_Text.empty() ? "DISCOUNT" : adjustment.m_Text, FormatCents(value)));
   ecr.m_TicketTotal += value;
@@ -115,7 +110,7 @@ int Discount(CRegister& ecr, const std::string& line, Printed& printed) {
 }
 
 int PrintLine(CRegister&, const std::string& line, Printed& printed) {
-  printed.push_back(ChildValue(line, "MESSAGE"));
+  printed.push_back(MarkupValue(line, "MESSAGE"));
   return kResultOk;
 }
 
@@ -134,9 +129,10 @@ void AddToDailyTotals(CRegister& ecr, const std::string& payment) {
   ++daily.m_Receipts;
 }
 
-void EndReceipt(CRegister& ecr, Printed& printed) {
-  ecr.m_LastReceipt = printed;
-  ecr.m_NewHistory.insert(ecr.m_NewHistory.end(), printed.begin(), printed.end());
+// A paid or voided receipt, with its closing lines, is the one a ticket copy reprints.
+void EndReceipt(CRegister& ecr, const Printed& printed) {
+  ecr.m_LastReceipt = ecr.m_ReceiptPrinted;
+  ecr.m_LastReceipt.insert(ecr.m_LastReceipt.end(), printed.begin(), printed.end());
   ecr.m_TicketOpen = false;
   ecr.m_TicketLines.clear();
   ecr.m_TicketTotal = 0;
@@ -150,7 +146,7 @@ int CloseTicket(CRegister& ecr, const std::string& line, Printed& printed) {
   if (!paid) return kResultBadValue;
   const Cents tendered = *paid == 0 ? ecr.m_TicketTotal : *paid;
   if (tendered < ecr.m_TicketTotal) return kResultPaymentShort;
-  std::string payment = ChildValue(line, "PAYMENTDESCRIPTION");
+  std::string payment = MarkupValue(line, "PAYMENTDESCRIPTION");
   if (payment.empty()) payment = "CASH";
   const std::string paymentKey = ChildValue(line, "PAYMENTTYPE").empty() ? payment : ChildValue(line, "PAYMENTTYPE");
   printed.push_back(Columns("TOTAL", FormatCents(ecr.m_TicketTotal)));
@@ -249,14 +245,27 @@ const std::map<std::string, ElementHandler>& ElementTable() {
   return table;
 }
 
+// The lines an element printed for a receipt, from the header that opened it to the line that ended or
+// parked it, go to the history as they are printed; while the receipt stays open they are also kept,
+// for its copy once it ends.
+void KeepReceiptLines(CRegister& ecr, bool receiptWasOpen, const Printed& lines) {
+  if (!receiptWasOpen && !ecr.m_TicketOpen) return;
+  ecr.m_NewHistory.insert(ecr.m_NewHistory.end(), lines.begin(), lines.end());
+  if (ecr.m_TicketOpen) ecr.m_ReceiptPrinted.insert(ecr.m_ReceiptPrinted.end(), lines.begin(), lines.end());
+  else ecr.m_ReceiptPrinted.clear();
+}
+
 }  // namespace
 
 int ExecuteElement(CRegister& ecr, const std::string& element, std::vector<std::string>& printed) {
   const auto handler = ElementTable().find(ElementName(element));
   if (handler == ElementTable().end()) return kResultUnknownElement;
+  const bool receiptWasOpen = ecr.m_TicketOpen;
   Printed lines;
   const int result = handler->second(ecr, element, lines);
-  if (result == kResultOk) printed.insert(printed.end(), lines.begin(), lines.end());
+  if (result != kResultOk) return result;
+  KeepReceiptLines(ecr, receiptWasOpen, lines);
+  printed.insert(printed.end(), lines.begin(), lines.end());
   return result;
 }
 

@@ -10,6 +10,13 @@
 // required: the host may always print. DISCOUNT TYPE: 1 percent off, 2 amount added, 3 percent added,
 // any other amount off; SBT "1" applies it to the subtotal, else to the last line. OPEN_TABLE with WAITER
 // "0" (how the driver closes a table) parks the open table's balance; CLOSE_TICKET on a table pays it.
+//
+// The document's writer escapes "&", "<" and ">" in the texts a till makes up: the DESCRIPTION of
+// SELLITEM, PASTVOID, REFUND and DISCOUNT, the MESSAGE of PRINTLINE and the PAYMENTDESCRIPTION of
+// CLOSE_TICKET. Those are read as markup; every other child (codes, tables, programmed descriptions) is
+// taken as it stands. TICKETCOPY reprints the last paid or voided receipt whole, header to receipt
+// number; a table parked with WAITER "0" is no receipt to copy, but its lines are in the history like
+// every line printed while a receipt is open.
 
 #include <string>
 #include <vector>

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/store.h"
+#include "platform/text_encoding.h"
 #include "testsupport/temp_folder.h"
 
 namespace {
@@ -22,7 +23,9 @@ class MessageLanguage : public testing::Test {
   void SetUp() override {
     std::filesystem::create_directory(m_Folder / "base");
     WriteFile(Base() + "EnglishMessages.txt", "[testi]\r\n4=Control failed\r\n5=Close failed\r\n");
-    WriteFile(Base() + "GreekMessages.txt", "[testi]\r\n4=Αποτυχία ελέγχου\r\n");
+    std::string longGreek = "x";
+    for (int n = 0; n < 200; ++n) longGreek += "Ω";
+    WriteFile(Base() + "GreekMessages.txt", "[testi]\r\n4=Αποτυχία ελέγχου\r\n7=" + longGreek + "\r\n");
   }
   std::string Base() const { return m_Folder / "base/"; }
 
@@ -56,6 +59,8 @@ TEST_F(MessageLanguage, MissingTextsReadAsQuestionMarks) {
   EXPECT_EQ(driver::LoadMessage("99"), "!?!");
   driver::ChangeLanguage("Greek", m_Store);
   EXPECT_EQ(driver::LoadMessage("5"), "!?!");  // in English only
+  // A text longer than the message room loses the character the room would split, not half of it.
+  EXPECT_EQ(driver::LoadMessage("7"), "x" + [] { std::string o; for (int n = 0; n < 127; ++n) o += "Ω"; return o; }());
   driver::ChangeLanguage("Italian", m_Store);  // no catalogue at all
   EXPECT_EQ(driver::LoadMessage("4"), "!?!");
 }
@@ -118,6 +123,7 @@ TEST(MessageCatalogues, EveryLanguageHasEveryNumber) {
       std::string text = driver::LoadMessage(number);
       EXPECT_NE(text, "!?!") << language << " lacks " << number;
       EXPECT_FALSE(text.empty()) << language << " " << number;
+      EXPECT_FALSE(platform::FirstInvalidUtf8(text)) << language << " " << number << " is not UTF-8";
       if (english.count(number) == 0) english[number] = placeholders(text);
       EXPECT_EQ(english[number], placeholders(text)) << language << " " << number;
     }

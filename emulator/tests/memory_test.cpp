@@ -22,6 +22,7 @@ CRegister FullRegister() {
   ecr.m_OpenTable = "12";
   ecr.m_TicketLines = {{"BREAD\\ROLL", 150, 1, "", "1"}, {"REFUND", -75, 2, "8001", "1,5"}};
   ecr.m_TicketTotal = 75;
+  ecr.m_ReceiptPrinted = {"SHOP", "TABLE", "BREAD\\ROLL\t1.50"};
   ecr.m_LastReceipt = {"RECEIPT", "TOTAL  3.00", ""};
   ecr.m_Header = {"SHOP", "MAIN\nSTREET", "", "", "", "THANK YOU!"};
   ecr.m_StagedHeader[2] = "NEW LINE";
@@ -49,6 +50,7 @@ TEST(RegisterMemory, ATextReadsBackAsTheRegisterItWasWrittenFrom) {
   EXPECT_EQ(read->m_Marks.m_JournalBytes, 1234u);
   EXPECT_EQ(read->m_Marks.m_HistoryBytes, 56u);
   EXPECT_EQ(read->m_Register.m_TicketLines[0].m_Text, "BREAD\\ROLL");
+  EXPECT_EQ(read->m_Register.m_ReceiptPrinted, ecr.m_ReceiptPrinted);
   EXPECT_EQ(read->m_Register.m_Header[1], "MAIN\nSTREET");
   EXPECT_EQ(read->m_Register.m_PendingPluCode, "PLU\tWITH TAB");
   EXPECT_EQ(read->m_Register.m_Departments.count(12), 0u) << "the departments are the remembered ones only";
@@ -79,7 +81,8 @@ TEST(RegisterMemory, TextsThatAreNotAWholeMemoryAreRefused) {
 }
 
 // The control closes with a receipt open; when it opens again (as after a driver that died), the
-// receipt is still open with its lines, and the numbers and totals go on from where they were.
+// receipt is still open with its lines, printed ones too, and the numbers and totals go on from where
+// they were.
 TEST(RegisterMemoryOnTheControl, AReceiptLeftOpenAndTheNumbersAndTotalsAreKept) {
   CEmulatorFixture emulator("[Registers]\n3=0\n");
   ASSERT_EQ(0, emulator.Write(3, OpenTicket()));
@@ -88,6 +91,7 @@ TEST(RegisterMemoryOnTheControl, AReceiptLeftOpenAndTheNumbersAndTotalsAreKept) 
   std::string zeroSet = "<ZEROSET><PRINT>1</PRINT></ZEROSET>";
   ASSERT_EQ(0, emulator.Control().Request(3, 80, zeroSet));
   ASSERT_TRUE(emulator.Sink().WaitFor("DirectIO", 3));
+  const std::size_t receiptStart = emulator.Journal(3).size();
   ASSERT_EQ(0, emulator.Write(3, OpenTicket()));
   ASSERT_EQ(0, emulator.Write(3, Sale("2,50", "1", "SECOND")));
 
@@ -96,6 +100,9 @@ TEST(RegisterMemoryOnTheControl, AReceiptLeftOpenAndTheNumbersAndTotalsAreKept) 
   EXPECT_NE(std::string::npos, emulator.Status(3).find("<TICKETOPEN>1</TICKETOPEN>"));
   ASSERT_EQ(0, emulator.Write(3, Sale("1,00", "1", "THIRD")));
   ASSERT_EQ(0, emulator.Write(3, CloseTicket()));
+  const std::string receipt = emulator.Journal(3).substr(receiptStart);
+  ASSERT_EQ(0, emulator.Write(3, "<TICKETCOPY></TICKETCOPY>"));
+  EXPECT_EQ("*** COPY ***\n" + receipt, emulator.Journal(3).substr(receiptStart + receipt.size()));
   std::string report = "<REPORT><PRINT>1</PRINT></REPORT>";
   ASSERT_EQ(0, emulator.Control().Request(3, 51, report));
   ASSERT_TRUE(emulator.Sink().WaitFor("DirectIO", 3, 2));
@@ -113,6 +120,8 @@ TEST(RegisterMemoryOnTheControl, AReceiptLeftOpenAndTheNumbersAndTotalsAreKept) 
   const std::string kept = testsupport::ReadFile(saved->m_Text);
   EXPECT_NE(std::string::npos, kept.find("RECEIPT NO. 1")) << kept;
   EXPECT_NE(std::string::npos, kept.find("RECEIPT NO. 2")) << kept;
+  EXPECT_NE(std::string::npos, kept.find(receipt)) << kept;
+  EXPECT_EQ(kept.find("SECOND"), kept.rfind("SECOND")) << kept;
 }
 
 // Lines a command printed after the last memory was written belong to a command whose completion was

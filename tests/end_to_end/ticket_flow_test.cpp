@@ -2,12 +2,14 @@
 // executed on the emulated register and answered, with no other trigger.
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "platform/profile.h"
+#include "platform/text_encoding.h"
 #include "tests/end_to_end/running_driver.h"
 #include "tests/end_to_end/ticket_folder_scan.h"
 #include "testsupport/temp_folder.h"
@@ -51,6 +53,65 @@ TEST(TicketFlow, RejectedAndSlowlyWrittenCapitalisedTickets) {
   EXPECT_EQ(driver.ReadTicketFile(3, "TILL7.TXT", ".inf"), kFourWarnings);
   EXPECT_TRUE(endtoend::HalfDone(driver.Folder(3)).empty());
   EXPECT_EQ(driver.Stop(), 0) << driver.Log();
+}
+
+// The ticket's text in a code page, as a till on that code page writes it.
+std::string InEncoding(const std::string& utf8, const char* encoding) {
+  const iconv_t converter = ::iconv_open(encoding, "UTF-8");
+  std::string out(utf8.size() * 4, '\0');
+  char* in = const_cast<char*>(utf8.data());
+  char* at = out.data();
+  std::size_t inLeft = utf8.size();
+  std::size_t outLeft = out.size();
+  const bool converted = ::iconv(converter, &in, &inLeft, &at, &outLeft) != static_cast<std::size_t>(-1);
+  ::iconv_close(converter);
+  EXPECT_TRUE(converted) << encoding;
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+// A till pads its columns by characters; the register prints what it wrote, cut on characters to the
+// register's width, markup characters and all; a copy reprints the whole receipt.
+TEST(TicketFlow, GreekAndItalianTextReachesTheRegisterAsTheTillWroteIt) {
+  using platform::Utf8PadRight;
+  const auto sale = [](const std::string& description) {
+    return "1 " + Utf8PadRight("", 25) + Utf8PadRight("1,00", 10) + "1  " + Utf8PadRight(description, 42) + "1\n";
+  };
+  struct Case {
+    const char* encoding;
+    std::string description;  // longer than the 21 characters of register 1
+    std::string printed;
+  } cases[] = {
+      {"UTF-8", "ΨΑΡΙ ΜΕ ΠΑΤΑΤΕΣ ΤΗΓΑΝΗΤΕΣ ΚΑΙ ΣΑΛΑΤΑ", "ΨΑΡΙ ΜΕ ΠΑΤΑΤΕΣ ΤΗΓΑΝ"},
+      {"UTF-8", "CAFFÈ MACCHIATO E BRIOCHE ALLA CREMA", "CAFFÈ MACCHIATO E BRI"},
+      {"CP1253", "ΨΑΡΙ ΜΕ ΠΑΤΑΤΕΣ ΤΗΓΑΝΗΤΕΣ ΚΑΙ ΣΑΛΑΤΑ", "ΨΑΡΙ ΜΕ ΠΑΤΑΤΕΣ ΤΗΓΑΝ"},
+      {"CP1252", "CAFFÈ MACCHIATO E BRIOCHE ALLA CREMA", "CAFFÈ MACCHIATO E BRI"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.encoding) + " " + c.description);
+    endtoend::CDriverSetup setup;
+    setup.m_DriverIni += std::string("[TillJob]\r\nDescriptionCheck=1\r\nTicketEncoding=") + c.encoding + "\r\n";
+    CRunningDriver driver(setup);
+    ASSERT_TRUE(driver.Start()) << driver.Log();
+    const std::string receipt = "0 1\n" + sale(c.description) + sale("FISH & CHIPS <2>") +
+                                Record("6", {{0, "2,00"}, {10, "CASH"}, {46, "1"}}, 47) + "\n";
+    driver.DropTicket(1, "sale.txt", InEncoding(receipt, c.encoding));
+    ASSERT_EQ(driver.WaitForReply(1, "sale.txt"), "0\n") << driver.Log();
+    driver.DropTicket(1, "copy.txt", "9\n");
+    ASSERT_EQ(driver.WaitForReply(1, "copy.txt"), "0\n") << driver.Log();
+    const std::string journal = driver.Journal(1);
+    EXPECT_FALSE(platform::FirstInvalidUtf8(journal)) << journal;
+    const std::string item = Utf8PadRight(c.printed, 28) + "        1.00";
+    const std::string markup = Utf8PadRight("FISH & CHIPS <2>", 28) + "        1.00";
+    // Printed once, and once more by the copy.
+    EXPECT_NE(journal.find(item), journal.rfind(item)) << journal;
+    EXPECT_NE(journal.find(markup), journal.rfind(markup)) << journal;
+    // A ticket that is not in the declared encoding is refused, its line and column named.
+    driver.DropTicket(1, "bad.txt", "0 1\n5 00AB\x81\n");
+    EXPECT_EQ(driver.WaitForReply(1, "bad.txt"), "22\n");
+    EXPECT_TRUE(driver.WaitForLog("line 2 rejected: byte 0x81 at column 7 is no")) << driver.Log();
+    EXPECT_EQ(driver.Stop(), 0) << driver.Log();
+  }
 }
 
 TEST(TicketFlow, ManyTicketsAtOnceAreEachAnsweredExactlyOnce) {
