@@ -1,5 +1,7 @@
 #include "driver/admin/admin_rules.h"
 
+#include "platform/text_encoding.h"
+
 namespace driver {
 
 bool UsesStarRules(std::int32_t ecrType) { return ecrType == 0 || ecrType == 3; }
@@ -25,6 +27,9 @@ std::string RegisterDecimal(std::string amount, std::int32_t ecrType) {
 
 std::size_t HeaderWidth(std::int32_t ecrType) { return UsesStarRules(ecrType) ? kStarHeaderWidth : kZeroHeaderWidth; }
 
-std::string CutHeaderLine(const std::string& line, std::int32_t ecrType) { return line.substr(0, HeaderWidth(ecrType)); }
+// The register's width counts characters: a Greek line is cut before a letter, never inside one.
+std::string CutHeaderLine(const std::string& line, std::int32_t ecrType) {
+  return std::string(platform::Utf8Prefix(line, HeaderWidth(ecrType)));
+}
 
 }  // namespace driver

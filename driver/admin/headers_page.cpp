@@ -8,6 +8,7 @@
 #include "driver/admin/admin_rules.h"
 #include "driver/ecr/qor_thread.h"
 #include "driver/messages.h"
+#include "platform/text_encoding.h"
 
 namespace driver {
 namespace {
@@ -46,7 +47,7 @@ void CHeaders::LoadInitial(CEcrContext& ecr) {
 void CHeaders::Send() {
   CEcrContext* ecr = ChosenEcr();
   if (ecr == nullptr) return;
-  if (TextOf(m_Lines[kHeaderLines - 1]).size() < kHeaderLine6Minimum) {
+  if (platform::Utf8Length(TextOf(m_Lines[kHeaderLines - 1])) < kHeaderLine6Minimum) {
     ShowStatus("13");
     return;
   }

@@ -12,6 +12,7 @@
 
 #include "driver/admin/admin_rules.h"
 #include "driver/admin/tests/sheet_rig.h"
+#include "platform/text_encoding.h"
 
 namespace driver::admintest {
 namespace {
@@ -183,7 +184,7 @@ TEST_P(HeaderLines, SixthLineNeedsTenCharactersAndLinesAreCutToTheRegistersWidth
     PressReturn(question);
   });
   Click(page, "send");
-  const std::string longLines = std::strlen(test.m_Line6) > test.m_Width ? "1, 2, 3, 4, 5, 6" : "1, 2, 3, 4, 5";
+  const std::string longLines = platform::Utf8Length(test.m_Line6) > test.m_Width ? "1, 2, 3, 4, 5, 6" : "1, 2, 3, 4, 5";
   EXPECT_EQ(FilledMessage("101", {longLines, std::to_string(test.m_Width), std::to_string(test.m_Ecr)}), asked);
   EXPECT_EQ(FilledMessage("100", {std::to_string(test.m_Ecr)}), sheet.StatusText());
   EXPECT_EQ("OLD 1", ecr.m_AnswerA[0]);
@@ -196,7 +197,7 @@ TEST_P(HeaderLines, SixthLineNeedsTenCharactersAndLinesAreCutToTheRegistersWidth
   const std::string cut = longLine.substr(0, test.m_Width);
   EXPECT_EQ(cut, ecr.m_AnswerA[0]);
   EXPECT_EQ(cut, ecr.m_AnswerB[1]);
-  EXPECT_EQ(std::string(test.m_Line6).substr(0, test.m_Width), ecr.m_AnswerB[2]);
+  EXPECT_EQ(platform::Utf8Prefix(test.m_Line6, test.m_Width), ecr.m_AnswerB[2]);
   EXPECT_TRUE(Eventually([&] { return rig.Journal(test.m_Ecr).find("PROGRAM HEADER LINE 1 " + cut + "\n") != std::string::npos; }))
       << rig.Journal(test.m_Ecr);
 }
@@ -205,7 +206,10 @@ INSTANTIATE_TEST_SUITE_P(Widths, HeaderLines,
                          ::testing::Values(CHeaderCase{3, "123456789", false, 0}, CHeaderCase{2, "123456789", false, 0},
                                            CHeaderCase{3, "1234567890", true, 18}, CHeaderCase{4, "1234567890", true, 18},
                                            CHeaderCase{2, "1234567890", true, 21},
-                                           CHeaderCase{1, "THANK YOU FOR SHOPPING HERE", true, 21}));
+                                           CHeaderCase{1, "THANK YOU FOR SHOPPING HERE", true, 21},
+                                           // Greek letters count as one character each, not two bytes.
+                                           CHeaderCase{3, "ΑΒΓΔΕΖΗΘΙ", false, 0}, CHeaderCase{4, "ΕΥΧΑΡΙΣΤΩ!", true, 18},
+                                           CHeaderCase{1, "ΕΥΧΑΡΙΣΤΟΥΜΕ ΠΟΛΥ ΓΙΑ ΤΗΝ ΠΡΟΤΙΜΗΣΗ", true, 21}));
 
 // Each page shows what it sent itself, never another page's values: a PLU sent with department 1
 // shows department 1 when the sheet opens again, although the Departments page sent department 12;
