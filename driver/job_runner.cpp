@@ -10,10 +10,10 @@
 
 namespace driver {
 
-JobStartResult CJobRunner::StartTicketJob(const CTicketJob& job) {
-  return driver::StartTicketJob(*this, job, [this, &job](CQorThread& thread) {
-    m_TicketJobs.push_back({thread.Identity(), job.m_DocumentPath, job.m_current->m_EcrId});
-    ++m_TicketJobsPerRegister[job.m_current->m_EcrId];
+JobStartResult CJobRunner::StartTicketJob(CEcrContext& ecr, const CDocumentJob& job) {
+  return driver::StartTicketJob(*this, ecr, job, [this, &ecr, &job](CQorThread& thread) {
+    m_TicketJobs.push_back({thread.Identity(), job.m_DocumentPath, ecr.m_EcrId});
+    ++m_TicketJobsPerRegister[ecr.m_EcrId];
   });
 }
 

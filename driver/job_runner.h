@@ -40,7 +40,7 @@ class CJobRunner final : public IJobHost {
   explicit CJobRunner(CJobRunnerLinks links) : m_Links(std::move(links)) {}
 
   // The intake's side, on the window thread.
-  JobStartResult StartTicketJob(const CTicketJob& job);
+  JobStartResult StartTicketJob(CEcrContext& ecr, const CDocumentJob& job);
   bool IsTicketJobRunning(const std::string& documentPath) const;
   std::size_t TicketJobsRunning(std::int32_t ecrId) const;
   std::size_t TicketJobCount() const { return m_TicketJobs.size(); }

@@ -128,7 +128,9 @@ class CQorDriverDlg final : public QObject, public IFollowUpPoster, public ITick
   bool IsServiceSuspended() const override { return m_Modal.IsServiceSuspended(); }
   bool DescriptionCheck() const override { return m_Settings.m_DescriptionCheck; }
   const platform::CTextEncoding& TicketEncoding() const override { return m_Settings.m_TicketEncoding; }
-  JobStartResult StartTicketJob(const CTicketJob& job) override { return m_Jobs->StartTicketJob(job); }
+  JobStartResult StartTicketJob(CEcrContext& ecr, const CDocumentJob& job) override {
+    return m_Jobs->StartTicketJob(ecr, job);
+  }
   bool IsTicketJobRunning(const std::string& documentPath) const override {
     return m_Jobs->IsTicketJobRunning(documentPath);
   }

@@ -6,7 +6,7 @@
 #include "control_api/fiscal_control.h"
 #include "driver/admin/admin_page.h"
 #include "driver/ecr/direct_utility.h"
-#include "driver/ecr/result_codes.h"
+#include "driver/tickets/result_codes.h"
 #include "driver/messages.h"
 
 namespace driver {

@@ -1,6 +1,6 @@
 #include "driver/ecr/command_strings.h"
 #include "driver/ecr/register_commands.h"
-#include "driver/ecr/result_codes.h"
+#include "driver/tickets/result_codes.h"
 #include "platform/debug_log.h"
 
 // The job before this one ended while it held the register, somewhere in its work: a receipt may be

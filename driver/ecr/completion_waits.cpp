@@ -1,6 +1,6 @@
 #include "driver/ecr/command_strings.h"
 #include "driver/ecr/register_session.h"
-#include "driver/ecr/result_codes.h"
+#include "driver/tickets/result_codes.h"
 #include "platform/debug_log.h"
 
 // The waits of a job for its register: for a Write (completion by OutputCompleteEvent with the job's

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "driver/ecr/command_strings.h"
-#include "driver/ecr/result_codes.h"
+#include "driver/tickets/result_codes.h"
 #include "driver/ecr/worker_thread.h"
 #include "platform/named_mutex.h"
 

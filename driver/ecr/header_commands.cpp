@@ -1,6 +1,6 @@
 #include "driver/ecr/command_strings.h"
 #include "driver/ecr/register_commands.h"
-#include "driver/ecr/result_codes.h"
+#include "driver/tickets/result_codes.h"
 
 // The ticket header. Zero-family registers fetch the six lines through the data exchange that the
 // control's events answer, while the exchange command runs; the job then has them taken. Star-family

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <optional>
 
-#include "driver/ecr/reply_files.h"
+#include "driver/tickets/reply_files.h"
 #include "driver/tickets/ticket_files.h"
 #include "platform/debug_log.h"
 #include "platform/folder_files.h"

@@ -11,10 +11,10 @@
 
 #include "driver/control/ecr_context.h"
 #include "driver/ecr/command_strings.h"
+#include "driver/tickets/document_job.h"
 
 namespace driver {
 
-inline constexpr std::int32_t kJobTicketDocument = 1234;
 inline constexpr std::int32_t kJobReport = 1243;
 inline constexpr std::int32_t kJobHistoryRollback = 1342;
 inline constexpr std::int32_t kJobHistoryRequest = 2143;
@@ -25,15 +25,6 @@ inline constexpr std::int32_t kJobZeroSet = 4123;
 inline constexpr std::int32_t kJobOffer = 4321;
 
 inline constexpr std::int32_t kFiscalClosureType = -1;  // the zero-set kind of the fiscal closure
-
-// A ticket's command document and the files its run answers in.
-struct CDocumentJob {
-  static constexpr std::int32_t kCode = kJobTicketDocument;
-  std::string m_DocumentPath;   // ".xmm"
-  std::string m_ReplyWorkPath;  // ".mag"
-  std::string m_WarningPath;    // ".inf"
-  std::string m_ReplyPath;      // ".rep"
-};
 
 struct CDepartmentJob {
   static constexpr std::int32_t kCode = kJobDepartment;

@@ -3,8 +3,8 @@
 
 #include "driver/ecr/document_reader.h"
 #include "driver/ecr/element_kinds.h"
-#include "driver/ecr/reply_files.h"
-#include "driver/ecr/result_codes.h"
+#include "driver/tickets/reply_files.h"
+#include "driver/tickets/result_codes.h"
 #include "driver/ecr/till_elements.h"
 #include "driver/ecr/till_job.h"
 #include "platform/debug_log.h"

@@ -25,9 +25,9 @@ JobStartResult StartJob(IJobHost& host, CJobOrder order, ThreadPriority priority
 
 }  // namespace
 
-JobStartResult StartTicketJob(IJobHost& host, const CTicketJob& job, const BeforeResume& beforeResume) {
-  CDocumentJob files{job.m_DocumentPath, job.m_ReplyWorkPath, job.m_WarningPath, job.m_ReplyPath};
-  return StartJob(host, {job.m_current, std::move(files)}, ThreadPriority::Highest, beforeResume);
+JobStartResult StartTicketJob(IJobHost& host, CEcrContext& ecr, const CDocumentJob& job,
+                              const BeforeResume& beforeResume) {
+  return StartJob(host, {&ecr, job}, ThreadPriority::Highest, beforeResume);
 }
 
 JobStartResult StartAdminJob(IJobHost& host, CEcrContext& ecr, std::int32_t jobCode,

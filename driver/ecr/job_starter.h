@@ -18,7 +18,8 @@ using BeforeResume = std::function<void(CQorThread&)>;
 
 // A ticket job (code 1234, highest priority) for the intake; beforeResume appends the thread to the
 // driver's job-thread list.
-JobStartResult StartTicketJob(IJobHost& host, const CTicketJob& job, const BeforeResume& beforeResume);
+JobStartResult StartTicketJob(IJobHost& host, CEcrContext& ecr, const CDocumentJob& job,
+                              const BeforeResume& beforeResume);
 
 // A job of the administration sheet (normal priority, no document or reply paths, not listed). The
 // sheet's values of the job are written into the register's record before this call; the job takes

@@ -2,7 +2,7 @@
 
 #include "driver/ecr/command_strings.h"
 #include "driver/ecr/register_session.h"
-#include "driver/ecr/result_codes.h"
+#include "driver/tickets/result_codes.h"
 #include "platform/debug_log.h"
 
 // Keyboard lock and unlock confirm themselves through the keyboard-locked flag of the register's

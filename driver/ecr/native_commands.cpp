@@ -1,6 +1,6 @@
 #include "driver/ecr/command_strings.h"
 #include "driver/ecr/register_commands.h"
-#include "driver/ecr/result_codes.h"
+#include "driver/tickets/result_codes.h"
 #include "platform/debug_log.h"
 
 // Programming batches, reports, zero-sets and history. On the zero family a batch end arms the upload:

@@ -7,7 +7,7 @@
 
 #include "driver/ecr/register_commands.h"
 #include "driver/ecr/register_session.h"
-#include "driver/ecr/result_codes.h"
+#include "driver/tickets/result_codes.h"
 #include "driver/ecr/till_job.h"
 #include "platform/debug_log.h"
 #include "platform/named_mutex.h"

@@ -2,7 +2,7 @@
 
 #include "driver/control/status_parse.h"
 #include "driver/ecr/command_strings.h"
-#include "driver/ecr/reply_files.h"
+#include "driver/tickets/reply_files.h"
 #include "platform/fault_point.h"
 
 namespace driver {

@@ -21,7 +21,7 @@
 #include "driver/ecr/job_host.h"
 #include "driver/ecr/job_order.h"
 #include "driver/ecr/job_progress.h"
-#include "driver/ecr/result_codes.h"
+#include "driver/tickets/result_codes.h"
 
 namespace driver {
 

@@ -3,7 +3,7 @@
 #include "driver/control/status_parse.h"
 #include "driver/control/tag_value.h"
 #include "driver/ecr/command_strings.h"
-#include "driver/ecr/result_codes.h"
+#include "driver/tickets/result_codes.h"
 
 // Report, zero-set, history, header and status elements of a command document.
 

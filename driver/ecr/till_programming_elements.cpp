@@ -1,5 +1,5 @@
 #include "driver/ecr/command_strings.h"
-#include "driver/ecr/result_codes.h"
+#include "driver/tickets/result_codes.h"
 #include "driver/ecr/till_elements.h"
 
 // Department, PLU and offer records of a command document. A batch of one kind is started by its first

@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "driver/ecr/command_strings.h"
-#include "driver/ecr/result_codes.h"
+#include "driver/tickets/result_codes.h"
 #include "driver/ecr/till_elements.h"
 #include "platform/debug_log.h"
 

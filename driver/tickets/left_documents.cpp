@@ -3,7 +3,7 @@
 #include <set>
 #include <string_view>
 
-#include "driver/ecr/reply_files.h"
+#include "driver/tickets/reply_files.h"
 #include "driver/tickets/ticket_intake.h"
 #include "platform/debug_log.h"
 #include "platform/folder_files.h"

@@ -4,8 +4,8 @@
 // ticket that cannot be removed is never executed: its document goes again and it is answered 3.
 // Meanwhile the ticket is in hand, and counts as one of its register's jobs ahead.
 
-#include "driver/ecr/reply_files.h"
-#include "driver/ecr/result_codes.h"
+#include "driver/tickets/reply_files.h"
+#include "driver/tickets/result_codes.h"
 #include "driver/tickets/ticket_intake.h"
 #include "platform/debug_log.h"
 #include "platform/fault_point.h"
@@ -14,15 +14,8 @@
 namespace driver {
 namespace {
 
-CTicketJob MakeTicketJob(const CTicketNames& ticket, const std::string& documentPath, CEcrContext& ecr) {
-  CTicketJob job;
-  job.m_DocumentPath = documentPath;
-  job.m_ReplyWorkPath = ticket.m_Mag;
-  job.m_WarningPath = ticket.m_Inf;
-  job.m_ReplyPath = ticket.m_Rep;
-  job.m_current = &ecr;
-  job.m_JobCode = kTicketJobCode;
-  return job;
+CDocumentJob MakeTicketJob(const CTicketNames& ticket, const std::string& documentPath) {
+  return {documentPath, ticket.m_Mag, ticket.m_Inf, ticket.m_Rep};
 }
 
 // Removes the ticket; false, with the reason logged, when it stays.
@@ -109,7 +102,7 @@ void CTicketIntake::StartJob(const CTicketNames& ticket, const std::string& docu
     AnswerTicket(ticket, kCodeFailure, failureFormat, ReplyOrder::kTicketFirst,
                  [documentPath] { RemoveFile(documentPath); });
   };
-  switch (m_Host.StartTicketJob(MakeTicketJob(ticket, documentPath, ecr))) {
+  switch (m_Host.StartTicketJob(ecr, MakeTicketJob(ticket, documentPath))) {
     case JobStartResult::Started:
       break;
     case JobStartResult::NoWorker:

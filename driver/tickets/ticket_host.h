@@ -9,22 +9,11 @@
 #include <vector>
 
 #include "driver/control/ecr_context.h"
+#include "driver/tickets/document_job.h"
 #include "platform/flush_group.h"
 #include "platform/text_encoding.h"
 
 namespace driver {
-
-inline constexpr std::int32_t kTicketJobCode = 1234;
-
-// Everything a ticket job is given before its thread is resumed.
-struct CTicketJob {
-  std::string m_DocumentPath;   // ".xmm"
-  std::string m_ReplyWorkPath;  // ".mag"
-  std::string m_WarningPath;    // ".inf"
-  std::string m_ReplyPath;      // ".rep"
-  CEcrContext* m_current = nullptr;
-  std::int32_t m_JobCode = kTicketJobCode;
-};
 
 enum class JobStartResult {
   Started,   // created suspended, given the job, highest priority, listed, resumed
@@ -47,7 +36,7 @@ class ITicketHost {
   virtual bool DescriptionCheck() const = 0;
   // What the tills write tickets in ("TicketEncoding").
   virtual const platform::CTextEncoding& TicketEncoding() const = 0;
-  virtual JobStartResult StartTicketJob(const CTicketJob& job) = 0;
+  virtual JobStartResult StartTicketJob(CEcrContext& ecr, const CDocumentJob& job) = 0;
   // True from StartTicketJob until that job's thread has ended.
   virtual bool IsTicketJobRunning(const std::string& documentPath) const = 0;
   // The ticket jobs of the register started and not yet ended.

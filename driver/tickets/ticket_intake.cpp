@@ -6,8 +6,8 @@
 #include <set>
 #include <vector>
 
-#include "driver/ecr/reply_files.h"
-#include "driver/ecr/result_codes.h"
+#include "driver/tickets/reply_files.h"
+#include "driver/tickets/result_codes.h"
 #include "platform/debug_log.h"
 #include "platform/fault_point.h"
 #include "platform/exclusive_open.h"

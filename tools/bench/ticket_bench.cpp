@@ -55,7 +55,9 @@ class QuietHost : public driver::ITicketHost {
   bool DescriptionCheck() const override { return false; }
   const platform::CTextEncoding& TicketEncoding() const override { return m_Encoding; }
   platform::CTextEncoding m_Encoding = platform::CTextEncoding::Utf8();
-  driver::JobStartResult StartTicketJob(const driver::CTicketJob&) override { return driver::JobStartResult::Started; }
+  driver::JobStartResult StartTicketJob(driver::CEcrContext&, const driver::CDocumentJob&) override {
+    return driver::JobStartResult::Started;
+  }
   bool IsTicketJobRunning(const std::string&) const override { return false; }
   std::size_t TicketJobsRunning(std::int32_t) const override { return 0; }
   void ScheduleTicketCheck(std::chrono::milliseconds) override {}

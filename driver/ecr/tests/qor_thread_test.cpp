@@ -36,8 +36,8 @@ class JobThread : public ::testing::Test {
     CEcrContext& context = m_Rig.Ecr(ecr);
     CTicketFiles files(context.m_TicketFolder.Get(), name);
     files.WriteDocument(kReceipt);
-    CTicketJob job{files.m_Document, files.m_ReplyWork, files.m_Warnings, files.m_Reply, &context};
-    JobStartResult started = StartTicketJob(m_Host, job, [&](CQorThread& thread) {
+    CDocumentJob job{files.m_Document, files.m_ReplyWork, files.m_Warnings, files.m_Reply};
+    JobStartResult started = StartTicketJob(m_Host, context, job, [&](CQorThread& thread) {
       EXPECT_EQ(thread.JobCode(), kJobTicketDocument);
       EXPECT_EQ(thread.ReplyPath(), files.m_Reply);
       if (listed != nullptr) listed->push_back(thread.Identity());
@@ -126,8 +126,8 @@ TEST_F(JobThread, AJobThatGetsTheRegisterAfterShutdownBeganLeavesItUntouched) {
   ecr.Cancel();
   m_Rig.Emulator().ClearCallLog();
   files.WriteDocument(kReceipt);
-  CTicketJob job{files.m_Document, files.m_ReplyWork, files.m_Warnings, files.m_Reply, &ecr};
-  ASSERT_EQ(StartTicketJob(m_Host, job, {}), JobStartResult::Started);
+  CDocumentJob job{files.m_Document, files.m_ReplyWork, files.m_Warnings, files.m_Reply};
+  ASSERT_EQ(StartTicketJob(m_Host, ecr, job, {}), JobStartResult::Started);
   ASSERT_TRUE(m_Host.WaitForEnded(1));
   EXPECT_TRUE(Calls(2).empty());
   EXPECT_EQ(files.Reply(), "0\n") << "the files of an earlier run stay as they were";
@@ -146,8 +146,8 @@ TEST_F(JobThread, JobsOfOneRegisterRunInTheOrderTheyWereStarted) {
     std::vector<std::string> receipt = kReceipt;
     receipt[1].replace(receipt[1].find("TEA"), 3, "ITEM" + std::to_string(n));
     files.WriteDocument(receipt);
-    CTicketJob job{files.m_Document, files.m_ReplyWork, files.m_Warnings, files.m_Reply, &ecr};
-    ASSERT_EQ(StartTicketJob(m_Host, job, {}), JobStartResult::Started);
+    CDocumentJob job{files.m_Document, files.m_ReplyWork, files.m_Warnings, files.m_Reply};
+    ASSERT_EQ(StartTicketJob(m_Host, ecr, job, {}), JobStartResult::Started);
   }
   ASSERT_TRUE(ecr.m_hJobMutex->Release());
   ASSERT_TRUE(m_Host.WaitForEnded(kJobs));

@@ -56,8 +56,8 @@ TEST_F(TillJob, ReceiptOnAnIdleTypeTwoRegisterMakesTheCallsInOrderAndShowsTheTot
   });
   m_Rig.Emulator().ClearCallLog();
 
-  CTicketJob ticket{files.m_Document, files.m_ReplyWork, files.m_Warnings, files.m_Reply, &ecr};
-  ASSERT_EQ(StartTicketJob(m_Host, ticket, {}), JobStartResult::Started);
+  CDocumentJob ticket{files.m_Document, files.m_ReplyWork, files.m_Warnings, files.m_Reply};
+  ASSERT_EQ(StartTicketJob(m_Host, ecr, ticket, {}), JobStartResult::Started);
   ASSERT_TRUE(m_Host.WaitForEnded(1));
 
   std::string price = ecr.m_LastPrice.Get();

@@ -22,7 +22,6 @@ namespace {
 
 using driver::CEcrContext;
 using driver::CTicketIntake;
-using driver::CTicketJob;
 using driver::JobStartResult;
 using testsupport::FileExists;
 using testsupport::ReadFile;
@@ -39,6 +38,12 @@ std::string Record(const std::string& code, std::initializer_list<std::pair<int,
 const std::string kSale = Record("1", {{0, "PLU1"}, {25, "1,00"}, {35, "1"}, {38, "Water"}, {80, "1"}}, 81);
 const std::string kClose = Record("6", {{0, "1,00"}, {10, "CASH"}, {46, "1"}}, 47);
 
+// A job as the intake started it: its files, on which register, under which code.
+struct CTicketJob : driver::CDocumentJob {
+  CEcrContext* m_current = nullptr;
+  std::int32_t m_JobCode = kCode;
+};
+
 // The driver as the intake sees it: a register list and a job starter that records what it was given.
 class RecordingHost : public driver::ITicketHost {
  public:
@@ -49,7 +54,8 @@ class RecordingHost : public driver::ITicketHost {
   bool IsServiceSuspended() const override { return suspended; }
   bool DescriptionCheck() const override { return false; }
   const platform::CTextEncoding& TicketEncoding() const override { return encoding; }
-  JobStartResult StartTicketJob(const CTicketJob& job) override {
+  JobStartResult StartTicketJob(CEcrContext& ecr, const driver::CDocumentJob& started) override {
+    CTicketJob job{started, &ecr};
     if (startResult == JobStartResult::Started) {
       jobs.push_back(job);
       documents.push_back(ReadFile(job.m_DocumentPath));

@@ -1,4 +1,4 @@
-#include "driver/ecr/reply_files.h"
+#include "driver/tickets/reply_files.h"
 
 #include <cstdio>
 
