@@ -19,6 +19,12 @@ void CDesktopShell::AddTrayIcon() {
   m_QtTranslation.Use(StoredLanguage(m_Store));
   m_TrayIcon.Add(m_Driver.BaseDirectory() + kTrayIconFile, CTrayIcon::DesktopPresence());
   m_TrayIcon.FollowPresence(&CTrayIcon::DesktopPresence);
+  if (CShopWatch* watch = m_Driver.ShopWatch()) {
+    m_TrayIcon.ShowSummary(watch->Summary());
+    m_TrayIcon.ShowAttention(watch->Attention());
+    QObject::connect(watch, &CShopWatch::SummaryChanged, &m_TrayIcon, &CTrayIcon::ShowSummary);
+    QObject::connect(watch, &CShopWatch::AttentionChanged, &m_TrayIcon, &CTrayIcon::ShowAttention);
+  }
 }
 
 }  // namespace driver

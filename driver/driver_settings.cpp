@@ -51,6 +51,7 @@ CDriverSettings ReadDriverSettings(const std::string& iniPath) {
   const std::uint32_t rescan = platform::GetPrivateProfileInt("TillJob", "RescanSeconds", kDefaultRescanSeconds, iniPath);
   settings.m_RescanSeconds = rescan >= 1 && rescan <= 86400 ? static_cast<int>(rescan) : kDefaultRescanSeconds;
   settings.m_TicketGroup = platform::GetPrivateProfileString("TillJob", "TicketGroup", "", 256, iniPath);
+  settings.m_MetricsFile = platform::GetPrivateProfileString("TillJob", "MetricsFile", "", 4096, iniPath);
   const std::string encoding = platform::GetPrivateProfileString("TillJob", "TicketEncoding", "UTF-8", 64, iniPath);
   if (std::optional<platform::CTextEncoding> named = platform::CTextEncoding::Named(encoding)) {
     settings.m_TicketEncoding = std::move(*named);

@@ -27,6 +27,9 @@ struct CDriverSettings {
   std::string m_TicketGroup;
   // What the tills write tickets in ("TicketEncoding", UTF-8 unless a single-byte code page is named).
   platform::CTextEncoding m_TicketEncoding = platform::CTextEncoding::Utf8();
+  // Where the metrics for a Prometheus text file collector go ("MetricsFile"; empty: none; a
+  // relative path lies in the base directory).
+  std::string m_MetricsFile;
 };
 
 // A boolean setting: on exactly when its value (read with room for 8 characters) begins with "1".

@@ -23,6 +23,7 @@ namespace driver {
 void CQorDriverDlg::OnClose() {
   m_Closed = true;  // a message box below may run a nested event loop: nothing else is handled now
   emit Closing();
+  if (m_ShopWatch) m_ShopWatch->Stopping();
   // Tickets still waiting for their writers stay in their folders for the next start.
   m_TicketCheckTimer.stop();
   m_RescanTimer.stop();

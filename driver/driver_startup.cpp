@@ -3,6 +3,8 @@
 // and Open, register list, ticket folders, selected register, folder monitor. Between steps 2 and 3
 // the driver makes sure that no other driver serves its base directory or its ticket folders.
 
+#include <filesystem>
+
 #include "driver/control/register_list.h"
 #include "driver/messages.h"
 #include "driver/process_housekeeping.h"
@@ -36,6 +38,22 @@ void CQorDriverDlg::OnInitDialog() {
   ResumeLeftDocuments();
   m_SelectedRegister = 0;
   StartFolderMonitor();
+  StartShopWatch();
+}
+
+// After the last start-up step: the shop's status, and systemd's READY=1.
+void CQorDriverDlg::StartShopWatch() {
+  std::string metrics = m_Settings.m_MetricsFile;
+  if (!metrics.empty() && metrics.front() != '/') metrics = m_BaseDirectory + metrics;
+  m_ShopWatch = std::make_unique<CShopWatch>(CShopWatchLinks{
+      m_BaseDirectory, metrics, m_Settings.m_Durable,
+      [this] { return std::filesystem::absolute(TicketRoot()).lexically_normal().string(); },
+      [this]() -> const std::vector<std::shared_ptr<CEcrContext>>& { return m_EcrList.All(); },
+      [this](std::int32_t ecr) -> const CEcrContext* { return m_EcrList.FindEcr(ecr); },
+      [this](std::int32_t ecr) { return m_Jobs->TicketJobsRunning(ecr); },
+      [this] { return m_Flushes.Counts().m_Rounds; },
+      [this] { return m_TicketIntake ? m_TicketIntake->WriterWaits() : 0; }});
+  m_ShopWatch->Started();
 }
 
 // Step 1. The control is hosted before anything talks to it; its events are handled on this thread.
@@ -50,7 +68,14 @@ void CQorDriverDlg::DetermineBaseDirectory() {
       [this] {
         if (!m_Closed && m_TicketIntake) m_TicketIntake->TicketJobEnded();
       },
-      [this](const CSheetJobOutcome& outcome) { emit SheetJobOutcome(outcome); }});
+      [this](const CSheetJobOutcome& outcome) { emit SheetJobOutcome(outcome); },
+      [this](CJobThreadIdentity job, std::int32_t ecr, const std::string& document) {
+        if (m_ShopWatch) m_ShopWatch->JobBegan(job, ecr, document);
+      },
+      [this](CJobThreadIdentity job) {
+        if (m_ShopWatch) m_ShopWatch->JobEnded(job);
+      },
+      [this](const CTicketAnswer& answer) { TicketAnswered(answer); }});
   m_TicketIntake = std::make_unique<CTicketIntake>(*this, m_BaseDirectory);
 }
 
@@ -184,7 +209,7 @@ void CQorDriverDlg::SafetyRescan() {
       rootMade = true;
       if (MakeTicketFolder(folder)) platform::DebugLog("[ZEDO] Ticket folder [%s] was gone: made again", folder.c_str());
     }
-    m_TicketIntake->RescanFolder(folder);
+    m_TicketIntake->SafetyRescanFolder(folder);
   }
 }
 

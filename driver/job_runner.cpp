@@ -66,8 +66,23 @@ void CJobRunner::SheetJobEnded(const CSheetJobOutcome& outcome) {
   m_Links.m_WindowThread.Post([this, outcome] { m_Links.m_SheetJobEnded(outcome); });
 }
 
+void CJobRunner::JobBegan(CJobThreadIdentity thread, std::int32_t ecr, std::int32_t) {
+  m_Links.m_WindowThread.Post([this, thread, ecr] {
+    const auto listed = std::find_if(m_TicketJobs.begin(), m_TicketJobs.end(),
+                                     [&](const CListedJob& job) { return job.m_Thread == thread; });
+    if (m_Links.m_JobBegan) m_Links.m_JobBegan(thread, ecr, listed == m_TicketJobs.end() ? std::string() : listed->m_DocumentPath);
+  });
+}
+
+void CJobRunner::TicketAnswered(const CTicketAnswer& answer) {
+  m_Links.m_WindowThread.Post([this, answer] {
+    if (m_Links.m_TicketAnswered) m_Links.m_TicketAnswered(answer);
+  });
+}
+
 // The thread has ended (or is about to): its identity is only compared, never used.
 void CJobRunner::OnJobThreadEnd(CJobThreadIdentity thread) {
+  if (m_Links.m_JobEnded) m_Links.m_JobEnded(thread);
   auto listed = std::find_if(m_TicketJobs.begin(), m_TicketJobs.end(),
                              [&](const CListedJob& job) { return job.m_Thread == thread; });
   if (listed == m_TicketJobs.end()) return;

@@ -33,6 +33,11 @@ struct CJobRunnerLinks {
   // On the window thread: a listed ticket job has ended; a job of the sheet has ended.
   std::function<void()> m_TicketJobEnded;
   std::function<void(const CSheetJobOutcome&)> m_SheetJobEnded;
+  // On the window thread, for the shop's status: a job has taken its register (with its command
+  // document, for a ticket job), a job thread has ended, a ticket's reply has its name.
+  std::function<void(CJobThreadIdentity, std::int32_t, const std::string&)> m_JobBegan;
+  std::function<void(CJobThreadIdentity)> m_JobEnded;
+  std::function<void(const CTicketAnswer&)> m_TicketAnswered;
 };
 
 class CJobRunner final : public IJobHost {
@@ -61,6 +66,8 @@ class CJobRunner final : public IJobHost {
   std::string MessageText(int number) const override;
   void JobThreadEnded(CJobThreadIdentity thread) override;
   void SheetJobEnded(const CSheetJobOutcome& outcome) override;
+  void JobBegan(CJobThreadIdentity thread, std::int32_t ecr, std::int32_t jobCode) override;
+  void TicketAnswered(const CTicketAnswer& answer) override;
 
  private:
   void OnJobThreadEnd(CJobThreadIdentity thread);

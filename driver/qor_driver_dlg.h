@@ -31,6 +31,7 @@
 #include "driver/folder_monitor.h"
 #include "driver/instance_guard.h"
 #include "driver/job_runner.h"
+#include "driver/shop_watch.h"
 #include "driver/message_box.h"
 #include "driver/modal_state.h"
 #include "driver/tickets/ticket_intake.h"
@@ -138,9 +139,17 @@ class CQorDriverDlg final : public QObject, public IFollowUpPoster, public ITick
   void ScheduleTicketCheck(std::chrono::milliseconds delay) override;
   CAppearedNames TakeAppearedNames(const std::string& folder) override;
   void FlushThen(platform::CFlushStep step, FlushDone done) override;
+  void TicketAnswered(const CTicketAnswer& answer) override {
+    if (m_ShopWatch) m_ShopWatch->TicketAnswered(answer);
+  }
+  // What the shop sees of its registers; there once the start-up has finished.
+  CShopWatch* ShopWatch() { return m_ShopWatch.get(); }
 
   // IFollowUpPoster
   void PostStatusAlert(std::int32_t ecr) override { PostMessage(WindowMessage::WM_STATUSALERT, ecr); }
+  void StatusReceived(std::int32_t ecr) override {
+    if (m_ShopWatch) m_ShopWatch->StatusReceived(ecr);
+  }
 
  signals:
   // A job of the administration sheet has ended (on the window thread); the open sheet shows it.
@@ -161,6 +170,7 @@ class CQorDriverDlg final : public QObject, public IFollowUpPoster, public ITick
   void BuildRegisterList();
   void LayOutTicketFolders();
   void StartFolderMonitor();
+  void StartShopWatch();
 
   // Folder monitor calls; nothing while no monitor is connected.
   bool ConnectFolderMonitor();
@@ -196,6 +206,7 @@ class CQorDriverDlg final : public QObject, public IFollowUpPoster, public ITick
   CModalState m_Modal;
   CEcrList m_EcrList;
   std::unique_ptr<CJobRunner> m_Jobs;
+  std::unique_ptr<CShopWatch> m_ShopWatch;
 
   std::string m_ReportFolder;
   std::string m_FontFace;

@@ -64,9 +64,42 @@ void CTrayIcon::Add(const std::string& iconPath, TrayPresence presence) {
     return;
   }
   m_Icon = std::make_unique<QSystemTrayIcon>(image);
-  m_Icon->setToolTip(kTrayTip);
+  m_Icon->setToolTip(ToolTip());
   connect(m_Icon.get(), &QSystemTrayIcon::activated, this, &CTrayIcon::OnActivated);
   m_Icon->show();
+}
+
+QString CTrayIcon::ToolTip() const {
+  return m_Summary.isEmpty() ? QString(kTrayTip) : QString(kTrayTip) + "\n" + m_Summary;
+}
+
+void CTrayIcon::ShowSummary(const QString& summary) {
+  m_Summary = summary;
+  if (m_Icon) m_Icon->setToolTip(ToolTip());
+  if (m_Window) m_Window->setToolTip(ToolTip());
+}
+
+void CTrayIcon::ShowAttention(const QStringList& registers) {
+  for (QAction* action : m_AttentionActions) {
+    m_Menu.removeAction(action);
+    action->deleteLater();
+  }
+  m_AttentionActions.clear();
+  QAction* first = m_Menu.actions().isEmpty() ? nullptr : m_Menu.actions().front();
+  for (const QString& line : registers) {
+    auto* action = new QAction(line, &m_Menu);
+    action->setEnabled(false);
+    action->setObjectName("attention");
+    m_Menu.insertAction(first, action);
+    m_AttentionActions.push_back(action);
+  }
+  if (!registers.isEmpty()) m_AttentionActions.push_back(m_Menu.insertSeparator(first));
+  QStringList added;
+  for (const QString& line : registers)
+    if (!m_Attention.contains(line)) added.push_back(line);
+  m_Attention = registers;
+  if (!added.isEmpty() && m_Icon && QSystemTrayIcon::supportsMessages())
+    m_Icon->showMessage(kTrayTip, added.join("\n"), QSystemTrayIcon::Warning);
 }
 
 void CTrayIcon::FollowPresence(std::function<TrayPresence()> probe, std::chrono::milliseconds interval) {

@@ -11,11 +11,13 @@
 #include <QMenu>
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <QStringList>
 #include <QTimer>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "driver/tray_commands.h"
 
@@ -59,6 +61,12 @@ class CTrayIcon final : public QObject {
   // The desktop's choice: the notification area when there is one.
   static TrayPresence DesktopPresence();
 
+  // The shop's registers: the summary goes under the tip; the registers that need a person head the
+  // menu, and a new one is told once as a desktop notification.
+  void ShowSummary(const QString& summary);
+  void ShowAttention(const QStringList& registers);
+  QString ToolTip() const;
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -76,6 +84,9 @@ class CTrayIcon final : public QObject {
   QAction* m_About = nullptr;
   QAction* m_Show = nullptr;
   QAction* m_Exit = nullptr;
+  QString m_Summary;
+  QStringList m_Attention;
+  std::vector<QAction*> m_AttentionActions;
   std::unique_ptr<QSystemTrayIcon> m_Icon;
   std::unique_ptr<QWidget> m_Window;
 };

@@ -16,7 +16,7 @@ namespace {
 struct CFaultPlan {
   std::string m_Name;  // empty: no point chosen
   long m_At = 0;
-  int m_Signal = SIGKILL;
+  int m_Signal = SIGKILL;  // 0: the thread that reaches the point hangs there
   std::atomic<long> m_Passed{0};
 };
 
@@ -31,6 +31,7 @@ CFaultPlan& Plan() {
     }
     const char* signal = std::getenv("QOR_FAULT_SIGNAL");
     if (signal != nullptr && std::strcmp(signal, "TERM") == 0) made->m_Signal = SIGTERM;
+    if (signal != nullptr && std::strcmp(signal, "HANG") == 0) made->m_Signal = 0;
     return made;
   }();
   return *plan;
@@ -45,7 +46,11 @@ void FaultPoint(const char* name) {
   // Said before the signal, so that whoever chose the point knows it was reached even when a stop
   // lets the ticket be answered before the driver ends.
   DebugLog("[ZEDO] Fault point [%s:%ld] reached", name, plan.m_At);
-  ::kill(::getpid(), plan.m_Signal);
+  if (plan.m_Signal != 0) {
+    ::kill(::getpid(), plan.m_Signal);
+    return;
+  }
+  for (;;) ::pause();
 }
 
 }  // namespace platform

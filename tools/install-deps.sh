@@ -6,6 +6,9 @@ qor_packages+=(qt6-translations-l10n)
 qor_packages+=(xvfb xauth)
 # clang and its fuzzer runtime build the parser fuzzers (tools/run-fuzzers.sh).
 qor_packages+=(clang libclang-rt-14-dev)
+# The reference parser of the metrics file's format (a test runs it with /usr/bin/python3), and
+# systemd-analyze, which checks the user unit (minimal images come without systemd).
+qor_packages+=(python3-prometheus-client systemd)
 qor_missing=()
 for qor_package in "${qor_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$qor_package" 2>/dev/null | grep -q "ok installed" || qor_missing+=("$qor_package")

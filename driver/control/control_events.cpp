@@ -40,6 +40,7 @@ void CControlEvents::StatusUpdateEvent(std::int32_t ecr, const std::string& stat
   if (ctx == nullptr) return;
   ctx->m_StatusText.Set(status);
   if (ParseEcrStatus(*ctx) == StatusFollowUp::kStatusAlert) m_Poster.PostStatusAlert(ecr);
+  m_Poster.StatusReceived(ecr);
 }
 
 void CControlEvents::RequestEvent(std::int32_t, std::int32_t, const std::string&, std::optional<std::string>& reply) {

@@ -25,6 +25,8 @@ class IFollowUpPoster {
  public:
   virtual ~IFollowUpPoster() = default;
   virtual void PostStatusAlert(std::int32_t ecr) = 0;  // WM_STATUSALERT
+  // A status the register sent has been read into its context (on the window thread).
+  virtual void StatusReceived(std::int32_t /*ecr*/) {}
 };
 
 }  // namespace driver

@@ -8,6 +8,7 @@
 
 #include "driver/control/ecr_context.h"
 #include "driver/control/fiscal_control.h"
+#include "driver/tickets/document_job.h"
 #include "platform/flush_group.h"
 
 namespace driver {
@@ -68,6 +69,10 @@ class IJobHost {
   // A job of the administration sheet has run; its outcome goes to the sheet's status line. Hosts
   // without a sheet ignore it.
   virtual void SheetJobEnded(const CSheetJobOutcome&) {}
+  // For the shop's status report, which hosts without one ignore: a job has taken its register (its
+  // end is JobThreadEnded); a ticket's reply has its name.
+  virtual void JobBegan(CJobThreadIdentity, std::int32_t /*ecr*/, std::int32_t /*jobCode*/) {}
+  virtual void TicketAnswered(const CTicketAnswer&) {}
 };
 
 }  // namespace driver

@@ -45,6 +45,7 @@ int CQorThread::Run() {
     // A job that gets the register only after the driver began to stop leaves it untouched.
     std::optional<std::int32_t> code;
     if (!Cancelled() && !m_current->IsStopping()) {
+      m_pDriver.JobBegan(Identity(), m_current->m_EcrId, JobCode());
       IFiscalControl& control = m_pDriver.Control();
       control.BeginJob(m_current->m_EcrId);
       code = RunJob(waited == platform::kWaitAbandoned0);

@@ -77,6 +77,10 @@ void CRegisterSession::WriteWarning(std::int32_t code) {
   if (m_Ticket != nullptr && !Cancelled()) AppendWarningLine(m_Ticket->m_WarningPath, m_Element, code);
 }
 
+void CRegisterSession::TicketAnswered(std::int32_t code) {
+  if (m_Ticket != nullptr) m_Host.TicketAnswered({m_Ecr.m_EcrId, m_Ticket->m_ReplyPath, code});
+}
+
 void CRegisterSession::WriteReplyString(const std::string& text) {
   if (m_Ticket != nullptr && !Cancelled()) AppendReplyText(m_Ticket->m_ReplyWorkPath, text);
 }

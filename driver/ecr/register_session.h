@@ -81,6 +81,8 @@ class CRegisterSession {
   void SetElement(int index) { m_Element = index; }
   void WriteWarning(std::int32_t code);
   void WriteReplyString(const std::string& text);
+  // The ticket's reply has its name.
+  void TicketAnswered(std::int32_t code);
 
  private:
   enum class CompletionKind { Write, IoDirect };

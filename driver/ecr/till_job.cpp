@@ -138,7 +138,10 @@ void CTillJob::GiveReply(std::int32_t code, std::int64_t replyLength) {
   if (m_Session.Cancelled()) return;
   for (;;) {
     const platform::CFlushOutcome given = m_Disk.GiveReply(code, replyLength);
-    if (given.Done()) return;
+    if (given.Done()) {
+      m_Session.TicketAnswered(code);
+      return;
+    }
     // A reply file already there is not replaced: the reply stays in its work file.
     if (given.m_Error == EEXIST) {
       platform::DebugLog("WriteReply: outputfile [%s] == NULL ", m_Files.m_ReplyWorkPath.c_str());

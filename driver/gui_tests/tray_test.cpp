@@ -95,6 +95,29 @@ TEST(TrayMenu, TextsComeFromTheCatalogueEachTimeTheMenuIsShown) {
   rig.Tray().Menu().hide();
 }
 
+// The shop's registers in the tray: the summary under the tip, the registers that need a person at
+// the head of the menu, gone again once they are well.
+TEST(TrayMenu, RegistersThatNeedAPersonHeadTheMenuAndTheSummaryIsInTheTip) {
+  CGuiRig rig;
+  rig.Tray().Add(rig.Base() + "missing.ico", TrayPresence::NotificationArea);
+  rig.Tray().ShowSummary("4 registers: 3 ready, 1 paper out; 7 tickets today");
+  EXPECT_EQ("QorDriver\n4 registers: 3 ready, 1 paper out; 7 tickets today",
+            rig.Tray().NotificationIcon()->toolTip().toStdString());
+  rig.Tray().ShowAttention({"ECR 3: paper out"});
+  QList<QAction*> actions = rig.Tray().Menu().actions();
+  ASSERT_EQ(7, actions.size());
+  EXPECT_EQ("ECR 3: paper out", actions[0]->text().toStdString());
+  EXPECT_FALSE(actions[0]->isEnabled());
+  EXPECT_TRUE(actions[1]->isSeparator());
+  rig.Tray().ShowAttention({});
+  actions = rig.Tray().Menu().actions();
+  ASSERT_EQ(5, actions.size());
+  rig.Tray().OnActivated(QSystemTrayIcon::Context);
+  EXPECT_EQ(Message(37), actions[0]->text().toStdString());
+  rig.Tray().Menu().hide();
+  rig.Tray().Remove();
+}
+
 struct CExitCase {
   MessageAnswer m_Answer;
   bool m_Closes;

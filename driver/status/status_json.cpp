@@ -111,8 +111,9 @@ struct CReader {
       return false;
     if (reply) {
       CLastReply& last = ecr.m_LastReply.emplace();
-      if (!String(*reply, "ticket", last.m_Ticket, where + " lastReply") ||
-          !Int(*reply, "code", last.m_Code, where + " lastReply") || !String(*reply, "at", last.m_At, where + " lastReply"))
+      const std::string in = where + " lastReply";
+      if (!String(*reply, "ticket", last.m_Ticket, in) || !Int(*reply, "code", last.m_Code, in) ||
+          !String(*reply, "at", last.m_At, in))
         return false;
     }
     if (trouble) {

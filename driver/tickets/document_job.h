@@ -17,4 +17,11 @@ struct CDocumentJob {
   std::string m_ReplyPath;      // ".rep"
 };
 
+// A ticket's reply has its name: what the shop's status report counts.
+struct CTicketAnswer {
+  std::int32_t m_EcrId = 0;
+  std::string m_ReplyPath;
+  std::int32_t m_Code = 0;
+};
+
 }  // namespace driver

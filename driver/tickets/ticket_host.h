@@ -49,6 +49,9 @@ class ITicketHost {
   // is called once the driver has begun to stop.
   using FlushDone = std::function<void(const platform::CFlushOutcome&)>;
   virtual void FlushThen(platform::CFlushStep step, FlushDone done) = 0;
+  // A ticket the intake answered itself (rejected, or given up) has its reply, for the shop's status
+  // report; hosts without one ignore it.
+  virtual void TicketAnswered(const CTicketAnswer&) {}
   // The names that appeared in the folder since the last ask (the folder monitor keeps them); a host
   // that has none has the folder listed at each look.
   virtual CAppearedNames TakeAppearedNames(const std::string& /*folder*/) { return {}; }

@@ -88,6 +88,21 @@ void CTicketIntake::RescanFolder(const std::string& folderPath) {
   LookAt(folderPath, entries);
 }
 
+void CTicketIntake::SafetyRescanFolder(const std::string& folderPath) {
+  // A change within this long before a listing may share its time stamp with one made after it.
+  constexpr std::int64_t kStampMarginNs = 2'000'000'000;
+  const std::optional<platform::FileIdentity> identity = platform::IdentityOf(folderPath);
+  if (!identity) return;
+  const std::int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                               std::chrono::system_clock::now().time_since_epoch()).count();
+  const auto listed = m_SafetyListed.find(folderPath);
+  const bool unchanged = listed != m_SafetyListed.end() && listed->second.m_Identity == *identity &&
+                         listed->second.m_ListedNs - std::max(identity->m_ChangedNs, identity->m_ModifiedNs) > kStampMarginNs;
+  if (unchanged && m_LeftAlone.NamesIn(folderPath).empty() && m_TryAgain.count(folderPath) == 0) return;
+  m_SafetyListed[folderPath] = {*identity, now};
+  RescanFolder(folderPath);
+}
+
 void CTicketIntake::LookAt(const std::string& folderPath, const std::vector<platform::FolderEntry>& entries) {
   const std::int32_t ecrId = EcrNumberOfFolder(folderPath);
   for (const platform::FolderEntry& entry : entries) {
@@ -162,6 +177,7 @@ void CTicketIntake::TryTicket(CWaitingTicket ticket) {
   platform::FileDescriptor file;
   unsigned error = platform::OpenExclusive(names.m_Real, file);
   if (error == platform::kErrorSharingViolation && !m_Waiting.LimitPassed(ticket, m_Clock())) {
+    if (ticket.m_NextTry <= ticket.m_Found) ++m_WriterWaits;
     m_Waiting.TryAgain(std::move(ticket), m_Clock());
     return;
   }
@@ -262,7 +278,7 @@ bool CTicketIntake::AnswerTicket(const CTicketNames& ticket, int code, const cha
   platform::CFlushStep step{{ticket.m_Mag}, {}, {}};
   if (order == ReplyOrder::kNameFirst) step = {{ticket.m_Mag}, {{ticket.m_Mag, ticket.m_Rep}}, {folder}};
   PutInHand(ticket);
-  m_Host.FlushThen(std::move(step), [this, ticket, order, fate = std::move(fate)](const platform::CFlushOutcome& flushed) {
+  m_Host.FlushThen(std::move(step), [this, ticket, code, order, fate = std::move(fate)](const platform::CFlushOutcome& flushed) {
     TakeOutOfHand(ticket);
     if (!flushed.Done()) {
       // Nothing was answered: the ticket stays, and is taken again at the next look at its folder.
@@ -274,6 +290,9 @@ bool CTicketIntake::AnswerTicket(const CTicketNames& ticket, int code, const cha
     }
     fate();
     if (order == ReplyOrder::kTicketFirst) NameReply(ticket.m_Mag, ticket.m_Rep);
+    // A register's folder is named after its number.
+    const std::string folder = ticket.m_Rep.substr(0, ticket.m_Rep.rfind('/'));
+    m_Host.TicketAnswered({std::atoi(folder.substr(folder.rfind('/') + 1).c_str()), ticket.m_Rep, code});
   });
   return true;
 }

@@ -60,6 +60,11 @@ class CTicketIntake {
   // Lists the folder and puts every "*.txt" (any letter case) in it in line, oldest first (change
   // time, then name): at start-up, where changes may have gone unseen, and at the safety rescan.
   void RescanFolder(const std::string& folderPath);
+  // The safety rescan's look at a folder: listed as above only where it may hold what no notification
+  // told: the folder changed since its last listing (a file came or went, or another file system is
+  // mounted there), its last listing came too soon after a change to be sure of it, or it holds
+  // tickets set aside. Otherwise one look at the folder's own identity is all it costs.
+  void SafetyRescanFolder(const std::string& folderPath);
 
   // Tries the tickets whose writer check is due: each one nobody else holds open any more is taken
   // (translated, then handed to a job or answered); one still held is tried again 20 ms later, or given
@@ -82,6 +87,8 @@ class CTicketIntake {
   // Drops the line of waiting tickets (at shutdown); they stay in their folders for the next start.
   void ForgetWaitingTickets() { m_Waiting.Clear(); }
   std::size_t WaitingCount() const { return m_Waiting.Size(); }
+  // Tickets whose writer still held them open when they were first tried.
+  std::uint64_t WriterWaits() const { return m_WriterWaits; }
 
   // How long a ticket waits for its writer before it is given up (10000 ms; tests shorten it).
   void SetWriterWaitLimit(std::chrono::milliseconds limit) { m_Waiting.SetLimit(limit); }
@@ -131,8 +138,14 @@ class CTicketIntake {
   Clock m_Clock;
   int m_SequenceNumber = 0;
   CWriterWait m_Waiting;
+  std::uint64_t m_WriterWaits = 0;
   CLeftAloneTickets m_LeftAlone;
   std::map<std::string, std::vector<std::string>> m_TryAgain;  // folder -> names
+  struct CListedFolder {
+    platform::FileIdentity m_Identity;
+    std::int64_t m_ListedNs = 0;  // the wall-clock time of the listing
+  };
+  std::map<std::string, CListedFolder> m_SafetyListed;  // by folder
   CSharedReplyNames m_ReplyNames;
   // Tickets whose document or reply is being flushed: they stay in their folders meanwhile. By the
   // path in lower case (the reply files' names), the paths as found.

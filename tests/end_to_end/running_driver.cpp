@@ -90,7 +90,7 @@ bool CRunningDriver::Start() {
   m_FileTrace.clear();
   if (!m_FaultPoint.empty()) {
     environment.insert("QOR_FAULT_POINT", QString::fromStdString(m_FaultPoint));
-    if (m_FaultTerminates) environment.insert("QOR_FAULT_SIGNAL", "TERM");
+    if (!m_FaultSignal.empty()) environment.insert("QOR_FAULT_SIGNAL", QString::fromStdString(m_FaultSignal));
   }
   m_FaultPoint.clear();
   m_Process.setProcessEnvironment(environment);
@@ -129,7 +129,12 @@ bool CRunningDriver::Kill() {
 
 void CRunningDriver::SetFaultPoint(const std::string& point, bool terminate) {
   m_FaultPoint = point;
-  m_FaultTerminates = terminate;
+  m_FaultSignal = terminate ? "TERM" : "";
+}
+
+void CRunningDriver::SetHangPoint(const std::string& point) {
+  m_FaultPoint = point;
+  m_FaultSignal = "HANG";
 }
 
 bool CRunningDriver::WaitForEnd(std::chrono::milliseconds limit) {

@@ -45,6 +45,8 @@ class CRunningDriver {
   // The next Start runs the driver with a fault point (platform/fault_point.h): it ends itself at the
   // point, killed (SIGKILL) or, with terminate, through its ordinary stop (SIGTERM).
   void SetFaultPoint(const std::string& point, bool terminate);
+  // The same, but the thread that reaches the point hangs there for good.
+  void SetHangPoint(const std::string& point);
   // The next Start runs the driver recording its file operations in the file (platform/file_trace.h).
   void SetFileTrace(const std::string& path) { m_FileTrace = path; }
   // Waits for the driver to end by itself; false when it still runs at the limit.
@@ -84,7 +86,7 @@ class CRunningDriver {
   QProcess m_Process;
   std::string m_Log;
   std::string m_FaultPoint;
-  bool m_FaultTerminates = false;
+  std::string m_FaultSignal;  // QOR_FAULT_SIGNAL: "" kill, "TERM", "HANG"
   std::string m_FileTrace;
 };
 

@@ -64,7 +64,8 @@ class BenchDriver {
     std::ofstream(m_Base + "/QorEmulator.ini") << "[Registers]\r\n"
                                                << RegisterLines(registers) << "[Memory]\r\nSync=" << (syncMemory ? 1 : 0)
                                                << "\r\n";
-    std::ofstream(m_Base + "/QorDriver.ini") << "[OCXManager]\r\nSingleClient=0\r\n[TillJob]\r\nDurable="
+    // The status file is always written; the metrics file is on too, as a shop that collects it runs.
+    std::ofstream(m_Base + "/QorDriver.ini") << "[OCXManager]\r\nSingleClient=0\r\n[TillJob]\r\nMetricsFile=qor.prom\r\nDurable="
                                              << (durable ? 1 : 0) << "\r\n";
     platform::Store store(m_Base + "/registry");
     std::string module = ProgramFolder() + "/libQorMonitor.so", error;
