@@ -68,13 +68,29 @@ struct CHistoryRollbackJob {
   static constexpr std::int32_t kCode = kJobHistoryRollback;
 };
 
+// Not a code of the sheet's job calls: the code under which a direct utility reports its outcome.
+inline constexpr std::int32_t kJobDirectUtility = -1;
+
+enum class DirectUtility {
+  UnlockKeyboard,  // "*U" with WaitIODirect on the star family, "0;*3;" on the zero family
+  ClearError,      // "*SZ" twice with WaitIODirect on the star family, "0;#S3:3" on the zero family
+  Command,         // the given text, unchanged, on any register
+};
+
+// One of the sheet's direct utilities (direct_utility.h): sent between jobs, not as one.
+struct CDirectUtilityJob {
+  static constexpr std::int32_t kCode = kJobDirectUtility;
+  DirectUtility m_Utility = DirectUtility::Command;
+  std::string m_Command;
+};
+
 // A code that names no job: the register is taken and given back, nothing is sent.
 struct CNoJob {
   std::int32_t m_Code = 0;
 };
 
 using CJobKind = std::variant<CDocumentJob, CDepartmentJob, CPluJob, COfferJob, CHeaderJob, CReportJob, CZeroSetJob,
-                              CHistoryRequestJob, CHistoryRollbackJob, CNoJob>;
+                              CHistoryRequestJob, CHistoryRollbackJob, CDirectUtilityJob, CNoJob>;
 
 struct CJobOrder {
   CEcrContext* m_Register = nullptr;

@@ -3,6 +3,8 @@
 #include <new>
 #include <utility>
 
+#include "driver/ecr/direct_utility.h"
+
 namespace driver {
 namespace {
 
@@ -28,6 +30,10 @@ JobStartResult StartJob(IJobHost& host, CJobOrder order, ThreadPriority priority
 JobStartResult StartTicketJob(IJobHost& host, CEcrContext& ecr, const CDocumentJob& job,
                               const BeforeResume& beforeResume) {
   return StartJob(host, {&ecr, job}, ThreadPriority::Highest, beforeResume);
+}
+
+JobStartResult StartDirectUtility(IJobHost& host, CEcrContext& ecr, DirectUtility utility, const std::string& command) {
+  return StartJob(host, {&ecr, CDirectUtilityJob{utility, command}}, ThreadPriority::Normal, {});
 }
 
 JobStartResult StartAdminJob(IJobHost& host, CEcrContext& ecr, std::int32_t jobCode,

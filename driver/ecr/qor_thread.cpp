@@ -5,7 +5,9 @@
 #include <utility>
 #include <variant>
 
+#include "driver/ecr/direct_utility.h"
 #include "driver/ecr/register_commands.h"
+#include "driver/ecr/register_turn.h"
 #include "driver/ecr/register_session.h"
 #include "driver/tickets/result_codes.h"
 #include "driver/ecr/till_job.h"
@@ -39,26 +41,46 @@ std::string CQorThread::ReplyPath() const {
 // holds its register for good.
 int CQorThread::Run() {
   if (m_current == nullptr || !m_current->m_hJobMutex || !m_current->m_hStopMutex) return 0;
-  std::array<platform::NamedMutex*, 2> mutexes{m_current->m_hJobMutex.get(), m_current->m_hStopMutex.get()};
-  std::uint32_t waited = platform::WaitForAnyMutex(mutexes, std::nullopt, &m_JobPlace);
-  if (waited == platform::kWaitObject0 || waited == platform::kWaitAbandoned0) {
-    // A job that gets the register only after the driver began to stop leaves it untouched.
-    std::optional<std::int32_t> code;
-    if (!Cancelled() && !m_current->IsStopping()) {
-      m_pDriver.JobBegan(Identity(), m_current->m_EcrId, JobCode());
-      IFiscalControl& control = m_pDriver.Control();
-      control.BeginJob(m_current->m_EcrId);
-      code = RunJob(waited == platform::kWaitAbandoned0);
-      control.EndJob(m_current->m_EcrId);
+  if (const auto* utility = std::get_if<CDirectUtilityJob>(&m_Kind)) {
+    RunUtility(*utility);
+    return 0;
+  }
+  const RegisterTurn turn = WaitForRegisterTurn(*m_current, std::nullopt, m_JobPlace);
+  if (turn == RegisterTurn::kStop) {
+    platform::DebugLog("CQorThread::WAIT_OBJECT_0+1");
+    return 0;
+  }
+  if (turn == RegisterTurn::kBusy) return 0;
+  // A job that gets the register only after the driver began to stop leaves it untouched.
+  std::optional<std::int32_t> code;
+  if (!Cancelled() && !m_current->IsStopping()) {
+    m_pDriver.JobBegan(Identity(), m_current->m_EcrId, JobCode());
+    IFiscalControl& control = m_pDriver.Control();
+    control.BeginJob(m_current->m_EcrId);
+    code = RunJob(turn == RegisterTurn::kRegisterLeft);
+    control.EndJob(m_current->m_EcrId);
+  }
+  m_current->m_hJobMutex->Release();
+  if (code && !std::holds_alternative<CDocumentJob>(m_Kind)) m_pDriver.SheetJobEnded({m_current->m_EcrId, JobCode(), *code});
+  m_pDriver.JobThreadEnded(Identity());
+  return 0;
+}
+
+// Sent between jobs (direct_utility.h): a limited wait, no job bracket, nothing brought back, and the
+// sheet hears how it went, also when the register stayed busy.
+void CQorThread::RunUtility(const CDirectUtilityJob& utility) {
+  const RegisterTurn turn = WaitForRegisterTurn(*m_current, m_current->m_Limits.m_Utility, m_JobPlace);
+  if (turn == RegisterTurn::kStop) return;
+  CSheetJobOutcome outcome{m_current->m_EcrId, kJobDirectUtility, kCodeSuccess};
+  outcome.m_RegisterBusy = turn == RegisterTurn::kBusy;
+  if (!outcome.m_RegisterBusy) {
+    if (!Cancelled()) {
+      CRegisterSession session(m_pDriver, *m_current, nullptr);
+      SendDirectUtility(session, utility, outcome);
     }
     m_current->m_hJobMutex->Release();
-    if (code && !std::holds_alternative<CDocumentJob>(m_Kind)) m_pDriver.SheetJobEnded({m_current->m_EcrId, JobCode(), *code});
-    m_pDriver.JobThreadEnded(Identity());
-  } else if (waited == platform::kWaitObject0 + 1 || waited == platform::kWaitAbandoned0 + 1) {
-    platform::DebugLog("CQorThread::WAIT_OBJECT_0+1");
-    m_current->m_hStopMutex->Release();
   }
-  return 0;
+  if (!Cancelled()) m_pDriver.SheetJobEnded(outcome);
 }
 
 std::int32_t CQorThread::RunJob(bool registerLeft) {
@@ -88,6 +110,11 @@ std::int32_t CQorThread::RunJob(bool registerLeft) {
           [&](const CZeroSetJob& job) { return commands.ZeroSet(job); },
           [&](const CHistoryRequestJob&) { return commands.HistoryRequest(); },
           [&](const CHistoryRollbackJob&) { return commands.HistoryRollback(); },
+          [&](const CDirectUtilityJob& utility) {
+            CSheetJobOutcome outcome;
+            SendDirectUtility(session, utility, outcome);
+            return outcome.m_Code;
+          },
           [&](const CNoJob&) { return kCodeSuccess; },
       },
       m_Kind);

@@ -45,6 +45,7 @@ class CQorThread : public CWorkerThread {
   // back to a known state first.
   std::int32_t RunJob(bool registerLeft);
   bool Cancelled() const { return m_current->IsCancelled(); }
+  void RunUtility(const CDirectUtilityJob& utility);
 
   CEcrContext* const m_current;
   IJobHost& m_pDriver;
