@@ -3,6 +3,7 @@
 // catalogue and font.
 
 #include "driver/admin/sheet_host.h"
+#include "driver/admin/sheet_memory.h"
 #include "driver/qor_driver_dlg.h"
 
 namespace driver {
@@ -17,6 +18,7 @@ class CDriverSheetHost final : public ISheetHost {
   IJobHost& JobHost() override { return m_Driver.Jobs(); }
   std::string MessageText(const char* number) const override;
   CSheetFont PageFont() const override { return {m_Driver.FontFace(), m_Driver.FontHeight()}; }
+  CSheetValues& SheetValues(std::int32_t ecr) override { return m_Driver.SheetMemory().Of(ecr); }
 
  private:
   CQorDriverDlg& m_Driver;

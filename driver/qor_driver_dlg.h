@@ -30,6 +30,7 @@
 #include "driver/driver_settings.h"
 #include "driver/folder_monitor.h"
 #include "driver/instance_guard.h"
+#include "driver/admin/sheet_memory.h"
 #include "driver/job_runner.h"
 #include "driver/shop_watch.h"
 #include "driver/message_box.h"
@@ -142,6 +143,8 @@ class CQorDriverDlg final : public QObject, public IFollowUpPoster, public ITick
   void TicketAnswered(const CTicketAnswer& answer) override {
     if (m_ShopWatch) m_ShopWatch->TicketAnswered(answer);
   }
+  // What the administration sheet remembers of each register while the driver runs.
+  CSheetMemory& SheetMemory() { return m_SheetMemory; }
   // What the shop sees of its registers; there once the start-up has finished.
   CShopWatch* ShopWatch() { return m_ShopWatch.get(); }
 
@@ -207,6 +210,7 @@ class CQorDriverDlg final : public QObject, public IFollowUpPoster, public ITick
   CEcrList m_EcrList;
   std::unique_ptr<CJobRunner> m_Jobs;
   std::unique_ptr<CShopWatch> m_ShopWatch;
+  CSheetMemory m_SheetMemory;
 
   std::string m_ReportFolder;
   std::string m_FontFace;

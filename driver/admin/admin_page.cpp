@@ -62,9 +62,10 @@ void CAdminPage::ShowStatus(const char* number, const std::vector<std::string>& 
 }
 
 // A job that could not be started sent nothing; the line says so rather than nothing at all.
-void CAdminPage::StartJob(CEcrContext& ecr, std::int32_t jobCode, const CJobExtras& extras) {
+void CAdminPage::StartJob(CEcrContext& ecr, CJobKind job, const CJobExtras& extras) {
   m_Host.SetSelectedRegister(m_EcrSelector.currentIndex());
-  if (StartAdminJob(m_Host.JobHost(), ecr, jobCode, extras.m_BeforeResume) == JobStartResult::Started) {
+  const std::int32_t jobCode = JobCodeOf(job);
+  if (StartAdminJob(m_Host.JobHost(), ecr, std::move(job), extras.m_BeforeResume) == JobStartResult::Started) {
     m_Status.JobStarted(ecr, jobCode, extras.m_Report, extras.m_Note);
   } else {
     m_Status.JobNotStarted(ecr);

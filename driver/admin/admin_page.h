@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "driver/admin/sheet_host.h"
+#include "driver/admin/sheet_memory.h"
 #include "driver/admin/sheet_status.h"
 #include "driver/ecr/job_starter.h"
 
@@ -56,7 +57,9 @@ class CAdminPage : public QWidget {
   void ShowStatus(const char* number, const std::vector<std::string>& values = {});
   // Stores the chosen register back as the selected one and starts the job on it; the status line
   // says whether it went out, and later how it ended.
-  void StartJob(CEcrContext& ecr, std::int32_t jobCode, const CJobExtras& extras = {});
+  void StartJob(CEcrContext& ecr, CJobKind job, const CJobExtras& extras = {});
+  // What the sheet remembers of the register: each page's last values.
+  CSheetValues& Remembered(const CEcrContext& ecr) { return m_Host.SheetValues(ecr.m_EcrId); }
   // Asks message number about ecr before what cannot be undone (careful_question.h); true on Yes.
   bool Confirm(const char* number, const CEcrContext& ecr);
 

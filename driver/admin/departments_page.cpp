@@ -40,12 +40,13 @@ CDepartments::CDepartments(ISheetHost& host, CSheetStatus& status, QWidget* pare
 }
 
 void CDepartments::LoadInitial(CEcrContext& ecr) {
-  SelectNumber(m_Department, ecr.m_DepNumber);
-  SelectNumber(m_Tax, ecr.m_DepTax);
-  m_Description.setText(FromBytes(ecr.m_DepDescription));
-  m_Price.setText(FromBytes(ecr.m_DepPrice));
-  m_Lalo.setText(FromBytes(ecr.m_DepLalo));
-  m_Halo.setText(FromBytes(ecr.m_DepHalo));
+  const CDepartmentRecord& sent = Remembered(ecr).m_Department;
+  SelectNumber(m_Department, sent.m_Number);
+  SelectNumber(m_Tax, sent.m_Tax);
+  m_Description.setText(FromBytes(sent.m_Description));
+  m_Price.setText(FromBytes(sent.m_Price));
+  m_Lalo.setText(FromBytes(sent.m_Lalo));
+  m_Halo.setText(FromBytes(sent.m_Halo));
 }
 
 void CDepartments::Send() {
@@ -57,13 +58,9 @@ void CDepartments::Send() {
   if (!lalo) return;
   const std::optional<std::string> halo = AmountOf(m_Halo, Message("26"), *ecr);
   if (!halo) return;
-  ecr->m_DepDescription = TextOf(m_Description);
-  ecr->m_DepNumber = SelectedNumber(m_Department);
-  ecr->m_DepPrice = *price;
-  ecr->m_DepHalo = *halo;
-  ecr->m_DepLalo = *lalo;
-  ecr->m_DepTax = SelectedNumber(m_Tax);
-  StartJob(*ecr, kJobDepartment);
+  CDepartmentRecord& sent = Remembered(*ecr).m_Department;
+  sent = {SelectedNumber(m_Department), TextOf(m_Description), *price, *lalo, *halo, SelectedNumber(m_Tax)};
+  StartJob(*ecr, CDepartmentJob{sent});
 }
 
 }  // namespace driver

@@ -14,8 +14,8 @@ namespace driver {
 namespace {
 
 // Lines 1 to 3 are the register's first header answer, 4 to 6 its second.
-std::string& HeaderText(CEcrContext& ecr, int line) {
-  return line < 3 ? ecr.m_AnswerA[line] : ecr.m_AnswerB[line - 3];
+std::string& HeaderText(CHeaderJob& header, int line) {
+  return line < 3 ? header.m_AnswerA[line] : header.m_AnswerB[line - 3];
 }
 
 }  // namespace
@@ -39,7 +39,8 @@ CHeaders::CHeaders(ISheetHost& host, CSheetStatus& status, QWidget* parent)
 }
 
 void CHeaders::LoadInitial(CEcrContext& ecr) {
-  for (int line = 0; line < kHeaderLines; ++line) m_Lines[line].setText(FromBytes(HeaderText(ecr, line)));
+  CHeaderJob& sent = Remembered(ecr).m_Header;
+  for (int line = 0; line < kHeaderLines; ++line) m_Lines[line].setText(FromBytes(HeaderText(sent, line)));
 }
 
 // A line longer than the register prints is named before anything is sent: the person either sends
@@ -65,15 +66,16 @@ void CHeaders::Send() {
     m_Lines[firstLong].setFocus();
     return;
   }
+  CHeaderJob& sent = Remembered(*ecr).m_Header;
   for (int line = 0; line < kHeaderLines; ++line) {
-    HeaderText(*ecr, line) = CutHeaderLine(TextOf(m_Lines[line]), ecr->m_EcrType);
-    m_Lines[line].setText(FromBytes(HeaderText(*ecr, line)));
+    HeaderText(sent, line) = CutHeaderLine(TextOf(m_Lines[line]), ecr->m_EcrType);
+    m_Lines[line].setText(FromBytes(HeaderText(sent, line)));
   }
   CJobExtras extras;
   if (!longLines.empty()) extras.m_Note = FillIn(Host().MessageText("86"), {longLines, width});
   // The job waits for the register's header answers while the exchange is pending.
   extras.m_BeforeResume = [](CQorThread& job) { job.Register().m_ExchangePending = 1; };
-  StartJob(*ecr, kJobTicketHeader, extras);
+  StartJob(*ecr, sent, extras);
 }
 
 // Yes sends the lines cut; No, the default, goes back to the page to edit them.

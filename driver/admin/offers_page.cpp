@@ -46,7 +46,8 @@ COffers::COffers(ISheetHost& host, CSheetStatus& status, QWidget* parent)
 // without offers (types 0 and 3) is shown as such, and nothing can be sent to it.
 void COffers::LoadInitial(CEcrContext& ecr) {
   LoadOffer(ecr);
-  SelectNumber(m_Department, ecr.m_OffDepartment);
+  const COfferRecord& sent = Remembered(ecr).m_Offer;
+  SelectNumber(m_Department, sent.m_Department);
   const bool offers = HasOffers(ecr.m_EcrType);
   m_NoOffers.setVisible(!offers);
   for (QWidget* widget : {static_cast<QWidget*>(&m_Code), static_cast<QWidget*>(&m_Description),
@@ -57,11 +58,12 @@ void COffers::LoadInitial(CEcrContext& ecr) {
 }
 
 void COffers::LoadOffer(const CEcrContext& ecr) {
-  m_Code.setText(FromBytes(ecr.m_OffCode));
-  m_Description.setText(FromBytes(ecr.m_OffDescription));
-  m_Price.setText(FromBytes(ecr.m_OffPrice));
-  m_Offer.setText(FromBytes(ecr.m_OffNitem));
-  m_Fmult.setText(FromBytes(ecr.m_OffFmult));
+  const COfferRecord& sent = Remembered(ecr).m_Offer;
+  m_Code.setText(FromBytes(sent.m_Code));
+  m_Description.setText(FromBytes(sent.m_Description));
+  m_Price.setText(FromBytes(sent.m_Price));
+  m_Offer.setText(FromBytes(sent.m_Nitem));
+  m_Fmult.setText(FromBytes(sent.m_Fmult));
 }
 
 void COffers::Send() {
@@ -69,13 +71,9 @@ void COffers::Send() {
   if (ecr == nullptr || !HasOffers(ecr->m_EcrType) || !DepartmentAllowed(m_Department, *ecr)) return;
   const std::optional<std::string> price = AmountOf(m_Price, Message("63"), *ecr);
   if (!price) return;
-  ecr->m_OffCode = TextOf(m_Code);
-  ecr->m_OffDescription = TextOf(m_Description);
-  ecr->m_OffDepartment = SelectedNumber(m_Department);
-  ecr->m_OffPrice = *price;
-  ecr->m_OffNitem = TextOf(m_Offer);
-  ecr->m_OffFmult = TextOf(m_Fmult);
-  StartJob(*ecr, kJobOffer);
+  COfferRecord& sent = Remembered(*ecr).m_Offer;
+  sent = {TextOf(m_Code), TextOf(m_Description), SelectedNumber(m_Department), *price, TextOf(m_Offer), TextOf(m_Fmult)};
+  StartJob(*ecr, COfferJob{sent});
 }
 
 }  // namespace driver

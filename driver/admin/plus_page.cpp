@@ -50,15 +50,17 @@ CPlus::CPlus(ISheetHost& host, CSheetStatus& status, QWidget* parent)
 // The page shows the register's last PLU as this page sent it, department and tax code included;
 // another page's values never stand in for them.
 void CPlus::LoadInitial(CEcrContext& ecr) {
-  SelectNumber(m_Department, ecr.m_PluDepartment);
-  SelectNumber(m_Tax, ecr.m_PluTax);
+  const CPluRecord& sent = Remembered(ecr).m_Plu;
+  SelectNumber(m_Department, sent.m_Department);
+  SelectNumber(m_Tax, sent.m_Tax);
   LoadPlu(ecr);
 }
 
 void CPlus::LoadPlu(const CEcrContext& ecr) {
-  m_Code.setText(FromBytes(ecr.m_PluCode));
-  m_Description.setText(FromBytes(ecr.m_PluDescription));
-  m_Price.setText(FromBytes(ecr.m_PluPrice));
+  const CPluRecord& sent = Remembered(ecr).m_Plu;
+  m_Code.setText(FromBytes(sent.m_Code));
+  m_Description.setText(FromBytes(sent.m_Description));
+  m_Price.setText(FromBytes(sent.m_Price));
 }
 
 void CPlus::Send() {
@@ -68,16 +70,10 @@ void CPlus::Send() {
   if (!price) return;
   // Price 1 goes to the register as typed; only its form is checked.
   if (!AmountOf(m_Price1, kPrice1Label, *ecr)) return;
-  ecr->m_PluDescription = TextOf(m_Description);
-  ecr->m_PluCode = TextOf(m_Code);
-  ecr->m_PluDepartment = SelectedNumber(m_Department);
-  ecr->m_PluPrice = *price;
-  ecr->m_PluTax = SelectedNumber(m_Tax);
-  ecr->m_PluDiscount = TextOf(m_Discount);
-  ecr->m_PluOffer = TextOf(m_Offer);
-  ecr->m_PluPrice1 = TextOf(m_Price1);
-  ecr->m_PluFmult = TextOf(m_Fmult);
-  StartJob(*ecr, kJobPlu);
+  CPluRecord& sent = Remembered(*ecr).m_Plu;
+  sent = {TextOf(m_Code),     TextOf(m_Description), *price,           SelectedNumber(m_Department),
+          SelectedNumber(m_Tax), TextOf(m_Discount), TextOf(m_Offer), TextOf(m_Price1), TextOf(m_Fmult)};
+  StartJob(*ecr, CPluJob{sent});
 }
 
 }  // namespace driver

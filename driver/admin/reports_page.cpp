@@ -44,7 +44,7 @@ CReports::CReports(ISheetHost& host, CSheetStatus& status, QWidget* parent)
   layout->addStretch();
 }
 
-void CReports::LoadInitial(CEcrContext& ecr) { CheckChoice(m_Choice, ecr.m_ReportType.load()); }
+void CReports::LoadInitial(CEcrContext& ecr) { CheckChoice(m_Choice, Remembered(ecr).m_Report.m_ReportType); }
 
 // A report that is not printed is saved by the register; the status line says where.
 void CReports::Send(std::int32_t printFlag) {
@@ -55,13 +55,13 @@ void CReports::Send(std::int32_t printFlag) {
     ShowStatus("95");
     return;
   }
-  ecr->m_ReportType = report;
-  ecr->m_PrintFlag = printFlag;
+  CReportJob& sent = Remembered(*ecr).m_Report;
+  sent = {report, printFlag};
   ecr->m_QuietReport = 0;
   ecr->m_ReportReady = 0;
   CJobExtras extras;
   extras.m_Report = printFlag == 0 ? SavedReport::Expected : SavedReport::NotExpected;
-  StartJob(*ecr, kJobReport, extras);
+  StartJob(*ecr, sent, extras);
 }
 
 }  // namespace driver

@@ -11,6 +11,8 @@
 
 namespace driver {
 
+struct CSheetValues;
+
 struct CSheetFont {
   std::string m_Face = "Times New Roman";
   int m_Height = 10;
@@ -31,6 +33,8 @@ class ISheetHost {
   virtual std::string MessageText(const char* number) const = 0;
   // The pages' font; the status line uses the same face, larger.
   virtual CSheetFont PageFont() const = 0;
+  // What the sheet remembers of a register (sheet_memory.h); it outlives the sheet.
+  virtual CSheetValues& SheetValues(std::int32_t ecr) = 0;
 };
 
 }  // namespace driver

@@ -85,7 +85,7 @@ void CUtilities::ReadHistory() {
   ecr->m_HistoryReady = 0;
   CJobExtras extras;
   extras.m_Report = SavedReport::Expected;
-  StartJob(*ecr, kJobHistoryRequest, extras);
+  StartJob(*ecr, CHistoryRequestJob{}, extras);
 }
 
 // Rolling back empties the register's history for good, so it asks first.
@@ -93,7 +93,7 @@ void CUtilities::RollBackHistory() {
   CEcrContext* ecr = ChosenEcr();
   if (ecr == nullptr) return;
   if (Confirm("84", *ecr)) {
-    StartJob(*ecr, kJobHistoryRollback);
+    StartJob(*ecr, CHistoryRollbackJob{});
   } else {
     ShowStatus("100", {std::to_string(ecr->m_EcrId)});
   }

@@ -51,7 +51,7 @@ CZeroSet::CZeroSet(ISheetHost& host, CSheetStatus& status, QWidget* parent)
 }
 
 // The daily closure leaves no choice checked.
-void CZeroSet::LoadInitial(CEcrContext& ecr) { CheckChoice(m_Choice, ecr.m_ZeroSetType.load()); }
+void CZeroSet::LoadInitial(CEcrContext& ecr) { CheckChoice(m_Choice, Remembered(ecr).m_ZeroSet.m_ZeroSetType); }
 
 // The fiscal closure reads nothing of the page: neither the choice nor the print flag. It cannot be
 // undone, so it goes out only after the person has confirmed the register it goes to.
@@ -62,8 +62,9 @@ void CZeroSet::SendDaily() {
     ShowStatus("100", {std::to_string(ecr->m_EcrId)});
     return;
   }
-  ecr->m_ZeroSetType = kDailyZeroSet;
-  StartJob(*ecr, kJobZeroSet);
+  CZeroSetJob& sent = Remembered(*ecr).m_ZeroSet;
+  sent.m_ZeroSetType = kDailyZeroSet;
+  StartJob(*ecr, sent);
 }
 
 // With no partial zero-set chosen nothing is sent: the empty choice would otherwise read as the
@@ -76,9 +77,9 @@ void CZeroSet::Send(std::int32_t printFlag) {
     ShowStatus("95");
     return;
   }
-  ecr->m_ZeroSetType = zeroSet;
-  ecr->m_PrintFlag = printFlag;
-  StartJob(*ecr, kJobZeroSet);
+  CZeroSetJob& sent = Remembered(*ecr).m_ZeroSet;
+  sent = {zeroSet, printFlag};
+  StartJob(*ecr, sent);
 }
 
 }  // namespace driver

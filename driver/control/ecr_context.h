@@ -4,10 +4,10 @@
 //
 // The 32-bit flags are written by the control's event handlers on the window thread and polled by job
 // threads, so each is an atomic word. Texts that both sides touch while a job runs are CSharedText.
-// The programming, header, report and zero-set inputs below are the administration sheet's current
-// values, written on the window thread; a job copies them when it is started and never reads them
-// again. What a running job hands to the event handlers (upload queues, header answers) is written
-// before the flag that hands it over (the queue's armed flag, m_ExchangePending) is set.
+// The administration sheet's values are not here: the sheet keeps them (driver/admin/sheet_memory.h)
+// and each job takes its own copy. What a running job hands to the event handlers (upload queues,
+// header answers) is written before the flag that hands it over (the queue's armed flag,
+// m_ExchangePending) is set.
 
 #include <array>
 #include <atomic>
@@ -161,8 +161,6 @@ class CEcrContext {
   // Header transfer (B85 exchange).
   Flag m_ExchangePending{0};
   Flag m_ExchangeRow{1};
-  std::array<std::string, 3> m_AnswerA;  // the sheet's header lines 1-3
-  std::array<std::string, 3> m_AnswerB;  // the sheet's header lines 4-6
   CExchangeAnswers m_ExchangeAnswers;    // what the running header job sends
   Flag m_ExchangeStatus{0};
 
@@ -187,35 +185,6 @@ class CEcrContext {
 
   std::int32_t m_CustomerDigits = 20;
   std::int32_t m_OperatorDigits = 20;
-
-  // Inputs of programming, report and zero-set jobs.
-  std::int32_t m_DepNumber = 0;
-  std::string m_DepDescription;
-  std::string m_DepPrice;
-  std::string m_DepLalo;
-  std::string m_DepHalo;
-  std::int32_t m_DepTax = 0;
-
-  std::string m_PluCode;
-  std::string m_PluDescription;
-  std::string m_PluPrice;
-  std::int32_t m_PluDepartment = 0;
-  std::int32_t m_PluTax = 0;
-  std::string m_PluDiscount;
-  std::string m_PluOffer;
-  std::string m_PluPrice1;
-  std::string m_PluFmult;
-
-  std::string m_OffCode;
-  std::string m_OffDescription;
-  std::int32_t m_OffDepartment = 0;
-  std::string m_OffPrice;
-  std::string m_OffNitem;
-  std::string m_OffFmult;
-
-  Flag m_ReportType{0};
-  Flag m_ZeroSetType{0};
-  Flag m_PrintFlag{0};
 
   CWaitLimits m_Limits;
 

@@ -16,24 +16,4 @@ std::int32_t JobCodeOf(const CJobKind& kind) {
       kind);
 }
 
-CJobKind SheetJobOf(std::int32_t code, const CEcrContext& ecr) {
-  switch (code) {
-    case kJobDepartment:
-      return CDepartmentJob{{ecr.m_DepNumber, ecr.m_DepDescription, ecr.m_DepPrice, ecr.m_DepLalo, ecr.m_DepHalo,
-                             ecr.m_DepTax}};
-    case kJobPlu:
-      return CPluJob{{ecr.m_PluCode, ecr.m_PluDescription, ecr.m_PluPrice, ecr.m_PluDepartment, ecr.m_PluTax,
-                      ecr.m_PluDiscount, ecr.m_PluOffer, ecr.m_PluPrice1, ecr.m_PluFmult}};
-    case kJobOffer:
-      return COfferJob{{ecr.m_OffCode, ecr.m_OffDescription, ecr.m_OffDepartment, ecr.m_OffPrice, ecr.m_OffNitem,
-                        ecr.m_OffFmult}};
-    case kJobTicketHeader: return CHeaderJob{ecr.m_AnswerA, ecr.m_AnswerB};
-    case kJobReport: return CReportJob{ecr.m_ReportType, ecr.m_PrintFlag};
-    case kJobZeroSet: return CZeroSetJob{ecr.m_ZeroSetType, ecr.m_PrintFlag};
-    case kJobHistoryRequest: return CHistoryRequestJob{};
-    case kJobHistoryRollback: return CHistoryRollbackJob{};
-    default: return CNoJob{code};
-  }
-}
-
 }  // namespace driver

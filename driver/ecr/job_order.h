@@ -99,7 +99,5 @@ struct CJobOrder {
 
 std::int32_t JobCodeOf(const CJobKind& kind);
 
-// The sheet's job of a code, with the sheet's current values in the register's record.
-CJobKind SheetJobOf(std::int32_t code, const CEcrContext& ecr);
 
 }  // namespace driver

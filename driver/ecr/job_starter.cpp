@@ -36,10 +36,8 @@ JobStartResult StartDirectUtility(IJobHost& host, CEcrContext& ecr, DirectUtilit
   return StartJob(host, {&ecr, CDirectUtilityJob{utility, command}}, ThreadPriority::Normal, {});
 }
 
-JobStartResult StartAdminJob(IJobHost& host, CEcrContext& ecr, std::int32_t jobCode,
-                             const BeforeResume& beforeResume) {
-  // A sheet job takes the sheet's values now: the sheet may change them before the job runs.
-  return StartJob(host, {&ecr, SheetJobOf(jobCode, ecr)}, ThreadPriority::Normal, beforeResume);
+JobStartResult StartAdminJob(IJobHost& host, CEcrContext& ecr, CJobKind job, const BeforeResume& beforeResume) {
+  return StartJob(host, {&ecr, std::move(job)}, ThreadPriority::Normal, beforeResume);
 }
 
 }  // namespace driver

@@ -21,10 +21,8 @@ using BeforeResume = std::function<void(CQorThread&)>;
 JobStartResult StartTicketJob(IJobHost& host, CEcrContext& ecr, const CDocumentJob& job,
                               const BeforeResume& beforeResume);
 
-// A job of the administration sheet (normal priority, no document or reply paths, not listed). The
-// sheet's values of the job are written into the register's record before this call; the job takes
-// its own copy of them here.
-JobStartResult StartAdminJob(IJobHost& host, CEcrContext& ecr, std::int32_t jobCode,
-                             const BeforeResume& beforeResume = {});
+// A job of the administration sheet (normal priority, no document or reply paths, not listed), with
+// its own copy of the sheet's values.
+JobStartResult StartAdminJob(IJobHost& host, CEcrContext& ecr, CJobKind job, const BeforeResume& beforeResume = {});
 
 }  // namespace driver

@@ -57,9 +57,9 @@ TEST_P(DepartmentLimit, StarRegistersStopAtTwelveOthersTakeDepartment13) {
   }
   EXPECT_EQ(MessageOf("3"), sheet.StatusText());
   EXPECT_EQ("12", department.currentText().toStdString());
-  EXPECT_EQ(0, rig.Ecr(test.m_Ecr).m_DepNumber);
-  EXPECT_EQ("", rig.Ecr(test.m_Ecr).m_PluCode);
-  EXPECT_EQ("", rig.Ecr(test.m_Ecr).m_OffCode);
+  EXPECT_EQ(0, rig.Sheet(test.m_Ecr).m_Department.m_Number);
+  EXPECT_EQ("", rig.Sheet(test.m_Ecr).m_Plu.m_Code);
+  EXPECT_EQ("", rig.Sheet(test.m_Ecr).m_Offer.m_Code);
   // The refused send started nothing: the next one, now on 12, is the register's only job.
   Click(page, "send");
   ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
@@ -89,7 +89,7 @@ TEST(DepartmentsPage, Department13ReachesTheType1RegistersTable) {
   EXPECT_TRUE(Eventually([&] { return rig.Journal(1).find("UPLOAD B80 LINES 1 REJECTED 0") != std::string::npos; }))
       << rig.Journal(1);
   EXPECT_NE(std::string::npos, rig.Journal(1).find("UPLOAD B80 LINE 13")) << rig.Journal(1);
-  EXPECT_EQ(13, rig.Ecr(1).m_DepNumber);
+  EXPECT_EQ(13, rig.Sheet(1).m_Department.m_Number);
 }
 
 struct CDecimalCase {
@@ -122,12 +122,12 @@ TEST_P(DecimalComma, AmountsAreStoredInTheRegistersNotation) {
   Click(offersPage, "send");
   ASSERT_TRUE(rig.m_Host.WaitForJobs(offers ? 3 : 2));
 
-  const CEcrContext& ecr = rig.Ecr(test.m_Ecr);
-  EXPECT_EQ(test.m_Stored, ecr.m_DepPrice);
-  EXPECT_EQ(test.m_Stored, ecr.m_PluPrice);
-  EXPECT_EQ(offers ? test.m_Stored : "", ecr.m_OffPrice);
-  EXPECT_EQ(std::string(test.m_Stored) == "12,50" ? "1000,50" : "1000.50", ecr.m_DepHalo);
-  EXPECT_EQ("12.50", ecr.m_PluPrice1);  // not an amount the rule touches
+  const CSheetValues& sent = rig.Sheet(test.m_Ecr);
+  EXPECT_EQ(test.m_Stored, sent.m_Department.m_Price);
+  EXPECT_EQ(test.m_Stored, sent.m_Plu.m_Price);
+  EXPECT_EQ(offers ? test.m_Stored : "", sent.m_Offer.m_Price);
+  EXPECT_EQ(std::string(test.m_Stored) == "12,50" ? "1000,50" : "1000.50", sent.m_Department.m_Halo);
+  EXPECT_EQ("12.50", sent.m_Plu.m_Price1);  // not an amount the rule touches
 }
 
 INSTANTIATE_TEST_SUITE_P(Types, DecimalComma,
@@ -165,7 +165,8 @@ TEST_P(HeaderLines, SixthLineNeedsTenCharactersAndLinesAreCutToTheRegistersWidth
   const std::string longLine = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123";
   CSheetRig rig;
   CEcrContext& ecr = rig.Ecr(test.m_Ecr);
-  ecr.m_AnswerA = {"OLD 1", "OLD 2", "OLD 3"};
+  CHeaderJob& header = rig.Sheet(test.m_Ecr).m_Header;
+  header.m_AnswerA = {"OLD 1", "OLD 2", "OLD 3"};
   CPropDialog sheet(rig.m_Host);
   CAdminPage& page = PageOn(sheet, kHeadersPage, test.m_Ecr - 1);
   EXPECT_EQ("OLD 2", Child<QLineEdit>(page, "line2").text().toStdString());
@@ -174,7 +175,7 @@ TEST_P(HeaderLines, SixthLineNeedsTenCharactersAndLinesAreCutToTheRegistersWidth
   if (!test.m_Sent) {
     Click(page, "send");
     EXPECT_EQ(MessageOf("13"), sheet.StatusText());
-    EXPECT_EQ("OLD 1", ecr.m_AnswerA[0]);
+    EXPECT_EQ("OLD 1", header.m_AnswerA[0]);
     return;
   }
   // The long lines are named before anything goes out: Return (No) goes back to editing them.
@@ -187,7 +188,7 @@ TEST_P(HeaderLines, SixthLineNeedsTenCharactersAndLinesAreCutToTheRegistersWidth
   const std::string longLines = platform::Utf8Length(test.m_Line6) > test.m_Width ? "1, 2, 3, 4, 5, 6" : "1, 2, 3, 4, 5";
   EXPECT_EQ(FilledMessage("101", {longLines, std::to_string(test.m_Width), std::to_string(test.m_Ecr)}), asked);
   EXPECT_EQ(FilledMessage("100", {std::to_string(test.m_Ecr)}), sheet.StatusText());
-  EXPECT_EQ("OLD 1", ecr.m_AnswerA[0]);
+  EXPECT_EQ("OLD 1", header.m_AnswerA[0]);
   EXPECT_EQ(longLine, Child<QLineEdit>(page, "line1").text().toStdString());
   EXPECT_EQ(0u, rig.m_Host.EndedJobs());
 
@@ -195,9 +196,9 @@ TEST_P(HeaderLines, SixthLineNeedsTenCharactersAndLinesAreCutToTheRegistersWidth
   Click(page, "send");
   ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
   const std::string cut = longLine.substr(0, test.m_Width);
-  EXPECT_EQ(cut, ecr.m_AnswerA[0]);
-  EXPECT_EQ(cut, ecr.m_AnswerB[1]);
-  EXPECT_EQ(platform::Utf8Prefix(test.m_Line6, test.m_Width), ecr.m_AnswerB[2]);
+  EXPECT_EQ(cut, header.m_AnswerA[0]);
+  EXPECT_EQ(cut, header.m_AnswerB[1]);
+  EXPECT_EQ(platform::Utf8Prefix(test.m_Line6, test.m_Width), header.m_AnswerB[2]);
   EXPECT_TRUE(Eventually([&] { return rig.Journal(test.m_Ecr).find("PROGRAM HEADER LINE 1 " + cut + "\n") != std::string::npos; }))
       << rig.Journal(test.m_Ecr);
 }
@@ -216,8 +217,8 @@ INSTANTIATE_TEST_SUITE_P(Widths, HeaderLines,
 // after another register was chosen, each register's own last PLU comes back, tax code 9 included.
 TEST(PlusPage, ShowsItsOwnValuesNeverThoseOfAnotherPage) {
   CSheetRig rig;
-  rig.Ecr(1).m_DepTax = 3;
-  rig.Ecr(1).m_DepNumber = 12;
+  rig.Sheet(1).m_Department.m_Tax = 3;
+  rig.Sheet(1).m_Department.m_Number = 12;
   {
     CPropDialog sheet(rig.m_Host);
     CAdminPage& page = PageOn(sheet, kPlusPage, 0);
@@ -228,14 +229,14 @@ TEST(PlusPage, ShowsItsOwnValuesNeverThoseOfAnotherPage) {
     Click(page, "send");
     ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
   }
-  EXPECT_EQ(9, rig.Ecr(1).m_PluTax);
+  EXPECT_EQ(9, rig.Sheet(1).m_Plu.m_Tax);
 
   CPropDialog sheet(rig.m_Host);
   CAdminPage& page = PageOn(sheet, kPlusPage, 0);
   QComboBox& tax = Child<QComboBox>(page, "tax");
   EXPECT_EQ("9", tax.currentText().toStdString());
-  EXPECT_EQ(std::to_string(rig.Ecr(1).m_PluDepartment), Child<QComboBox>(page, "department").currentText().toStdString());
-  EXPECT_NE(12, rig.Ecr(1).m_PluDepartment);
+  EXPECT_EQ(std::to_string(rig.Sheet(1).m_Plu.m_Department), Child<QComboBox>(page, "department").currentText().toStdString());
+  EXPECT_NE(12, rig.Sheet(1).m_Plu.m_Department);
   EXPECT_EQ("1", Child<QComboBox>(PageOn(sheet, kOffersPage, 0), "department").currentText().toStdString());
 
   page.EcrSelector().setCurrentIndex(1);

@@ -63,14 +63,15 @@ TEST_P(ReportsPage, SendsTheChosenReportPrintedOrNot) {
   CEcrContext& ecr = rig.Ecr(2);
   ecr.m_QuietReport = 1;
   ecr.m_ReportReady = 1;
-  ecr.m_PrintFlag = 1 - GetParam().m_PrintFlag;
+  CReportJob& sent = rig.Sheet(2).m_Report;
+  sent.m_PrintFlag = 1 - GetParam().m_PrintFlag;
   CPropDialog sheet(rig.m_Host);
   CAdminPage& page = PageOn(sheet, kReportsPage, 1);
   Child<QRadioButton>(page, "report4").setChecked(true);
   Click(page, GetParam().m_Button);
   ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
-  EXPECT_EQ(4, ecr.m_ReportType);
-  EXPECT_EQ(GetParam().m_PrintFlag, ecr.m_PrintFlag);
+  EXPECT_EQ(4, sent.m_ReportType);
+  EXPECT_EQ(GetParam().m_PrintFlag, sent.m_PrintFlag);
   EXPECT_EQ(0, ecr.m_QuietReport);
   EXPECT_EQ(1, rig.CountCalls(2, "Request 2 " + std::to_string(kRequestReportBase + 4)));
 }
@@ -80,9 +81,9 @@ INSTANTIATE_TEST_SUITE_P(Buttons, ReportsPage, ::testing::Values(CReportCase{"se
 // The daily closure reads nothing of the page; the partial zero-sets send the chosen one.
 TEST(ZeroSetPage, DailyZeroSetIgnoresTheChoiceAndThePrintFlag) {
   CSheetRig rig;
-  CEcrContext& ecr = rig.Ecr(1);
-  ecr.m_ZeroSetType = 2;
-  ecr.m_PrintFlag = 1;
+  CZeroSetJob& sent = rig.Sheet(1).m_ZeroSet;
+  sent.m_ZeroSetType = 2;
+  sent.m_PrintFlag = 1;
   CPropDialog sheet(rig.m_Host);
   CAdminPage& page = PageOn(sheet, kZeroSetPage, 0);
   EXPECT_TRUE(Child<QRadioButton>(page, "zeroSet2").isChecked());
@@ -91,13 +92,13 @@ TEST(ZeroSetPage, DailyZeroSetIgnoresTheChoiceAndThePrintFlag) {
   WhenAsked(PressYes);
   Click(page, "daily");
   ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
-  EXPECT_EQ(-1, ecr.m_ZeroSetType);
-  EXPECT_EQ(1, ecr.m_PrintFlag);
+  EXPECT_EQ(-1, sent.m_ZeroSetType);
+  EXPECT_EQ(1, sent.m_PrintFlag);
   for (const std::string& call : rig.Calls(1)) EXPECT_EQ(std::string::npos, call.find("Request")) << call;
 
   Click(page, "print");
   ASSERT_TRUE(rig.m_Host.WaitForJobs(2));
-  EXPECT_EQ(4, ecr.m_ZeroSetType);
+  EXPECT_EQ(4, sent.m_ZeroSetType);
   EXPECT_EQ(1, rig.CountCalls(1, "Request 1 " + std::to_string(kRequestZeroSetBase + 4)));
 }
 
@@ -105,14 +106,14 @@ TEST(ZeroSetPage, DailyZeroSetIgnoresTheChoiceAndThePrintFlag) {
 // send, rather than a second fiscal closure.
 TEST(ZeroSetPage, SendWithoutAChoiceSendsNothing) {
   CSheetRig rig;
-  rig.Ecr(3).m_ZeroSetType = -1;
+  rig.Sheet(3).m_ZeroSet.m_ZeroSetType = -1;
   CPropDialog sheet(rig.m_Host);
   CAdminPage& page = PageOn(sheet, kZeroSetPage, 2);
   for (int zeroSet = 0; zeroSet < kZeroSetChoices; ++zeroSet)
     EXPECT_FALSE(Child<QRadioButton>(page, ("zeroSet" + std::to_string(zeroSet)).c_str()).isChecked());
   Click(page, "send");
   Click(page, "print");
-  EXPECT_EQ(-1, rig.Ecr(3).m_ZeroSetType);
+  EXPECT_EQ(-1, rig.Sheet(3).m_ZeroSet.m_ZeroSetType);
   EXPECT_EQ(MessageOf("95"), sheet.StatusText());
   // The next job is the first one.
   Child<QRadioButton>(page, "zeroSet0").setChecked(true);

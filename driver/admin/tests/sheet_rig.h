@@ -20,6 +20,7 @@
 
 #include "driver/admin/prop_dialog.h"
 #include "driver/admin/sheet_host.h"
+#include "driver/admin/sheet_memory.h"
 #include "driver/control/testing/control_rig.h"
 #include "testsupport/temp_folder.h"
 
@@ -54,6 +55,7 @@ class CSheetTestHost final : public ISheetHost, public IJobHost {
   IJobHost& JobHost() override { return *this; }
   std::string MessageText(const char* number) const override { return MessageOf(number, m_Language); }
   CSheetFont PageFont() const override { return {}; }
+  CSheetValues& SheetValues(std::int32_t ecr) override { return m_Memory.Of(ecr); }
 
   // IJobHost
   IFiscalControl& Control() override { return m_Rig.Control(); }
@@ -76,6 +78,7 @@ class CSheetTestHost final : public ISheetHost, public IJobHost {
 
  private:
   CControlRig& m_Rig;
+  CSheetMemory m_Memory;
   platform::CFlushGroup m_Flushes{platform::CFlushGroup::Mode::kCached};
   std::string m_Language = "English";
   QPointer<CPropDialog> m_Sheet;
@@ -96,6 +99,8 @@ struct CSheetRig {
 
   CSheetRig();
   CEcrContext& Ecr(int number) { return m_Rig.Ecr(number); }
+  // What the sheet remembers of the register.
+  CSheetValues& Sheet(int number) { return m_Host.SheetValues(number); }
   std::string Journal(int number);
   // The calls the register received, events left out.
   std::vector<std::string> Calls(int number);

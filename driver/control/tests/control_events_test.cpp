@@ -118,7 +118,6 @@ TEST(ControlEvents, HeaderQuestionsCycleThroughThreeAnswers) {
   testsupport::LogCapture log;
   CEcrContext& ecr = *handlers.m_Registers.FindEcr(1);
   ecr.m_ExchangeAnswers.Set({"L1", "L2", "L3"}, {"L4", "", "L6"});
-  ecr.m_AnswerA = {"sheet 1", "sheet 2", "sheet 3"};  // the sheet's own values are not what is sent
   EXPECT_EQ(std::nullopt, handlers.Ask(1, "B85"));  // not armed
   ecr.m_ExchangePending = 1;
   EXPECT_EQ("A:L1:L2:L3", handlers.Ask(1, "B85"));

@@ -200,31 +200,22 @@ TEST_F(JobThread, AJobAfterOneThatEndedHoldingTheRegisterVoidsWhatItLeftAndRuns)
 TEST_F(JobThread, AdministrationJobsRunTheirOperationsAndWriteNoFiles) {
   struct Case {
     int ecr;
-    std::int32_t jobCode;
+    CJobKind job;
     std::vector<std::string> calls;  // between BeginJob and EndJob, in order; "" = any call
   } cases[] = {
-      {3, kJobDepartment, {"IODirect 3 *LI", "IODirect 3 *Sl", "IODirect 3 *S01Q5B$ADMIN$QK"}},
-      {2, kJobPlu, {"IODirect 2 0;*2;+4;*G;*3;"}},
-      {4, kJobOffer, {}},
-      {1, kJobReport, {"Request 1 53"}},
-      {2, kJobZeroSet, {"IODirect 2 0;*2;+3;#Z;*3;+1;"}},
-      {3, kJobHistoryRollback, {"Request 3 14"}},
-      {1, 9999, {}},
+      {3, CDepartmentJob{{5, "ADMIN", "", "", "", 1}}, {"IODirect 3 *LI", "IODirect 3 *Sl", "IODirect 3 *S01Q5B$ADMIN$QK"}},
+      {2, CPluJob{{"55", "", "1,00", 1}}, {"IODirect 2 0;*2;+4;*G;*3;"}},
+      {4, COfferJob{}, {}},
+      {1, CReportJob{2, 0}, {"Request 1 53"}},
+      {2, CZeroSetJob{-1, 0}, {"IODirect 2 0;*2;+3;#Z;*3;+1;"}},
+      {3, CHistoryRollbackJob{}, {"Request 3 14"}},
+      {1, CNoJob{9999}, {}},
   };
-  CEcrContext& department = m_Rig.Ecr(3);
-  department.m_DepNumber = 5;
-  department.m_DepDescription = "ADMIN";
-  department.m_DepTax = 1;
-  m_Rig.Ecr(2).m_PluCode = "55";
-  m_Rig.Ecr(2).m_PluPrice = "1,00";
-  m_Rig.Ecr(2).m_PluDepartment = 1;
-  m_Rig.Ecr(1).m_ReportType = 2;
-  m_Rig.Ecr(2).m_ZeroSetType = -1;
   std::size_t ended = 0;
   for (const Case& c : cases) {
-    SCOPED_TRACE("job " + std::to_string(c.jobCode));
+    SCOPED_TRACE("job " + std::to_string(JobCodeOf(c.job)));
     m_Rig.Emulator().ClearCallLog();
-    ASSERT_EQ(StartAdminJob(m_Host, m_Rig.Ecr(c.ecr), c.jobCode), JobStartResult::Started);
+    ASSERT_EQ(StartAdminJob(m_Host, m_Rig.Ecr(c.ecr), c.job), JobStartResult::Started);
     ASSERT_TRUE(m_Host.WaitForEnded(++ended));
     // The window thread's own follow-up after an upload may come at any time: not part of the job.
     std::vector<std::string> calls = Calls(c.ecr);
@@ -250,17 +241,18 @@ TEST_F(JobThread, AdministrationJobsRunTheirOperationsAndWriteNoFiles) {
 
 TEST_F(JobThread, SheetJobsWaitingForABusyRegisterEachProgramTheValuesTheyWereStartedWith) {
   CEcrContext& ecr = m_Rig.Ecr(2);
-  ecr.m_PluDepartment = 1;
-  ecr.m_PluTax = 1;
+  CPluRecord sheet;
+  sheet.m_Department = 1;
+  sheet.m_Tax = 1;
   // Another job holds the register; the sheet writes the next PLU as soon as a job is started.
   ASSERT_EQ(ecr.m_hJobMutex->Wait(std::chrono::milliseconds(0)), platform::kWaitObject0);
   for (const char* code : {"61", "62", "63"}) {
-    ecr.m_PluCode = code;
-    ecr.m_PluDescription = std::string("PLU ") + code;
-    ecr.m_PluPrice = "1,00";
-    ASSERT_EQ(StartAdminJob(m_Host, ecr, kJobPlu), JobStartResult::Started);
+    sheet.m_Code = code;
+    sheet.m_Description = std::string("PLU ") + code;
+    sheet.m_Price = "1,00";
+    ASSERT_EQ(StartAdminJob(m_Host, ecr, CPluJob{sheet}), JobStartResult::Started);
   }
-  ecr.m_PluCode = "99";
+  sheet.m_Code = "99";
   ASSERT_TRUE(ecr.m_hJobMutex->Release());
   ASSERT_TRUE(m_Host.WaitForEnded(3));
   ASSERT_TRUE(ecr.WaitUntil([&] { return ecr.m_QueueB81Armed == 0; }, std::chrono::steady_clock::now() + kGenerous));
