@@ -1,8 +1,9 @@
 #pragma once
 // Whether a driver runs on a base directory. A running driver holds an exclusive flock on the folder
-// itself (platform::FolderLock, kOnTheFolder), which the kernel drops however the driver ends; a
-// shared lock tried without waiting is refused exactly while that one is held. A lock that is granted
-// is given back at once, so a driver starting meanwhile is never kept out.
+// itself (platform::FolderLock, kOnTheFolder), which the kernel drops however the driver ends. The
+// kernel lists every such lock in /proc/locks with the folder's device and inode: the probe reads that
+// list and takes no lock of its own, so a driver starting at the same moment is never kept out. Where
+// /proc/locks cannot be read, a shared lock is tried without waiting and given back at once.
 
 #include <string>
 
