@@ -66,7 +66,7 @@ void CJobRunner::SheetJobEnded(const CSheetJobOutcome& outcome) {
   m_Links.m_WindowThread.Post([this, outcome] { m_Links.m_SheetJobEnded(outcome); });
 }
 
-void CJobRunner::JobBegan(CJobThreadIdentity thread, std::int32_t ecr, std::int32_t) {
+void CJobRunner::JobBegan(CJobThreadIdentity thread, std::int32_t ecr) {
   m_Links.m_WindowThread.Post([this, thread, ecr] {
     const auto listed = std::find_if(m_TicketJobs.begin(), m_TicketJobs.end(),
                                      [&](const CListedJob& job) { return job.m_Thread == thread; });

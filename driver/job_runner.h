@@ -66,7 +66,7 @@ class CJobRunner final : public IJobHost {
   std::string MessageText(int number) const override;
   void JobThreadEnded(CJobThreadIdentity thread) override;
   void SheetJobEnded(const CSheetJobOutcome& outcome) override;
-  void JobBegan(CJobThreadIdentity thread, std::int32_t ecr, std::int32_t jobCode) override;
+  void JobBegan(CJobThreadIdentity thread, std::int32_t ecr) override;
   void TicketAnswered(const CTicketAnswer& answer) override;
 
  private:

@@ -64,6 +64,10 @@ std::optional<std::string> ByteAsUtf8(iconv_t converter, unsigned char byte) {
 
 }  // namespace
 
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 std::size_t Utf8Length(std::string_view text) {
   return static_cast<std::size_t>(
       std::count_if(text.begin(), text.end(), [](char c) { return !IsContinuation(static_cast<unsigned char>(c)); }));

@@ -13,6 +13,8 @@
 
 namespace platform {
 
+// True when every byte is below 0x80: then bytes and characters are the same.
+bool IsAscii(std::string_view text);
 // The number of characters of valid UTF-8 text.
 std::size_t Utf8Length(std::string_view text);
 // The byte offset where the character at that index starts; the text's size when it has fewer.

@@ -71,7 +71,7 @@ class IJobHost {
   virtual void SheetJobEnded(const CSheetJobOutcome&) {}
   // For the shop's status report, which hosts without one ignore: a job has taken its register (its
   // end is JobThreadEnded); a ticket's reply has its name.
-  virtual void JobBegan(CJobThreadIdentity, std::int32_t /*ecr*/, std::int32_t /*jobCode*/) {}
+  virtual void JobBegan(CJobThreadIdentity, std::int32_t /*ecr*/) {}
   virtual void TicketAnswered(const CTicketAnswer&) {}
 };
 

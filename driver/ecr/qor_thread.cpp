@@ -54,7 +54,7 @@ int CQorThread::Run() {
   // A job that gets the register only after the driver began to stop leaves it untouched.
   std::optional<std::int32_t> code;
   if (!Cancelled() && !m_current->IsStopping()) {
-    m_pDriver.JobBegan(Identity(), m_current->m_EcrId, JobCode());
+    m_pDriver.JobBegan(Identity(), m_current->m_EcrId);
     IFiscalControl& control = m_pDriver.Control();
     control.BeginJob(m_current->m_EcrId);
     code = RunJob(turn == RegisterTurn::kRegisterLeft);

@@ -7,12 +7,6 @@
 namespace driver {
 namespace {
 
-bool IsAscii(std::string_view text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
-}
-
 // The characters of the line before the byte at that offset: in a code page every byte is one.
 std::size_t CharactersBefore(std::string_view line, std::size_t offset, const platform::CTextEncoding& encoding) {
   return encoding.IsUtf8() ? platform::Utf8Length(line.substr(0, offset)) : offset;
@@ -52,7 +46,7 @@ std::optional<TicketRecord> CTicketLines::Next() {
     bool decoded = true;
     if (!m_Encoding.IsUtf8()) {
       decoded = m_Encoding.ToUtf8(line, m_Decoded, badOffset);
-    } else if (!IsAscii(line)) {
+    } else if (!platform::IsAscii(line)) {
       const std::optional<std::size_t> bad = platform::FirstInvalidUtf8(line);
       decoded = !bad;
       badOffset = bad.value_or(0);

@@ -26,7 +26,7 @@ std::string_view Trim(std::string_view text) {
 // bytes without counting.
 class CRecordData {
  public:
-  explicit CRecordData(std::string_view text) : m_Text(text), m_Ascii(IsAscii(text)) {}
+  explicit CRecordData(std::string_view text) : m_Text(text), m_Ascii(platform::IsAscii(text)) {}
 
   std::size_t Length() const { return m_Ascii ? m_Text.size() : platform::Utf8Length(m_Text); }
   bool StartsWith(char c) const { return !m_Text.empty() && m_Text.front() == c; }
@@ -40,11 +40,6 @@ class CRecordData {
   }
 
  private:
-  static bool IsAscii(std::string_view text) {
-    for (char c : text)
-      if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-  }
   std::string_view m_Text;
   bool m_Ascii;
 };
