@@ -65,10 +65,12 @@ CDriverSettings ReadDriverSettings(const std::string& iniPath) {
 void ReadDisplayDigits(const std::string& iniPath, CEcrContext& ecr) {
   if (!ecr.IsZeroFamily()) return;
   const std::string key = "ECR" + std::to_string(ecr.m_EcrId);
-  ecr.m_CustomerDigits = static_cast<std::int32_t>(
+  CDisplayDigits digits;
+  digits.m_CustomerDigits = static_cast<std::int32_t>(
       platform::GetPrivateProfileInt(kCustomerDigitsSection, key, kDefaultDisplayDigits, iniPath));
-  ecr.m_OperatorDigits = static_cast<std::int32_t>(
+  digits.m_OperatorDigits = static_cast<std::int32_t>(
       platform::GetPrivateProfileInt(kOperatorDigitsSection, key, kDefaultDisplayDigits, iniPath));
+  ecr.SetDisplayDigits(digits);
 }
 
 }  // namespace driver

@@ -30,7 +30,7 @@ void CQorDriverDlg::OnClose() {
   m_MountWatch.reset();
   if (m_TicketIntake) m_TicketIntake->ForgetWaitingTickets();
   for (const auto& ecr : m_EcrList.All())
-    if (!ecr->m_TicketFolder.Empty()) MonitorRemoveFolder(ecr->m_TicketFolder.Get());
+    if (!ecr->TicketFolder().empty()) MonitorRemoveFolder(ecr->TicketFolder());
   m_EcrList.StopAll();
   // Step 2: job threads still waiting for a register take the stop mutex one after another and leave.
   m_EcrList.ReleaseStopMutexes();

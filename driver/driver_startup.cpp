@@ -158,7 +158,7 @@ void CQorDriverDlg::LayOutTicketFolders() {
   for (const auto& ecr : m_EcrList.All()) {
     std::string folder = RegisterFolder(root.m_Root, ecr->m_EcrId);
     MakeTicketFolder(folder);
-    ecr->m_TicketFolder.Set(folder);
+    ecr->SetTicketFolder(folder);
   }
 }
 
@@ -175,7 +175,7 @@ void CQorDriverDlg::StartFolderMonitor() {
     if (m_Environment.m_Window) m_Environment.m_Window->Show();
     return;
   }
-  for (const auto& ecr : m_EcrList.All()) MonitorAddFolder(ecr->m_TicketFolder.Get());
+  for (const auto& ecr : m_EcrList.All()) MonitorAddFolder(ecr->TicketFolder());
   m_FolderMonitor->Start();
   m_FolderMonitor->SetTarget(this);
   StartSafetyRescan();
@@ -203,7 +203,7 @@ void CQorDriverDlg::SafetyRescan() {
   if (m_Closed || !m_TicketIntake) return;
   bool rootMade = false;
   for (const auto& ecr : m_EcrList.All()) {
-    const std::string folder = ecr->m_TicketFolder.Get();
+    const std::string folder = ecr->TicketFolder();
     if (!platform::Exists(folder)) {
       if (!rootMade) MakeTicketFolder(folder.substr(0, folder.rfind('/')));
       rootMade = true;
@@ -254,8 +254,8 @@ void CQorDriverDlg::ChangeFolders(const std::string& reportFolder, const std::st
   for (const auto& ecr : m_EcrList.All()) {
     std::string folder = RegisterFolder(ticketFolder, ecr->m_EcrId);
     MakeTicketFolder(folder);
-    MonitorRemoveFolder(ecr->m_TicketFolder.Get());
-    ecr->m_TicketFolder.Set(folder);
+    MonitorRemoveFolder(ecr->TicketFolder());
+    ecr->SetTicketFolder(folder);
     MonitorAddFolder(folder);
   }
 }

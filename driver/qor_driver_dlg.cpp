@@ -43,7 +43,7 @@ void CQorDriverDlg::OnFolderNotify(const std::string& path, std::int16_t type) {
   queueScan(path);
   if (type != 0) return;
   platform::DebugLog("[ZEDO] Folder monitor started: scanning [%d] ticket folders", static_cast<int>(m_EcrList.All().size()));
-  for (const auto& ecr : m_EcrList.All()) queueScan(ecr->m_TicketFolder.Get());
+  for (const auto& ecr : m_EcrList.All()) queueScan(ecr->TicketFolder());
 }
 
 void CQorDriverDlg::OnWindowMessage(WindowMessage message, std::int32_t wParam) {

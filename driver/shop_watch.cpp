@@ -130,9 +130,10 @@ void CShopWatch::StartNewDay() {
 }
 
 std::string CShopWatch::ReportedTrouble(const CEcrContext& ecr) {
-  if (ecr.m_PaperOut.load() != 0) return "paper out";
-  if (ecr.m_GenericError.load() != 0) return "the register reports an error";
-  if (ecr.m_Operating.Equals("0")) return "the register is not operating";
+  const CEcrStatus status = ecr.Events().Status();
+  if (status.m_PaperOut != 0) return "paper out";
+  if (status.m_GenericError != 0) return "the register reports an error";
+  if (status.NotOperating()) return "the register is not operating";
   return {};
 }
 
@@ -190,7 +191,7 @@ void CShopWatch::Look() {
 
 RegisterState CShopWatch::StateOf(const CEcrContext& ecr, const CRegisterFacts& facts, const CJobUnderWay* job) const {
   if (m_Stopping) return RegisterState::kStopping;
-  if (ecr.m_PaperOut.load() != 0) return RegisterState::kPaperOut;
+  if (ecr.Events().Status().m_PaperOut != 0) return RegisterState::kPaperOut;
   if (!facts.m_TroubleNow.empty()) return RegisterState::kError;
   if (facts.m_NoAnswer) return RegisterState::kNoAnswer;
   if (job != nullptr) return job->m_Ticket.empty() ? RegisterState::kHeldBySheet : RegisterState::kRunning;

@@ -65,7 +65,7 @@ void CAdminPage::ShowStatus(const char* number, const std::vector<std::string>& 
 void CAdminPage::StartJob(CEcrContext& ecr, CJobKind job, const CJobExtras& extras) {
   m_Host.SetSelectedRegister(m_EcrSelector.currentIndex());
   const std::int32_t jobCode = JobCodeOf(job);
-  if (StartAdminJob(m_Host.JobHost(), ecr, std::move(job), extras.m_BeforeResume) == JobStartResult::Started) {
+  if (StartAdminJob(m_Host.JobHost(), ecr, std::move(job)) == JobStartResult::Started) {
     m_Status.JobStarted(ecr, jobCode, extras.m_Report, extras.m_Note);
   } else {
     m_Status.JobNotStarted(ecr);

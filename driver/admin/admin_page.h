@@ -28,7 +28,6 @@ namespace driver {
 struct CJobExtras {
   SavedReport m_Report = SavedReport::NotExpected;  // the outcome is a report the register saves
   std::string m_Note;                                // follows the "sent" text on the status line
-  BeforeResume m_BeforeResume;
 };
 
 class CAdminPage : public QWidget {

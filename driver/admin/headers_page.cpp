@@ -73,8 +73,6 @@ void CHeaders::Send() {
   }
   CJobExtras extras;
   if (!longLines.empty()) extras.m_Note = FillIn(Host().MessageText("86"), {longLines, width});
-  // The job waits for the register's header answers while the exchange is pending.
-  extras.m_BeforeResume = [](CQorThread& job) { job.Register().m_ExchangePending = 1; };
   StartJob(*ecr, sent, extras);
 }
 

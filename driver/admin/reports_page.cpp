@@ -57,8 +57,6 @@ void CReports::Send(std::int32_t printFlag) {
   }
   CReportJob& sent = Remembered(*ecr).m_Report;
   sent = {report, printFlag};
-  ecr->m_QuietReport = 0;
-  ecr->m_ReportReady = 0;
   CJobExtras extras;
   extras.m_Report = printFlag == 0 ? SavedReport::Expected : SavedReport::NotExpected;
   StartJob(*ecr, sent, extras);

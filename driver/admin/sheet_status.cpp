@@ -63,7 +63,7 @@ void CSheetStatus::JobStarted(const CEcrContext& ecr, std::int32_t jobCode, Save
   job.m_Serial = m_NextSerial++;
   job.m_JobCode = jobCode;
   job.m_AwaitsReport = report == SavedReport::Expected;
-  job.m_ReportLimit = ecr.m_Limits.m_Completion;
+  job.m_ReportLimit = ecr.Limits().m_Completion;
   job.m_Note = note;
   m_Pending[ecr.m_EcrId] = job;
   Show(WithNote(FillIn(m_Host.MessageText("67"), {Number(ecr.m_EcrId)}), note));

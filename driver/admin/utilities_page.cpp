@@ -53,7 +53,7 @@ CUtilities::CUtilities(ISheetHost& host, CSheetStatus& status, QWidget* parent)
 
 void CUtilities::StartUtility(DirectUtility utility, const std::string& command) {
   CEcrContext* ecr = ChosenEcr();
-  if (ecr == nullptr || !ecr->m_hJobMutex) return;
+  if (ecr == nullptr || !ecr->JobMutex()) return;
   Host().SetSelectedRegister(EcrSelector().currentIndex());
   if (StartDirectUtility(Host().JobHost(), *ecr, utility, command) == JobStartResult::Started) {
     Status().JobStarted(*ecr, kJobDirectUtility, SavedReport::NotExpected);
@@ -81,8 +81,6 @@ void CUtilities::SendCommand() {
 void CUtilities::ReadHistory() {
   CEcrContext* ecr = ChosenEcr();
   if (ecr == nullptr) return;
-  ecr->m_QuietReport = 0;
-  ecr->m_HistoryReady = 0;
   CJobExtras extras;
   extras.m_Report = SavedReport::Expected;
   StartJob(*ecr, CHistoryRequestJob{}, extras);

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/control/status_parse.h"
 #include "platform/debug_log.h"
 #include "platform/fault_point.h"
 #include "platform/text_file.h"
@@ -14,11 +13,7 @@ void CControlEvents::DirectIOEvent(std::int32_t ecr, std::int32_t result, const 
   CEcrContext* ctx = m_Registers.FindEcr(ecr);
   if (ctx == nullptr) return;
   if (result != 0) platform::DebugLog("[ZEDO] OnDirectIOEventQorctrl: ecr [%d] result [%d] [%s]", ecr, result, text.c_str());
-  // The result and the answer are in place before the flag that tells the job to read them.
-  ctx->m_IoDirectResult = result;
-  ctx->m_IoDirectAnswer.Set(text);
-  ctx->m_IoDirectComplete = 1;
-  ctx->SignalChange();
+  ctx->Events().IoDirectCompleted(result, text);
   platform::FaultPoint("completed");
 }
 
@@ -26,11 +21,8 @@ void CControlEvents::OutputCompleteEvent(std::int32_t ecr, std::int32_t job, std
   CEcrContext* ctx = m_Registers.FindEcr(ecr);
   if (ctx == nullptr) return;
   platform::DebugLog("[ZEDO] OnOutputCompleteEventQorctrl: job [%d] result = [%d]", job, result);
-  // The result is in place before the flag that tells the job to read it.
-  ctx->m_JobResult = result;
   platform::DebugLog("[ZEDO] OnOutputCompleteEventQorctrl: m_WorkComplete = [TRUE]");
-  ctx->m_WorkComplete = 1;
-  ctx->SignalChange();
+  ctx->Events().WriteCompleted(result);
   platform::FaultPoint("completed");
 }
 
@@ -38,8 +30,8 @@ void CControlEvents::StatusUpdateEvent(std::int32_t ecr, const std::string& stat
   platform::DebugLog("[ZEDO] OnStatusUpdateEventQorctrl: Received!");
   CEcrContext* ctx = m_Registers.FindEcr(ecr);
   if (ctx == nullptr) return;
-  ctx->m_StatusText.Set(status);
-  if (ParseEcrStatus(*ctx) == StatusFollowUp::kStatusAlert) m_Poster.PostStatusAlert(ecr);
+  if (ctx->Events().StatusReceived(status, ctx->m_EcrType) == StatusFollowUp::kStatusAlert)
+    m_Poster.PostStatusAlert(ecr);
   m_Poster.StatusReceived(ecr);
 }
 
@@ -53,79 +45,31 @@ void CControlEvents::DataEvent(std::int32_t ecr, std::int32_t, const std::string
   reply.reset();
   CEcrContext* ctx = m_Registers.FindEcr(ecr);
   if (ctx == nullptr) return;
-  platform::DebugLog("Event DataEvent received[%s] row[%d]", text.c_str(), ctx->m_ExchangeRow.load());
-  ++ctx->m_QuestionsAsked;
-  if (text == "B85") {
-    AnswerHeaderQuestion(*ctx, reply);
-  } else if (text == "B80") {
-    AnswerQueueQuestion(ctx->m_QueueB80, ctx->m_QueueB80Armed, reply);
-  } else if (text == "B81") {
-    AnswerQueueQuestion(ctx->m_QueueB81, ctx->m_QueueB81Armed, reply);
-  } else if (text == "B84") {
-    AnswerQueueQuestion(ctx->m_QueueB84, ctx->m_QueueB84Armed, reply);
-  } else if (text.compare(0, 3, "D01") == 0) {
-    TakeLastPrice(*ctx, text);
+  platform::DebugLog("Event DataEvent received[%s] row[%d]", text.c_str(), ctx->Events().HeaderRow());
+  reply = ctx->Events().Answer(text);
+  // The status file is written before the price is handed over, so a job woken by the price finds it.
+  if (text.compare(0, 3, "D01") == 0) {
     WriteTicketStatus(ecr, text);
+    TakeLastPrice(ctx->Events(), text);
   }
-  ctx->SignalChange();
 }
 
 void CControlEvents::ReportSavedEvent(std::int32_t ecr, std::int32_t, const std::string& path) {
   CEcrContext* ctx = m_Registers.FindEcr(ecr);
   if (ctx == nullptr) return;
-  // The path is in place before the flag that tells the job to read it.
-  ctx->m_ReportPath.Set(path);
-  ctx->m_ReportReady = 1;
-  ctx->SignalChange();
+  ctx->Events().ReportSaved(path);
   DisplayReport(*ctx, path);
 }
 
 void CControlEvents::HistorySavedEvent(std::int32_t ecr, const std::string& path) {
   CEcrContext* ctx = m_Registers.FindEcr(ecr);
   if (ctx == nullptr) return;
-  ctx->m_HistoryPath.Set(path);
-  ctx->m_HistoryReady = 1;
-  ctx->SignalChange();
+  ctx->Events().HistorySaved(path);
   DisplayReport(*ctx, path);
 }
 
-// The header travels in three answers: lines 1-3, lines 4-6, then the end mark.
-void CControlEvents::AnswerHeaderQuestion(CEcrContext& ctx, std::optional<std::string>& reply) {
-  if (ctx.m_ExchangePending.load() == 0) return;
-  const auto join = [](char part, const std::array<std::string, 3>& lines) {
-    return std::string(1, part) + ":" + lines[0] + ":" + lines[1] + ":" + lines[2];
-  };
-  switch (ctx.m_ExchangeRow.load()) {
-    case 1:
-      reply = join('A', ctx.m_ExchangeAnswers.A());
-      ctx.m_ExchangeRow = 2;
-      break;
-    case 2:
-      reply = join('B', ctx.m_ExchangeAnswers.B());
-      ctx.m_ExchangeRow = 3;
-      break;
-    default:
-      reply = "*";
-      ctx.m_ExchangeRow = 1;
-      ctx.m_ExchangePending = 0;
-      break;
-  }
-}
-
-void CControlEvents::AnswerQueueQuestion(std::deque<std::string>& queue, Flag& armed,
-                                         std::optional<std::string>& reply) {
-  if (armed.load() == 0) return;
-  if (!queue.empty()) {
-    reply = queue.front();
-    queue.pop_front();
-    return;
-  }
-  reply = "*";
-  armed = 0;
-}
-
 // "D01", one separator, the last total in cents, then ":" and further fields.
-void CControlEvents::TakeLastPrice(CEcrContext& ctx, const std::string& text) {
+void CControlEvents::TakeLastPrice(CEventMailbox& events, const std::string& text) {
   const std::size_t colon = text.find(':', 4);
   const std::string price = colon == std::string::npos ? std::string() : text.substr(4, colon - 4);
   if (price.size() > 10) {
@@ -136,9 +80,7 @@ void CControlEvents::TakeLastPrice(CEcrContext& ctx, const std::string& text) {
   std::snprintf(formatted, sizeof formatted, "%.2f", std::strtod(price.c_str(), nullptr) * 0.01);
   std::string lastPrice = formatted;
   if (const std::size_t dot = lastPrice.find('.'); dot != std::string::npos) lastPrice[dot] = ',';
-  // The price is in place before the flag that tells the job to read it.
-  ctx.m_LastPrice.Set(lastPrice);
-  ctx.m_LastPriceReady = 1;
+  events.LastPriceReceived(lastPrice);
   platform::DebugLog("[ZEDO] OnDataEventQorctrl LAST PRICE = [%s]", lastPrice.c_str());
 }
 
@@ -148,7 +90,7 @@ void CControlEvents::WriteTicketStatus(std::int32_t ecr, const std::string& text
 }
 
 void CControlEvents::DisplayReport(CEcrContext& ctx, const std::string& path) {
-  if (ctx.m_QuietReport.load() != 0) return;
+  if (ctx.Events().ReportIsQuiet()) return;
   m_Display.ShowReport(ctx.m_EcrId, path);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // CControlEvents: the driver's handlers of the seven control events, run on the window thread.
-// They turn the events into the state of one CEcrContext per register, answer the registers' data
-// questions from the queues the jobs filled, and post the follow-up messages.
+// They put what the events bring into the register's event mailbox, answer the registers' data
+// questions from the exchanges the jobs armed there, and post the follow-up messages.
 
 #include <cstdint>
 #include <optional>
@@ -29,10 +29,7 @@ class CControlEvents final : public IFiscalControlEvents {
   void HistorySavedEvent(std::int32_t ecr, const std::string& path) override;
 
  private:
-  void AnswerHeaderQuestion(CEcrContext& ctx, std::optional<std::string>& reply);
-  void AnswerQueueQuestion(std::deque<std::string>& queue, Flag& armed,
-                           std::optional<std::string>& reply);
-  void TakeLastPrice(CEcrContext& ctx, const std::string& text);
+  void TakeLastPrice(CEventMailbox& events, const std::string& text);
   void WriteTicketStatus(std::int32_t ecr, const std::string& text) const;
   void DisplayReport(CEcrContext& ctx, const std::string& path);
 

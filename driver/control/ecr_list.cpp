@@ -18,10 +18,10 @@ std::string MutexName(const char* format, std::int32_t ecrId) {
 CEcrContext& CEcrList::Add(std::int32_t ecrId, std::int32_t ecrType, RegisterMutexes mutexes) {
   auto ecr = std::make_shared<CEcrContext>(ecrId, ecrType);
   if (mutexes == RegisterMutexes::Named) {
-    ecr->m_hJobMutex = platform::NamedMutex::Create(MutexName(kJobMutexName, ecrId), false,
-                                                    platform::MutexSharing::AcrossProcesses).m_Mutex;
-    ecr->m_hStopMutex = platform::NamedMutex::Create(MutexName(kStopMutexName, ecrId), true,
-                                                     platform::MutexSharing::ProcessLocal).m_Mutex;
+    ecr->GiveMutexes(platform::NamedMutex::Create(MutexName(kJobMutexName, ecrId), false,
+                                                  platform::MutexSharing::AcrossProcesses).m_Mutex,
+                     platform::NamedMutex::Create(MutexName(kStopMutexName, ecrId), true,
+                                                  platform::MutexSharing::ProcessLocal).m_Mutex);
   }
   m_Registers.push_back(std::move(ecr));
   return *m_Registers.back();
@@ -33,7 +33,7 @@ void CEcrList::StopAll() {
 
 void CEcrList::ReleaseStopMutexes() {
   for (const auto& ecr : m_Registers)
-    if (ecr->m_hStopMutex) ecr->m_hStopMutex->Release();
+    if (ecr->StopMutex()) ecr->StopMutex()->Release();
 }
 
 void CEcrList::CancelAll() {

@@ -24,45 +24,42 @@ std::string SafeSubstr(const std::string& text, std::size_t from, std::size_t co
   return text.substr(from, count);
 }
 
-void ReadFlag(const std::string& status, const char* open, const char* close, Flag& flag) {
+void ReadFlag(const std::string& status, const char* open, const char* close, std::int32_t& flag) {
   flag = IsFlagOn(GetTagValue(status, open, close)) ? 1 : 0;
 }
 
 // Types 0 and 3 carry the hello code (characters 30-37) and its suffix (41-42).
-void ReadHelloCode(CEcrContext& ctx) {
-  const std::string hello = ctx.m_Hello.Get();
+void ReadHelloCode(CEcrStatus& status) {
+  const std::string& hello = status.m_Hello;
   if (hello.size() <= 10) return;
   // Copying stops at the end of the text: a hello too short to reach a position keeps what was there.
-  if (hello.size() > 30) ctx.m_HelloCode.Set(hello.substr(30, 8));
-  if (hello.size() > 41) ctx.m_HelloSuffix.Set(hello.substr(41, 2));
+  if (hello.size() > 30) status.m_HelloCode = hello.substr(30, 8);
+  if (hello.size() > 41) status.m_HelloSuffix = hello.substr(41, 2);
 }
 
 // Types 1 and 2 report a status code in characters 8-10; during a header transfer any of its low
 // seven bits means the register needs the alert command.
-StatusFollowUp CheckExchangeStatusCode(CEcrContext& ctx) {
-  if (ctx.m_ExchangePending.load() == 0) return StatusFollowUp::kNone;
-  const long code = ReadDecimalPrefix(SafeSubstr(ctx.m_Hello.Get(), 8, 3));
+StatusFollowUp CheckExchangeStatusCode(const CEcrStatus& status) {
+  const long code = ReadDecimalPrefix(SafeSubstr(status.m_Hello, 8, 3));
   return (code & 0x7F) != 0 ? StatusFollowUp::kStatusAlert : StatusFollowUp::kNone;
 }
 
 }  // namespace
 
-StatusFollowUp ParseEcrStatus(CEcrContext& ctx) {
-  const std::string status = ctx.m_StatusText.Get();
-  if (status.empty()) return StatusFollowUp::kNone;
-  const std::string hello = GetTagValue(status, "<HELLO>", "</HELLO>");
-  if (!hello.empty()) ctx.m_Hello.Set(hello.substr(0, kHelloMaxLength));
-  ReadFlag(status, "<TICKETOPEN>", "</TICKETOPEN>", ctx.m_TicketOpen);
-  ReadFlag(status, "<GENERICERROR>", "</GENERICERROR>", ctx.m_GenericError);
-  ctx.m_Operating.Set(GetTagValue(status, "<OPERATING>", "</OPERATING>"));
-  ReadFlag(status, "<PAPEROUT>", "</PAPEROUT>", ctx.m_PaperOut);
-  if (ctx.IsZeroFamily()) ReadFlag(status, "<REMOTE>", "</REMOTE>", ctx.m_Remote);
-  ReadFlag(status, "<KEYLOCKED>", "</KEYLOCKED>", ctx.m_KeyLocked);
-  StatusFollowUp followUp = StatusFollowUp::kNone;
-  if (ctx.m_EcrType == 0 || ctx.m_EcrType == 3) ReadHelloCode(ctx);
-  if (ctx.IsZeroFamily()) followUp = CheckExchangeStatusCode(ctx);
-  ctx.SignalChange();
-  return followUp;
+StatusFollowUp ParseEcrStatus(std::int32_t ecrType, bool exchangePending, CEcrStatus& status) {
+  const std::string& text = status.m_StatusText;
+  if (text.empty()) return StatusFollowUp::kNone;
+  const std::string hello = GetTagValue(text, "<HELLO>", "</HELLO>");
+  if (!hello.empty()) status.m_Hello = hello.substr(0, kHelloMaxLength);
+  ReadFlag(text, "<TICKETOPEN>", "</TICKETOPEN>", status.m_TicketOpen);
+  ReadFlag(text, "<GENERICERROR>", "</GENERICERROR>", status.m_GenericError);
+  status.m_Operating = GetTagValue(text, "<OPERATING>", "</OPERATING>");
+  ReadFlag(text, "<PAPEROUT>", "</PAPEROUT>", status.m_PaperOut);
+  if (IsZeroFamily(ecrType)) ReadFlag(text, "<REMOTE>", "</REMOTE>", status.m_Remote);
+  ReadFlag(text, "<KEYLOCKED>", "</KEYLOCKED>", status.m_KeyLocked);
+  if (ecrType == 0 || ecrType == 3) ReadHelloCode(status);
+  if (IsZeroFamily(ecrType) && exchangePending) return CheckExchangeStatusCode(status);
+  return StatusFollowUp::kNone;
 }
 
 }  // namespace driver

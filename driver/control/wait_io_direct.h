@@ -9,8 +9,8 @@
 
 namespace driver {
 
-// Clears m_IoDirectComplete, sends the command and waits until it completes, paper out is reported or
-// ctx.m_Limits.m_Exchange (5000 ms) has passed. Returns the IODirect status at once when it is nonzero
+// Expects a new IODirect completion, sends the command and waits until it completes, paper out is reported or
+// the exchange limit (5000 ms) has passed. Returns the IODirect status at once when it is nonzero
 // (nothing will complete), the completion's result when the command completed (0, or the register's
 // code for refusing it), else logs "[QOR_E_FAILURE] in CQorDriverDlg::WaitIODirect" and returns 3.
 // Called on job threads only: the completion is handled on the window thread, which never waits.

@@ -11,16 +11,15 @@
 namespace driver {
 
 void CRegisterCommands::BringRegisterToKnownState() {
-  CEcrContext& ecr = m_Ecr;
-  platform::DebugLog("[ZEDO] CQorThread: ecr %d left by a job that ended holding it; checking the register",
-                     ecr.m_EcrId);
-  if (!m_Session.RefreshStatus()) platform::DebugLog("[ZEDO] CQorThread: ecr %d gives no status", ecr.m_EcrId);
-  if (ecr.m_TicketOpen) {
-    ecr.m_WorkComplete = 0;
+  const std::int32_t ecr = m_Ecr.m_EcrId;
+  platform::DebugLog("[ZEDO] CQorThread: ecr %d left by a job that ended holding it; checking the register", ecr);
+  if (!m_Session.RefreshStatus()) platform::DebugLog("[ZEDO] CQorThread: ecr %d gives no status", ecr);
+  if (m_Session.Status().m_TicketOpen) {
+    m_Session.Events().ExpectWrite();
     std::int32_t job = 0;
     std::int32_t code = m_Session.SendWrite(kTicketVoidElement, job);
     if (code == kCodeSuccess) code = m_Session.WaitWorkComplete();
-    platform::DebugLog("[ZEDO] CQorThread: ecr %d receipt left open voided, code [%d]", ecr.m_EcrId, code);
+    platform::DebugLog("[ZEDO] CQorThread: ecr %d receipt left open voided, code [%d]", ecr, code);
   }
   m_Session.SbloccaTastiera();
   ClearDisplay();

@@ -15,10 +15,10 @@ namespace driver {
 namespace {
 
 // The register's condition as a code, by the first that holds; fallback when none does.
-std::int32_t ConditionCode(const CEcrContext& ecr, std::int32_t fallback) {
-  if (ecr.m_PaperOut) return kCodePaperOut;
-  if (ecr.m_Operating.Equals("0")) return kCodeNotOperating;
-  if (ecr.m_GenericError) return kCodeGenericError;
+std::int32_t ConditionCode(const CEcrStatus& status, std::int32_t fallback) {
+  if (status.m_PaperOut) return kCodePaperOut;
+  if (status.NotOperating()) return kCodeNotOperating;
+  if (status.m_GenericError) return kCodeGenericError;
   return fallback;
 }
 
@@ -32,21 +32,14 @@ std::int32_t CRegisterSession::WaitIoDirectComplete(std::int32_t refusedCode) {
 
 bool CRegisterSession::WaitWhileWorking(const std::function<bool()>& done, std::chrono::milliseconds period) {
   for (;;) {
-    const std::int32_t asked = m_Ecr.m_QuestionsAsked;
-    WaitFor([&] { return done() || m_Ecr.m_QuestionsAsked != asked; }, period);
-    if (done() || Cancelled() || m_Ecr.m_QuestionsAsked == asked) return done();
+    const std::int32_t asked = Events().QuestionsAsked();
+    WaitFor([&] { return done() || Events().QuestionsAsked() != asked; }, period);
+    if (done() || Cancelled() || Events().QuestionsAsked() == asked) return done();
   }
 }
 
-bool CRegisterSession::InOrder() const {
-  return !m_Ecr.m_PaperOut && !m_Ecr.m_GenericError && !NotOperating();
-}
-
-// True while the register is still working on the command and reports no trouble.
-bool CRegisterSession::InProgress(const Flag& done) const { return !done && InOrder(); }
-
 CRegisterSession::Pass CRegisterSession::RecoveryPass(const std::function<bool()>& done, std::chrono::milliseconds period) {
-  m_Ecr.WaitUntil([&] { return InOrder(); });
+  Events().WaitUntil([&] { return InOrder(); });
   if (Cancelled()) return Pass::Cancelled;
   WaitWhileWorking([&] { return done() || !InOrder(); }, period);
   if (Cancelled()) return Pass::Cancelled;
@@ -56,20 +49,20 @@ CRegisterSession::Pass CRegisterSession::RecoveryPass(const std::function<bool()
 
 std::int32_t CRegisterSession::WaitComplete(CompletionKind kind, std::int32_t refusedCode) {
   const bool write = kind == CompletionKind::Write;
-  const Flag& done = write ? m_Ecr.m_WorkComplete : m_Ecr.m_IoDirectComplete;
-  const Flag& result = write ? m_Ecr.m_JobResult : m_Ecr.m_IoDirectResult;
-  WaitWhileWorking([&] { return !InProgress(done); }, m_Ecr.m_Limits.m_Completion);
+  const auto done = [&] { return write ? Events().WriteDone() : Events().IoDirectDone(); };
+  const auto result = [&] { return write ? Events().WriteResult() : Events().IoDirectResult(); };
+  WaitWhileWorking([&] { return !InProgress(done()); }, Limits().m_Completion);
   if (Cancelled()) return kCodeShutdown;
-  if (done && result != 0) {
-    platform::DebugLog("[ZEDO] ecr [%d] refused the command: result [%d]", m_Ecr.m_EcrId, result.load());
+  if (done() && result() != 0) {
+    platform::DebugLog("[ZEDO] ecr [%d] refused the command: result [%d]", m_Ecr.m_EcrId, result());
     std::int32_t code = NotOperating() ? kCodeNotOperating : refusedCode;
     WriteWarning(code);
     return code;
   }
-  if (done && InOrder()) return kCodeSuccess;
-  std::int32_t code = ConditionCode(m_Ecr, kCodeFailure);
+  if (done() && InOrder()) return kCodeSuccess;
+  std::int32_t code = ConditionCode(Status(), kCodeFailure);
   WriteWarning(code);
-  if (!m_Host.Options().m_OnErrorContinue || m_Ecr.m_GenericError) {
+  if (!m_Host.Options().m_OnErrorContinue || Status().m_GenericError) {
     SendClearOutput();
     return code;
   }
@@ -81,12 +74,12 @@ std::int32_t CRegisterSession::WaitComplete(CompletionKind kind, std::int32_t re
 // takes; one that reports none and still lets a whole period pass has lost the command.
 std::int32_t CRegisterSession::RecoverCompletion(CompletionKind kind, std::int32_t refusedCode, std::int32_t code) {
   const bool write = kind == CompletionKind::Write;
-  const Flag& done = write ? m_Ecr.m_WorkComplete : m_Ecr.m_IoDirectComplete;
-  const Flag& result = write ? m_Ecr.m_JobResult : m_Ecr.m_IoDirectResult;
+  const auto done = [&] { return write ? Events().WriteDone() : Events().IoDirectDone(); };
+  const auto result = [&] { return write ? Events().WriteResult() : Events().IoDirectResult(); };
   for (;;) {
-    const Pass pass = RecoveryPass([&] { return done != 0; }, m_Ecr.m_Limits.m_Completion);
+    const Pass pass = RecoveryPass(done, Limits().m_Completion);
     if (pass == Pass::Cancelled) return kCodeShutdown;
-    if (done && result != 0) {
+    if (done() && result() != 0) {
       WriteWarning(refusedCode);
       return refusedCode;
     }
@@ -99,7 +92,7 @@ std::int32_t CRegisterSession::RecoverCompletion(CompletionKind kind, std::int32
       SendClearOutput();
       return kCodeFailure;
     }
-    code = ConditionCode(m_Ecr, code);
+    code = ConditionCode(Status(), code);
     WriteWarning(code);
   }
 }
@@ -108,37 +101,37 @@ std::int32_t CRegisterSession::RecoverCompletion(CompletionKind kind, std::int32
 // open (the element being recovered closed it) means the receipt was printed: that is the outcome, and
 // the warning line carries the register's refusal. Anything else leaves the receipt in doubt: 3.
 std::int32_t CRegisterSession::VoidAfterRecovery() {
-  m_Ecr.m_WorkComplete = 0;
+  Events().ExpectWrite();
   std::int32_t job = 0;
   const ControlStatus status = SendWrite(kTicketVoidElement, job);
-  if (status == kCodeSuccess) WaitFor([&] { return !InProgress(m_Ecr.m_WorkComplete); }, m_Ecr.m_Limits.m_Completion);
+  if (status == kCodeSuccess) WaitFor([&] { return !InProgress(Events().WriteDone()); }, Limits().m_Completion);
   if (Cancelled()) return kCodeShutdown;
-  if (status == kCodeSuccess && m_Ecr.m_WorkComplete && m_Ecr.m_JobResult == 0) {
+  if (status == kCodeSuccess && Events().WriteDone() && Events().WriteResult() == 0) {
     WriteWarning(kCodeTicketVoided);
     return kCodeTicketVoided;
   }
-  const bool refused = status == kCodeSuccess && m_Ecr.m_WorkComplete;
-  WriteWarning(status != kCodeSuccess ? status : refused ? m_Ecr.m_JobResult.load() : kCodeFailure);
+  const bool refused = status == kCodeSuccess && Events().WriteDone();
+  WriteWarning(status != kCodeSuccess ? status : refused ? Events().WriteResult() : kCodeFailure);
   if (!refused) {
     SendClearOutput();
     return kCodeFailure;
   }
   if (!RefreshStatus()) return kCodeFailure;
-  return m_Ecr.m_TicketOpen ? kCodeFailure : kCodeSuccess;
+  return Status().m_TicketOpen ? kCodeFailure : kCodeSuccess;
 }
 
-std::int32_t CRegisterSession::GetEcrError(Flag& flag, std::int32_t expected, std::chrono::milliseconds period) {
-  if (flag == expected) return kCodeSuccess;
-  std::int32_t code = ConditionCode(m_Ecr, kCodeFailure);
+std::int32_t CRegisterSession::GetEcrError(const std::function<bool()>& arrived, std::chrono::milliseconds period) {
+  if (arrived()) return kCodeSuccess;
+  std::int32_t code = ConditionCode(Status(), kCodeFailure);
   WriteWarning(code);
-  if (m_Host.Options().m_OnErrorContinue && !m_Ecr.m_GenericError) {
+  if (m_Host.Options().m_OnErrorContinue && !Status().m_GenericError) {
     // Waits for the event as long as the register reports trouble (the operator replacing the paper).
     for (;;) {
-      const Pass pass = RecoveryPass([&] { return flag == expected; }, period);
+      const Pass pass = RecoveryPass(arrived, period);
       if (pass == Pass::Cancelled) return kCodeShutdown;
       if (pass == Pass::Done) return kCodeSuccess;
       if (pass == Pass::Lost) break;
-      code = ConditionCode(m_Ecr, code);
+      code = ConditionCode(Status(), code);
       WriteWarning(code);
     }
     code = kCodeFailure;

@@ -34,14 +34,14 @@ ControlStatus Send(CRegisterSession& session, const CDirectUtilityJob& utility) 
 
 // The register's own answer is what the sheet shows: the text it completed the command with.
 void SendDirectUtility(CRegisterSession& session, const CDirectUtilityJob& utility, CSheetJobOutcome& outcome) {
-  CEcrContext& ecr = session.Register();
-  // Cleared before anything is sent, so only this command's completion counts.
-  ecr.m_IoDirectComplete = 0;
+  CEventMailbox& events = session.Events();
+  // Expected before anything is sent, so only this command's completion counts.
+  events.ExpectIoDirect();
   outcome.m_Code = Send(session, utility);
   if (outcome.m_Code != kCodeSuccess) return;
-  const bool completed = session.WaitFor([&] { return ecr.m_IoDirectComplete.load() != 0; }, ecr.m_Limits.m_Exchange);
+  const bool completed = session.WaitFor([&] { return events.IoDirectDone(); }, session.Limits().m_Exchange);
   if (completed) {
-    outcome.m_Answer = ecr.m_IoDirectAnswer.Get();
+    outcome.m_Answer = events.IoDirectAnswer();
   } else {
     outcome.m_Code = kCodeFailure;
   }

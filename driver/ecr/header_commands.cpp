@@ -1,3 +1,6 @@
+#include <array>
+#include <string>
+
 #include "driver/ecr/command_strings.h"
 #include "driver/ecr/register_commands.h"
 #include "driver/tickets/result_codes.h"
@@ -14,26 +17,25 @@ constexpr int kSheetStatusMessage = 11;  // "the register did not enter programm
 
 std::int32_t CRegisterCommands::SetHeader(const CHeaderJob& header) {
   if (!m_Session.IsZeroFamily()) return StarHeader(header);
-  // The row is reset before the command, so the register's first question is answered with row 1.
-  m_Ecr.m_ExchangeAnswers.Set(header.m_AnswerA, header.m_AnswerB);
-  m_Ecr.m_ExchangeRow = 1;
-  std::int32_t code = Exchange(kZeroHeaderExchange, m_Ecr.m_ExchangePending, kExchangeDoneCommand);
-  m_Ecr.m_ExchangeStatus = code;
-  return code;
+  // The register fetches lines 1-3, then lines 4-6, then the end mark.
+  const auto join = [](char part, const std::array<std::string, 3>& lines) {
+    return std::string(1, part) + ":" + lines[0] + ":" + lines[1] + ":" + lines[2];
+  };
+  return Exchange(kZeroHeaderExchange, DataQuestion::kHeader,
+                  {join('A', header.m_AnswerA), join('B', header.m_AnswerB)}, kExchangeDoneCommand);
 }
 
 std::int32_t CRegisterCommands::StarHeader(const CHeaderJob& header) {
-  CEcrContext& ecr = m_Ecr;
-  ecr.m_ExchangePending = 0;
+  m_Session.Events().Disarm(DataQuestion::kHeader);
   m_SavedKey = m_Session.HelloCharacter(0);
   if (m_Session.HelloCharacter(3) != '.') return kCodeNoProgramming;
   auto helloCodeKnown = [&] {
-    std::string code = ecr.m_HelloCode.Get();
+    std::string code = m_Session.Status().m_HelloCode;
     return !code.empty() && code[0] != '\0';
   };
   if (!helloCodeKnown()) {
     m_Session.SendIODirect(kStarHelloCodeQuery);
-    if (!m_Session.WaitFor(helloCodeKnown, ecr.m_Limits.m_Exchange)) {
+    if (!m_Session.WaitFor(helloCodeKnown, m_Session.Limits().m_Exchange)) {
       if (m_Session.Cancelled()) return kCodeShutdown;
       m_Session.SendIODirect(kStarClearDisplay);
       m_Session.SendIODirect(kStarClearDisplay);
@@ -45,7 +47,7 @@ std::int32_t CRegisterCommands::StarHeader(const CHeaderJob& header) {
   m_Session.BloccaTastiera();
   KeySwitch('P');
   m_Session.DriverAwait(kStarHeaderStart);
-  if (!m_Session.WaitFor([&] { return m_Session.HelloCharacter(1) == 'C'; }, ecr.m_Limits.m_Exchange)) {
+  if (!m_Session.WaitFor([&] { return m_Session.HelloCharacter(1) == 'C'; }, m_Session.Limits().m_Exchange)) {
     if (m_Session.Cancelled()) return kCodeShutdown;
     // Only a job of the administration sheet has no reply file; its person reads the status line.
     IJobHost& host = m_Session.Host();
@@ -60,7 +62,6 @@ std::int32_t CRegisterCommands::StarHeader(const CHeaderJob& header) {
 }
 
 std::int32_t CRegisterCommands::StarHeaderTransfer(const CHeaderJob& header) {
-  CEcrContext& ecr = m_Ecr;
   m_Session.SendIODirect(kStarClearDisplay);
   m_Session.SendIODirect(kStarClearDisplay);
   for (int line = 1; line <= 6; ++line) {
@@ -68,8 +69,8 @@ std::int32_t CRegisterCommands::StarHeaderTransfer(const CHeaderJob& header) {
     m_Session.DriverAwait(StarHeaderLineCommand(line, text));
   }
   m_Session.DriverAwait(kStarHeaderEnd);
-  if (m_Session.WaitFor([&] { return m_Session.HelloCharacter(1) == 'C'; }, ecr.m_Limits.m_Exchange)) {
-    m_Session.SendIODirect(StarHelloCodeCommand(ecr.m_HelloCode.Get()));
+  if (m_Session.WaitFor([&] { return m_Session.HelloCharacter(1) == 'C'; }, m_Session.Limits().m_Exchange)) {
+    m_Session.SendIODirect(StarHelloCodeCommand(m_Session.Status().m_HelloCode));
   } else {
     m_Session.SendIODirect(kStarClearDisplay);
     m_Session.SendIODirect(kStarClearDisplay);

@@ -51,7 +51,7 @@ class IJobHost {
   // What puts a ticket job's files on the disk (shared by every job and the intake).
   virtual platform::CFlushGroup& Flushes() = 0;
 
-  // The driver's synchronous IODirect: clears m_IoDirectComplete, sends, waits for the completion
+  // The driver's synchronous IODirect: expects a new IODirect completion, sends, waits for the completion
   // (at most the exchange limit, less when paper runs out); the send's status, or 3.
   virtual ControlStatus WaitIODirect(CEcrContext& ecr, const std::string& command, std::int16_t argument) = 0;
 

@@ -119,7 +119,7 @@ std::optional<int> CTillJob::ResolveReceipt(const CJobRecord& record, const std:
   const CJobRecord::CElement& last = *record.Last();
   std::int32_t requestStatus = kCodeSuccess;
   const bool statusKnown = m_Session.ReadEcrStatus(requestStatus) == kCodeSuccess;
-  if (statusKnown && m_Ecr.m_TicketOpen) {
+  if (statusKnown && m_Session.Status().m_TicketOpen) {
     std::int32_t code = m_Session.VoidAfterRecovery();
     if (code == kCodeSuccess) code = kCodeFailure;  // it was open: a refused void leaves it in doubt
     m_Session.SbloccaTastiera();

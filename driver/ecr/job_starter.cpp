@@ -12,7 +12,7 @@ JobStartResult StartJob(IJobHost& host, CJobOrder order, ThreadPriority priority
   // The place in the register's line is taken now, on the starting thread, in the order jobs start.
   CEcrContext* ecr = order.m_Register;
   platform::MutexPlace place;
-  if (ecr != nullptr && ecr->m_hJobMutex) place = ecr->m_hJobMutex->ReservePlace();
+  if (ecr != nullptr && ecr->JobMutex()) place = ecr->JobMutex()->ReservePlace();
   CQorThread* thread = new (std::nothrow) CQorThread(host, std::move(order), std::move(place));
   if (thread == nullptr) return JobStartResult::NoWorker;
   if (!thread->CreateSuspended()) {
@@ -36,8 +36,8 @@ JobStartResult StartDirectUtility(IJobHost& host, CEcrContext& ecr, DirectUtilit
   return StartJob(host, {&ecr, CDirectUtilityJob{utility, command}}, ThreadPriority::Normal, {});
 }
 
-JobStartResult StartAdminJob(IJobHost& host, CEcrContext& ecr, CJobKind job, const BeforeResume& beforeResume) {
-  return StartJob(host, {&ecr, std::move(job)}, ThreadPriority::Normal, beforeResume);
+JobStartResult StartAdminJob(IJobHost& host, CEcrContext& ecr, CJobKind job) {
+  return StartJob(host, {&ecr, std::move(job)}, ThreadPriority::Normal, {});
 }
 
 }  // namespace driver

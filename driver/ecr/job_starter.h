@@ -23,6 +23,6 @@ JobStartResult StartTicketJob(IJobHost& host, CEcrContext& ecr, const CDocumentJ
 
 // A job of the administration sheet (normal priority, no document or reply paths, not listed), with
 // its own copy of the sheet's values.
-JobStartResult StartAdminJob(IJobHost& host, CEcrContext& ecr, CJobKind job, const BeforeResume& beforeResume = {});
+JobStartResult StartAdminJob(IJobHost& host, CEcrContext& ecr, CJobKind job);
 
 }  // namespace driver

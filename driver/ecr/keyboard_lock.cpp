@@ -14,25 +14,25 @@ constexpr int kLockAttempts = 3;
 }  // namespace
 
 std::int32_t CRegisterSession::BloccaTastiera() {
-  if (m_Ecr.m_KeyLocked) return kCodeSuccess;
+  if (Status().m_KeyLocked) return kCodeSuccess;
   try {
     int attempts = kLockAttempts;
     for (;;) {
       platform::DebugLog("[ZEDO] BloccaTastiera --> Tentative [%d]", attempts);
-      m_Ecr.m_IoDirectComplete = 0;
+      Events().ExpectIoDirect();
       SendIODirect(IsZeroFamily() ? kZeroLock : kStarLock);
-      if (!WaitFor([&] { return m_Ecr.m_IoDirectComplete != 0; }, m_Ecr.m_Limits.m_Exchange)) {
+      if (!WaitFor([&] { return Events().IoDirectDone(); }, Limits().m_Exchange)) {
         --attempts;
       } else {
         platform::DebugLog("[ZEDO] BloccaTastiera --> m_current->m_IoDirectComplete OK!");
         if (IsZeroFamily()) SendIODirect(kZeroLockConfirm);
-        if (!WaitFor([&] { return m_Ecr.m_KeyLocked != 0; }, m_Ecr.m_Limits.m_Exchange)) {
+        if (!WaitFor([&] { return Status().m_KeyLocked != 0; }, Limits().m_Exchange)) {
           --attempts;
           platform::DebugLog("[ZEDO] BloccaTastiera --> m_current->m_KeyLocked ERROR!");
         }
       }
       if (Cancelled()) return kCodeShutdown;
-      if (m_Ecr.m_KeyLocked) {
+      if (Status().m_KeyLocked) {
         platform::DebugLog("[ZEDO] BloccaTastiera --> RETURN OK!");
         return kCodeSuccess;
       }
@@ -48,26 +48,26 @@ std::int32_t CRegisterSession::BloccaTastiera() {
 }
 
 std::int32_t CRegisterSession::SbloccaTastiera() {
-  if (!m_Ecr.m_KeyLocked) return kCodeSuccess;
+  if (!Status().m_KeyLocked) return kCodeSuccess;
   // A register in trouble is not going to confirm: one attempt is enough.
-  int attempts = (m_Ecr.m_GenericError || m_Ecr.m_PaperOut || NotOperating()) ? 1 : kLockAttempts;
+  int attempts = (Status().m_GenericError || Status().m_PaperOut || NotOperating()) ? 1 : kLockAttempts;
   for (;;) {
     platform::DebugLog("[ZEDO] SbloccaTastiera --> Tentative [%d]", attempts);
-    m_Ecr.m_IoDirectComplete = 0;
+    Events().ExpectIoDirect();
     SendIODirect(IsZeroFamily() ? kZeroUnlock : kStarUnlock);
-    if (!WaitFor([&] { return m_Ecr.m_IoDirectComplete != 0; }, m_Ecr.m_Limits.m_Exchange)) {
+    if (!WaitFor([&] { return Events().IoDirectDone(); }, Limits().m_Exchange)) {
       --attempts;
     } else {
       platform::DebugLog("[ZEDO] SbloccaTastiera --> m_current->m_IoDirectComplete OK!");
-      if (!WaitFor([&] { return m_Ecr.m_KeyLocked != 1; }, m_Ecr.m_Limits.m_Exchange)) {
+      if (!WaitFor([&] { return Status().m_KeyLocked != 1; }, Limits().m_Exchange)) {
         --attempts;
         platform::DebugLog("[ZEDO] SbloccaTastiera --> m_current->m_KeyLocked ERROR!");
       }
     }
     if (Cancelled()) return kCodeShutdown;
-    if (m_Ecr.m_KeyLocked != 1 || attempts <= 0) break;
+    if (Status().m_KeyLocked != 1 || attempts <= 0) break;
   }
-  if (m_Ecr.m_KeyLocked == 1) {
+  if (Status().m_KeyLocked == 1) {
     platform::DebugLog("[ZEDO] SbloccaTastiera --> RETURN ERROR!");
     return kCodeKeyboard;
   }

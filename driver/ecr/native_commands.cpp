@@ -14,21 +14,23 @@ namespace driver {
 // cleared again whatever happened: an exchange the register refused, lost or broke off must not leave
 // the next job waiting for it. Only then does the follow-up command make the register take the lines;
 // it is sent and awaited here, by the job, so that its completion is never taken for a later command's.
-std::int32_t CRegisterCommands::Exchange(const char* command, Flag& armed, const char* followUp) {
-  armed = 1;
-  m_Ecr.m_IoDirectComplete = 0;
+std::int32_t CRegisterCommands::Exchange(const char* command, DataQuestion question, std::vector<std::string> lines,
+                                         const char* followUp) {
+  CEventMailbox& events = m_Session.Events();
+  events.Arm(question, std::move(lines));
+  events.ExpectIoDirect();
   std::int32_t code = m_Session.SendIODirect(command);
   if (code != kCodeSuccess) {
     m_Session.WriteWarning(code);  // refused at the call: the register will neither ask nor complete
   } else {
     code = m_Session.WaitIoDirectComplete();
-    if (code == kCodeSuccess && armed) {
+    if (code == kCodeSuccess && events.Armed(question)) {
       platform::DebugLog("[ZEDO] ecr [%d] ended [%s] without fetching all it was given", m_Ecr.m_EcrId, command);
       m_Session.WriteWarning(kCodeFailure);
       code = kCodeFailure;
     }
   }
-  armed = 0;
+  events.Disarm(question);
   if (code != kCodeSuccess) return code;
   return m_Session.SendAndAwait(followUp);
 }
@@ -46,7 +48,7 @@ void CRegisterCommands::ClearDisplay() {
 
 std::int32_t CRegisterCommands::DepartmentBatchStart() {
   if (m_Session.IsZeroFamily()) {
-    m_Ecr.m_QueueB80.clear();
+    m_Uploads.clear();
     return kCodeSuccess;
   }
   m_SavedKey = m_Session.HelloCharacter(0);
@@ -58,7 +60,7 @@ std::int32_t CRegisterCommands::DepartmentBatchStart() {
 
 std::int32_t CRegisterCommands::DepartmentRecord(const CDepartmentRecord& record) {
   if (m_Session.IsZeroFamily()) {
-    m_Ecr.m_QueueB80.push_back(ZeroDepartmentLine(record));
+    m_Uploads.push_back(ZeroDepartmentLine(record));
     return kCodeSuccess;
   }
   for (const std::string& command : StarDepartmentCommands(record)) {
@@ -69,7 +71,7 @@ std::int32_t CRegisterCommands::DepartmentRecord(const CDepartmentRecord& record
 
 std::int32_t CRegisterCommands::DepartmentBatchEnd() {
   if (m_Session.IsZeroFamily()) {
-    return Exchange(kZeroDepartmentUpload, m_Ecr.m_QueueB80Armed, kQueueEmptyCommand);
+    return Exchange(kZeroDepartmentUpload, DataQuestion::kDepartments, std::move(m_Uploads), kQueueEmptyCommand);
   }
   m_Session.SbloccaTastiera();
   KeySwitch(m_SavedKey);
@@ -78,7 +80,7 @@ std::int32_t CRegisterCommands::DepartmentBatchEnd() {
 
 std::int32_t CRegisterCommands::PluBatchStart() {
   if (m_Session.IsZeroFamily()) {
-    m_Ecr.m_QueueB81.clear();
+    m_Uploads.clear();
     return kCodeSuccess;
   }
   m_SavedKey = m_Session.HelloCharacter(0);
@@ -96,7 +98,7 @@ std::int32_t CRegisterCommands::PluBatchStart() {
 
 std::int32_t CRegisterCommands::PluRecord(const CPluRecord& record) {
   if (m_Session.IsZeroFamily()) {
-    m_Ecr.m_QueueB81.push_back(ZeroPluLine(record));
+    m_Uploads.push_back(ZeroPluLine(record));
     return kCodeSuccess;
   }
   for (const std::string& command : StarPluCommands(record)) {
@@ -107,7 +109,7 @@ std::int32_t CRegisterCommands::PluRecord(const CPluRecord& record) {
 
 std::int32_t CRegisterCommands::PluBatchEnd() {
   if (m_Session.IsZeroFamily()) {
-    return Exchange(kZeroPluUpload, m_Ecr.m_QueueB81Armed, kQueueEmptyCommand);
+    return Exchange(kZeroPluUpload, DataQuestion::kPlus, std::move(m_Uploads), kQueueEmptyCommand);
   }
   std::int32_t code = m_Session.SendAndAwait(kStarPluBatchEnd);
   m_Session.SbloccaTastiera();
@@ -117,19 +119,19 @@ std::int32_t CRegisterCommands::PluBatchEnd() {
 
 std::int32_t CRegisterCommands::OfferBatchStart() {
   if (!m_Session.IsZeroFamily()) return kCodeOffersUnsupported;
-  m_Ecr.m_QueueB84.clear();
+  m_Uploads.clear();
   return kCodeSuccess;
 }
 
 std::int32_t CRegisterCommands::OfferRecord(const COfferRecord& record) {
   if (!m_Session.IsZeroFamily()) return kCodeOffersUnsupported;
-  m_Ecr.m_QueueB84.push_back(ZeroOfferLine(record));
+  m_Uploads.push_back(ZeroOfferLine(record));
   return kCodeSuccess;
 }
 
 std::int32_t CRegisterCommands::OfferBatchEnd() {
   if (!m_Session.IsZeroFamily()) return kCodeOffersUnsupported;
-  return Exchange(kZeroOfferUpload, m_Ecr.m_QueueB84Armed, kQueueEmptyCommand);
+  return Exchange(kZeroOfferUpload, DataQuestion::kOffers, std::move(m_Uploads), kQueueEmptyCommand);
 }
 
 // A record starts its kind's batch when none is open; a batch that could not start stays closed.
@@ -201,14 +203,15 @@ std::int32_t CRegisterCommands::StarFiscalClosure() {
   return code;
 }
 
+// A ticket's report goes to the ticket's reply alone; the sheet's is shown to its person.
 std::int32_t CRegisterCommands::Report(const CReportJob& report) {
-  m_Ecr.m_ReportPath.Set("");
+  m_Session.Events().ExpectReport(m_Session.AnswersTicket());
   std::string text = ReportRequestText(report.m_PrintFlag);
   return m_Session.SendRequest(ReportRequestCode(report.m_ReportType), text);
 }
 
 std::int32_t CRegisterCommands::HistoryRequest() {
-  m_Ecr.m_HistoryPath.Set("");
+  m_Session.Events().ExpectHistory(m_Session.AnswersTicket());
   std::string text;
   return m_Session.SendRequest(kRequestHistory, text);
 }
@@ -220,13 +223,14 @@ std::int32_t CRegisterCommands::HistoryRollback() {
 
 // Nothing here is awaited beyond its own time limits; a register in remote mode shows nothing.
 void CRegisterCommands::ShowLastTotal() {
-  m_Ecr.m_LastPriceReady = 0;
+  m_Session.Events().ExpectLastPrice();
   m_Session.SendIODirect(kLastTotalQuery);
-  if (!m_Session.WaitFor([&] { return m_Ecr.m_LastPriceReady != 0; }, m_Ecr.m_Limits.m_Exchange)) return;
-  if (!m_Session.WaitFor([&] { return m_Ecr.m_Remote == 0; }, m_Ecr.m_Limits.m_Exchange)) return;
-  std::string price = m_Ecr.m_LastPrice.Get();
-  m_Session.SendIODirect(CustomerDisplayCommand(m_Ecr.m_CustomerDigits, price));
-  m_Session.SendIODirect(OperatorDisplayCommand(m_Ecr.m_OperatorDigits, price));
+  if (!m_Session.WaitFor([&] { return m_Session.Events().LastPriceReady(); }, m_Session.Limits().m_Exchange)) return;
+  if (!m_Session.WaitFor([&] { return m_Session.Status().m_Remote == 0; }, m_Session.Limits().m_Exchange)) return;
+  std::string price = m_Session.Events().LastPrice();
+  const CDisplayDigits digits = m_Ecr.DisplayDigits();
+  m_Session.SendIODirect(CustomerDisplayCommand(digits.m_CustomerDigits, price));
+  m_Session.SendIODirect(OperatorDisplayCommand(digits.m_OperatorDigits, price));
 }
 
 }  // namespace driver

@@ -40,7 +40,7 @@ std::string CQorThread::ReplyPath() const {
 // known state first, then the job runs and releases the register like any other: an ended job never
 // holds its register for good.
 int CQorThread::Run() {
-  if (m_current == nullptr || !m_current->m_hJobMutex || !m_current->m_hStopMutex) return 0;
+  if (m_current == nullptr || !m_current->JobMutex() || !m_current->StopMutex()) return 0;
   if (const auto* utility = std::get_if<CDirectUtilityJob>(&m_Kind)) {
     RunUtility(*utility);
     return 0;
@@ -60,7 +60,7 @@ int CQorThread::Run() {
     code = RunJob(turn == RegisterTurn::kRegisterLeft);
     control.EndJob(m_current->m_EcrId);
   }
-  m_current->m_hJobMutex->Release();
+  m_current->JobMutex()->Release();
   if (code && !std::holds_alternative<CDocumentJob>(m_Kind)) m_pDriver.SheetJobEnded({m_current->m_EcrId, JobCode(), *code});
   m_pDriver.JobThreadEnded(Identity());
   return 0;
@@ -69,7 +69,7 @@ int CQorThread::Run() {
 // Sent between jobs (direct_utility.h): a limited wait, no job bracket, nothing brought back, and the
 // sheet hears how it went, also when the register stayed busy.
 void CQorThread::RunUtility(const CDirectUtilityJob& utility) {
-  const RegisterTurn turn = WaitForRegisterTurn(*m_current, m_current->m_Limits.m_Utility, m_JobPlace);
+  const RegisterTurn turn = WaitForRegisterTurn(*m_current, m_current->Limits().m_Utility, m_JobPlace);
   if (turn == RegisterTurn::kStop) return;
   CSheetJobOutcome outcome{m_current->m_EcrId, kJobDirectUtility, kCodeSuccess};
   outcome.m_RegisterBusy = turn == RegisterTurn::kBusy;
@@ -78,7 +78,7 @@ void CQorThread::RunUtility(const CDirectUtilityJob& utility) {
       CRegisterSession session(m_pDriver, *m_current, nullptr);
       SendDirectUtility(session, utility, outcome);
     }
-    m_current->m_hJobMutex->Release();
+    m_current->JobMutex()->Release();
   }
   if (!Cancelled()) m_pDriver.SheetJobEnded(outcome);
 }

@@ -9,6 +9,8 @@
 // has the register fetch them (native_commands.cpp). The header is in header_commands.cpp.
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "driver/ecr/command_strings.h"
 #include "driver/ecr/job_order.h"
@@ -59,7 +61,8 @@ class CRegisterCommands {
   std::int32_t OfferBatchEnd();
   // A zero-family exchange: the command during which the register fetches what the job handed over
   // (armed until the register has it all), then the command that makes the register take it.
-  std::int32_t Exchange(const char* command, Flag& armed, const char* followUp);
+  std::int32_t Exchange(const char* command, DataQuestion question, std::vector<std::string> lines,
+                        const char* followUp);
   std::int32_t StarHeader(const CHeaderJob& header);
   std::int32_t StarHeaderTransfer(const CHeaderJob& header);
   std::int32_t StarFiscalClosure();
@@ -70,6 +73,9 @@ class CRegisterCommands {
   bool m_PluBatch = false;
   bool m_OfferBatch = false;
   char m_SavedKey = 0;
+  // A zero-family batch's lines, handed to the register's mailbox when the batch ends (one batch is
+  // open at a time).
+  std::vector<std::string> m_Uploads;
 };
 
 }  // namespace driver

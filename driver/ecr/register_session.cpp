@@ -1,6 +1,5 @@
 #include "driver/ecr/register_session.h"
 
-#include "driver/control/status_parse.h"
 #include "driver/ecr/command_strings.h"
 #include "driver/tickets/reply_files.h"
 #include "platform/fault_point.h"
@@ -9,11 +8,6 @@ namespace driver {
 
 CRegisterSession::CRegisterSession(IJobHost& host, CEcrContext& ecr, const CDocumentJob* ticket)
     : m_Host(host), m_Ecr(ecr), m_Ticket(ticket) {}
-
-char CRegisterSession::HelloCharacter(std::size_t index) const {
-  std::string hello = m_Ecr.m_Hello.Get();
-  return index < hello.size() ? hello[index] : '\0';
-}
 
 ControlStatus CRegisterSession::SendIODirect(const std::string& command) {
   if (Cancelled()) return kCodeShutdown;
@@ -41,7 +35,7 @@ void CRegisterSession::SendClearOutput() {
 }
 
 std::int32_t CRegisterSession::SendAndAwait(const std::string& command, std::int32_t refusedCode) {
-  m_Ecr.m_IoDirectComplete = 0;
+  Events().ExpectIoDirect();
   if (ControlStatus status = SendIODirect(command); status != kCodeSuccess) return status;
   return WaitIoDirectComplete(refusedCode);
 }
@@ -54,9 +48,10 @@ std::int32_t CRegisterSession::ReadEcrStatus(std::int32_t& requestStatus) {
   std::string text;
   requestStatus = SendRequest(kRequestStatus, text);
   if (requestStatus != kCodeSuccess) return requestStatus;
-  m_Ecr.m_StatusText.Set(text);
-  if (text.empty()) return kCodeNoStatus;
-  if (ParseEcrStatus(m_Ecr) == StatusFollowUp::kStatusAlert) m_Host.PostStatusAlert(m_Ecr.m_EcrId);
+  const bool empty = text.empty();
+  if (Events().StatusReceived(std::move(text), m_Ecr.m_EcrType) == StatusFollowUp::kStatusAlert)
+    m_Host.PostStatusAlert(m_Ecr.m_EcrId);
+  if (empty) return kCodeNoStatus;
   return kCodeSuccess;
 }
 

@@ -36,15 +36,19 @@ class CRegisterSession {
   bool AnswersTicket() const { return m_Ticket != nullptr; }
   bool Cancelled() const { return m_Ecr.IsCancelled(); }
   bool IsZeroFamily() const { return m_Ecr.IsZeroFamily(); }
-  bool NotOperating() const { return m_Ecr.m_Operating.Equals("0"); }
-  char HelloCharacter(std::size_t index) const;
+  // The register's event mailbox and status: a job reads them only here.
+  CEventMailbox& Events() const { return m_Ecr.Events(); }
+  CEcrStatus Status() const { return m_Ecr.Events().Status(); }
+  const CWaitLimits& Limits() const { return m_Ecr.Limits(); }
+  bool NotOperating() const { return Status().NotOperating(); }
+  char HelloCharacter(std::size_t index) const { return Status().HelloCharacter(index); }
 
   // Control calls; once the register's context is cancelled they send nothing and give kCodeShutdown.
   ControlStatus SendIODirect(const std::string& command);
   ControlStatus SendWrite(const std::string& element, std::int32_t& job);
   ControlStatus SendRequest(std::int32_t code, std::string& text);
   void SendClearOutput();
-  // Send and await: clear m_IoDirectComplete, send, take WaitIoDirectComplete (a send the control
+  // Send and await: expect a new IODirect completion, send, take WaitIoDirectComplete (a send the control
   // refuses at once has no completion to wait for: its status is the code).
   std::int32_t SendAndAwait(const std::string& command, std::int32_t refusedCode = kCodeFailure);
   // The driver's WaitIODirect, result ignored by its callers.
@@ -53,7 +57,7 @@ class CRegisterSession {
   // Waits until done() holds, at most limit; returns done().
   template <class Predicate>
   bool WaitFor(Predicate done, std::chrono::milliseconds limit) {
-    return m_Ecr.WaitUntil(done, std::chrono::steady_clock::now() + limit);
+    return m_Ecr.Events().WaitUntil(done, std::chrono::steady_clock::now() + limit);
   }
   // The same, but each data question the register asks meanwhile shows that it is still at work on the
   // command (fetching an upload) and starts the period again.
@@ -61,9 +65,9 @@ class CRegisterSession {
   std::int32_t WaitWorkComplete();
   // refusedCode is the element's code when the register refuses the command.
   std::int32_t WaitIoDirectComplete(std::int32_t refusedCode = kCodeFailure);
-  // After a wait of one period for an event flag: 0 when it came; otherwise the register's trouble (or
-  // 3), waited out with OnErrorContinue under the lost-command rule, with period as its period.
-  std::int32_t GetEcrError(Flag& flag, std::int32_t expected, std::chrono::milliseconds period);
+  // After a wait of one period for an event: 0 when it came; otherwise the register's trouble (or 3),
+  // waited out with OnErrorContinue under the lost-command rule, with period as its period.
+  std::int32_t GetEcrError(const std::function<bool()>& arrived, std::chrono::milliseconds period);
   // After a recovery with OnErrorVoidTicket: voids the receipt and waits for the register to confirm.
   std::int32_t VoidAfterRecovery();
 
@@ -88,9 +92,9 @@ class CRegisterSession {
   enum class CompletionKind { Write, IoDirect };
   std::int32_t WaitComplete(CompletionKind kind, std::int32_t refusedCode);
   std::int32_t RecoverCompletion(CompletionKind kind, std::int32_t refusedCode, std::int32_t code);
-  // No paper out, no generic error, operating.
-  bool InOrder() const;
-  bool InProgress(const Flag& done) const;
+  bool InOrder() const { return Status().InOrder(); }
+  // True while the register is still working on the command and reports no trouble.
+  bool InProgress(bool done) const { return !done && InOrder(); }
   // One pass of a recovery: waits while the register reports trouble, then at most one period for
   // done() or new trouble.
   enum class Pass { Done, Trouble, Lost, Cancelled };

@@ -28,17 +28,15 @@ std::int32_t CTillJobElements::ReportRequest(const std::string& line) {
   report.m_ReportType = ReadNumber(ChildValue(line, "TYPE"));
   if (report.m_ReportType < 0) return kCodeNegativeType;
   report.m_PrintFlag = ChildValue(line, "PRINT") == "1" ? 1 : 0;
-  m_Ecr.m_QuietReport = 1;
-  m_Ecr.m_ReportReady = 0;
-  m_Ecr.m_IoDirectComplete = 0;
+  m_Session.Events().ExpectIoDirect();
   std::int32_t code = m_Commands.Report(report);
   if (code != kCodeSuccess) return code;
   if (report.m_PrintFlag) {
     code = m_Session.WaitIoDirectComplete();
   } else {
-    code = AwaitSavedFile(m_Ecr.m_ReportReady);
+    code = AwaitSavedFile([this] { return m_Session.Events().ReportReady(); });
     if (code != kCodeSuccess) return code;
-    m_Session.WriteReplyString(m_Ecr.m_ReportPath.Get());
+    m_Session.WriteReplyString(m_Session.Events().ReportPath());
   }
   m_Session.WriteWarning(code);
   if (code != kCodeSuccess) m_Session.SbloccaTastiera();
@@ -50,7 +48,7 @@ std::int32_t CTillJobElements::ZeroSetRequest(const std::string& line) {
   zeroSet.m_ZeroSetType = ReadNumber(ChildValue(line, "TYPE"));
   if (zeroSet.m_ZeroSetType < 0) return kCodeNegativeType;
   zeroSet.m_PrintFlag = ChildValue(line, "PRINT") == "1" ? 1 : 0;
-  m_Ecr.m_IoDirectComplete = 0;
+  m_Session.Events().ExpectIoDirect();
   std::int32_t code = m_Commands.ZeroSet(zeroSet);
   if (code != kCodeSuccess) return code;
   code = m_Session.WaitIoDirectComplete();
@@ -60,25 +58,24 @@ std::int32_t CTillJobElements::ZeroSetRequest(const std::string& line) {
 }
 
 std::int32_t CTillJobElements::HistoryRequest(const std::string&) {
-  m_Ecr.m_QuietReport = 1;
-  m_Ecr.m_HistoryReady = 0;
-  m_Ecr.m_HistoryPath.Set("");
-  m_Ecr.m_IoDirectComplete = 0;
+  m_Session.Events().ExpectIoDirect();
   if (std::int32_t code = m_Commands.HistoryRequest(); code != kCodeSuccess) return code;
-  if (std::int32_t code = AwaitSavedFile(m_Ecr.m_HistoryReady); code != kCodeSuccess) return code;
-  m_Session.WriteReplyString(m_Ecr.m_HistoryPath.Get());
+  const std::int32_t code = AwaitSavedFile([this] { return m_Session.Events().HistoryReady(); });
+  if (code != kCodeSuccess) return code;
+  m_Session.WriteReplyString(m_Session.Events().HistoryPath());
   m_Session.WriteWarning(kCodeSuccess);
   return kCodeSuccess;
 }
 
-std::int32_t CTillJobElements::AwaitSavedFile(Flag& saved) {
-  const auto refused = [&] { return m_Ecr.m_IoDirectComplete && m_Ecr.m_IoDirectResult != 0; };
-  m_Session.WaitFor([&] { return saved || m_Ecr.m_GenericError || refused(); }, m_Ecr.m_Limits.m_Completion);
-  if (!saved && refused()) {
+std::int32_t CTillJobElements::AwaitSavedFile(const std::function<bool()>& saved) {
+  const auto refused = [&] { return m_Session.Events().IoDirectDone() && m_Session.Events().IoDirectResult() != 0; };
+  m_Session.WaitFor([&] { return saved() || m_Session.Status().m_GenericError || refused(); },
+                    m_Session.Limits().m_Completion);
+  if (!saved() && refused()) {
     m_Session.WriteWarning(kCodeFailure);
     return kCodeFailure;
   }
-  return m_Session.GetEcrError(saved, 1, m_Ecr.m_Limits.m_Completion);
+  return m_Session.GetEcrError(saved, m_Session.Limits().m_Completion);
 }
 
 std::int32_t CTillJobElements::HistoryRollback(const std::string&) {
@@ -88,7 +85,7 @@ std::int32_t CTillJobElements::HistoryRollback(const std::string&) {
 }
 
 std::int32_t CTillJobElements::TableSummary(const std::string&) {
-  m_Ecr.m_IoDirectComplete = 0;
+  m_Session.Events().ExpectIoDirect();
   if (std::int32_t code = m_Session.SendIODirect(kTableSummary); code != kCodeSuccess) return code;
   std::int32_t code = m_Session.WaitIoDirectComplete();
   m_Session.WriteWarning(code);
@@ -112,9 +109,11 @@ std::int32_t CTillJobElements::ReadStatus(const std::string&) {
     m_Session.WriteWarning(kCodeNoStatus);
     return kCodeNoStatus;
   }
-  m_Session.WriteReplyString(FormatText("%2d%2d%2s%2d%2d%s", m_Ecr.m_TicketOpen.load(), m_Ecr.m_GenericError.load(),
-                                    m_Ecr.m_Operating.Get().c_str(), m_Ecr.m_PaperOut.load(),
-                                    m_Ecr.m_KeyLocked.load(), m_Ecr.m_Hello.Get().c_str()));
+  // One status, as it came: the line never mixes two status texts.
+  const CEcrStatus status = m_Session.Status();
+  m_Session.WriteReplyString(FormatText("%2d%2d%2s%2d%2d%s", status.m_TicketOpen, status.m_GenericError,
+                                        status.m_Operating.c_str(), status.m_PaperOut, status.m_KeyLocked,
+                                        status.m_Hello.c_str()));
   return kCodeSuccess;
 }
 

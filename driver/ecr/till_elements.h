@@ -5,6 +5,7 @@
 // the control's Write unchanged. Each returns the element's code: 0 goes on with the next line.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "driver/ecr/register_commands.h"
@@ -51,7 +52,7 @@ class CTillJobElements {
   std::int32_t EndOtherBatches(Batch keep);
   // A report or history file the register saves: 0 once it is saved; 3 when the register refuses (it
   // could not save it); otherwise the register's trouble, waited out under the lost-command rule.
-  std::int32_t AwaitSavedFile(Flag& saved);
+  std::int32_t AwaitSavedFile(const std::function<bool()>& saved);
   // A Write of the line and its completion; the keyboard is unlocked when either fails.
   std::int32_t WriteAndAwait(const std::string& element);
 

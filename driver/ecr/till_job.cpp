@@ -92,8 +92,7 @@ void CTillJob::RunDocument(const CJobProgress& progress, int from) {
   if (code == kCodeSuccess) code = batches;
   document.Close();
   FinishTicket(progress, code);
-  m_Ecr.m_ReportPath.Set("");
-  m_Ecr.m_HistoryPath.Set("");
+  m_Session.Events().ForgetSavedPaths();
   if (elements.LastTotalWanted() && m_Session.Options().m_DisplayLastTotal) m_Commands.ShowLastTotal();
   platform::DebugLog("FILE PARSING FINISHED!");
 }

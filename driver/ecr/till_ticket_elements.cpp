@@ -98,7 +98,7 @@ std::int32_t CTillJobElements::EndOtherBatches(Batch keep) {
 
 std::int32_t CTillJobElements::OpenTicket(const std::string& line) {
   if (m_Ecr.IsZeroFamily()) {
-    m_Ecr.m_IoDirectComplete = 0;
+    m_Session.Events().ExpectIoDirect();
     if (std::int32_t code = m_Session.SendIODirect(kZeroWake); code != kCodeSuccess) return code;
     if (std::int32_t code = m_Session.WaitIoDirectComplete(); code != kCodeSuccess) return code;
   }
@@ -110,12 +110,12 @@ std::int32_t CTillJobElements::OpenTicket(const std::string& line) {
     if (requestStatus == kCodeSuccess) m_Session.SbloccaTastiera();
     return kCodeNoStatus;
   }
-  if (m_Ecr.m_PaperOut) {
+  if (m_Session.Status().m_PaperOut) {
     m_Session.SbloccaTastiera();
     return kCodePaperOut;
   }
   if (std::int32_t code = EnterTicketMode(); code != kCodeSuccess) return code;
-  if (m_Ecr.m_TicketOpen) {
+  if (m_Session.Status().m_TicketOpen) {
     m_Session.SbloccaTastiera();
     return kCodeTicketOpen;
   }
@@ -126,11 +126,11 @@ std::int32_t CTillJobElements::OpenTicket(const std::string& line) {
 
 // Operating state "2" takes a ticket without a mode switch; any other needs the ticket mode first.
 std::int32_t CTillJobElements::EnterTicketMode() {
-  if (m_Ecr.m_Operating.Equals("2")) return kCodeSuccess;
-  m_Ecr.m_IoDirectComplete = 0;
+  if (m_Session.Status().m_Operating == "2") return kCodeSuccess;
+  m_Session.Events().ExpectIoDirect();
   std::int32_t code = m_Ecr.IsZeroFamily() ? m_Session.SendIODirect(kZeroTicketMode) : m_Commands.KeySwitch('R');
   if (code != kCodeSuccess) return code;  // the keyboard stays locked
-  if (m_Session.WaitIoDirectComplete() != kCodeSuccess && !m_Ecr.m_Operating.Equals("2")) {
+  if (m_Session.WaitIoDirectComplete() != kCodeSuccess && m_Session.Status().m_Operating != "2") {
     m_Session.SbloccaTastiera();
     return kCodeNoProgramming;
   }
@@ -138,7 +138,7 @@ std::int32_t CTillJobElements::EnterTicketMode() {
 }
 
 std::int32_t CTillJobElements::WriteAndAwait(const std::string& element) {
-  m_Ecr.m_WorkComplete = 0;
+  m_Session.Events().ExpectWrite();
   std::int32_t job = 0;
   std::int32_t code = m_Session.SendWrite(element, job);
   if (code == kCodeSuccess) code = m_Session.WaitWorkComplete();
@@ -149,7 +149,7 @@ std::int32_t CTillJobElements::WriteAndAwait(const std::string& element) {
 std::int32_t CTillJobElements::TicketItem(const std::string& line) {
   const std::int32_t ecr = m_Ecr.m_EcrId;
   platform::DebugLog("DoTillJob idECR [%d] [%s]", ecr, line.c_str());
-  m_Ecr.m_WorkComplete = 0;
+  m_Session.Events().ExpectWrite();
   std::int32_t job = 0;
   std::int32_t code = m_Session.SendWrite(line, job);
   platform::DebugLog("DoTillJob SELLITEM Write id[%d] job[%d] cmd[%s]", ecr, job, line.c_str());
@@ -171,19 +171,21 @@ std::int32_t CTillJobElements::TicketItem(const std::string& line) {
 
 std::int32_t CTillJobElements::CloseTable(const std::string& line) {
   // The control closes a table through its open-table element.
-  m_Ecr.m_WorkComplete = 0;
+  CEventMailbox& events = m_Session.Events();
+  events.ExpectWrite();
   std::int32_t job = 0;
   if (std::int32_t code = m_Session.SendWrite(ReplaceAll(line, "CLOSE_", "OPEN_"), job); code != kCodeSuccess) {
     m_Session.SbloccaTastiera();
     return code;
   }
-  m_Session.WaitFor([&] { return m_Ecr.m_WorkComplete || m_Ecr.m_GenericError; }, m_Ecr.m_Limits.m_Completion);
-  if (m_Ecr.m_WorkComplete && m_Ecr.m_JobResult != 0) {
+  const auto limit = m_Session.Limits().m_Completion;
+  m_Session.WaitFor([&] { return events.WriteDone() || events.Status().m_GenericError; }, limit);
+  if (events.WriteDone() && events.WriteResult() != 0) {
     // The register refused to close the table: a failure, never a success.
     m_Session.SbloccaTastiera();
     return kCodeFailure;
   }
-  std::int32_t code = m_Session.GetEcrError(m_Ecr.m_WorkComplete, 1, m_Ecr.m_Limits.m_Completion);
+  std::int32_t code = m_Session.GetEcrError([&] { return events.WriteDone(); }, limit);
   m_Session.SbloccaTastiera();
   if (code != kCodeSuccess) return code;
   m_Session.WriteWarning(kCodeSuccess);
@@ -192,7 +194,7 @@ std::int32_t CTillJobElements::CloseTable(const std::string& line) {
 
 std::int32_t CTillJobElements::CloseTicket(const std::string& line) {
   if (m_Ecr.IsZeroFamily()) m_LastTotal = true;
-  m_Ecr.m_WorkComplete = 0;
+  m_Session.Events().ExpectWrite();
   std::int32_t job = 0;
   if (std::int32_t code = m_Session.SendWrite(line, job); code != kCodeSuccess) {
     m_Session.SbloccaTastiera();
@@ -207,7 +209,7 @@ std::int32_t CTillJobElements::CloseTicket(const std::string& line) {
 
 std::int32_t CTillJobElements::ProtocolCommand(const std::string& line) {
   std::string command = ChildValue(line, "CMD");
-  m_Ecr.m_IoDirectComplete = 0;
+  m_Session.Events().ExpectIoDirect();
   if (std::int32_t code = m_Session.SendIODirect(command); code != kCodeSuccess) return code;
   if (std::int32_t code = m_Session.WaitIoDirectComplete(); code != kCodeSuccess) return code;
   m_Session.WriteWarning(kCodeSuccess);

@@ -116,7 +116,7 @@ TEST(AboutDialog, OkWithOnlyTheLanguageChangedChangesNoFolder) {
   const std::string reportFolder = rig.m_Emulator->GetReportFolder();
   const std::string ticketRoot = rig.Driver().TicketRoot();
   std::vector<std::string> folders;
-  for (const auto& ecr : rig.Driver().Registers()) folders.push_back(ecr->m_TicketFolder.Get());
+  for (const auto& ecr : rig.Driver().Registers()) folders.push_back(ecr->TicketFolder());
   testsupport::WriteFile(rig.Base() + "GreekMessages.txt", "[testi]\r\n6=Greek 6\r\n");
   RunAbout(rig, true, [&](CAboutDialog& dialog) {
     QComboBox& language = Child<QComboBox>(dialog, "language");
@@ -127,7 +127,7 @@ TEST(AboutDialog, OkWithOnlyTheLanguageChangedChangesNoFolder) {
   EXPECT_EQ("Greek", rig.Store().GetValue(kLanguageKey, kLanguageValue).value_or(""));
   EXPECT_EQ(reportFolder, rig.m_Emulator->GetReportFolder());
   EXPECT_EQ(ticketRoot, rig.Driver().TicketRoot());
-  for (std::size_t i = 0; i < folders.size(); ++i) EXPECT_EQ(folders[i], rig.Driver().Registers()[i]->m_TicketFolder.Get());
+  for (std::size_t i = 0; i < folders.size(); ++i) EXPECT_EQ(folders[i], rig.Driver().Registers()[i]->TicketFolder());
   EXPECT_EQ("<none>", FolderSetting(rig, "TicketFolder"));
   const std::string storedReportFolder = FolderSetting(rig, "ReportFolder");
   EXPECT_TRUE(storedReportFolder == "<none>" || storedReportFolder == reportFolder) << storedReportFolder;
@@ -146,7 +146,7 @@ TEST(AboutDialog, ATicketFolderChangeMovesEveryRegistersFolder) {
   EXPECT_EQ(newRoot, FolderSetting(rig, "TicketFolder"));
   for (const auto& ecr : rig.Driver().Registers()) {
     const std::string folder = newRoot + "/" + std::to_string(ecr->m_EcrId);
-    EXPECT_EQ(folder, ecr->m_TicketFolder.Get());
+    EXPECT_EQ(folder, ecr->TicketFolder());
     EXPECT_TRUE(std::filesystem::is_directory(folder)) << folder;
   }
   EXPECT_EQ("0", rig.SubmitTicket(3, "moved"));
@@ -187,7 +187,7 @@ TEST(AboutDialog, EmptiedFolderFieldsKeepTheirFolders) {
     Child<QLineEdit>(dialog, "reportFolder").clear();
   });
   EXPECT_EQ(ticketRoot, rig.Driver().TicketRoot());
-  EXPECT_EQ(ticketRoot + "/1", rig.Driver().FindEcr(1)->m_TicketFolder.Get());
+  EXPECT_EQ(ticketRoot + "/1", rig.Driver().FindEcr(1)->TicketFolder());
   EXPECT_EQ(reportFolder, rig.m_Emulator->GetReportFolder());
   EXPECT_EQ("<none>", FolderSetting(rig, "TicketFolder"));
 }

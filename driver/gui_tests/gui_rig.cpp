@@ -30,7 +30,7 @@ CGuiRig::~CGuiRig() {
 }
 
 std::string CGuiRig::SubmitTicket(int ecr, const std::string& name) {
-  const std::string folder = Driver().FindEcr(ecr)->m_TicketFolder.Get();
+  const std::string folder = Driver().FindEcr(ecr)->TicketFolder();
   const std::string reply = folder + "/" + name + ".rep";
   testsupport::WriteFile(folder + "/" + name + ".txt", "10\r\n");
   Driver().PostTicketFile(0, folder);

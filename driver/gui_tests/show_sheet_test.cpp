@@ -110,13 +110,13 @@ TEST(ShowCommand, TheSheetProgramsTheDriversRegisters) {
       page.EcrSelector().setCurrentIndex(2);
       page.findChild<QAbstractButton*>("send")->click();
       const CEcrContext* ecr = rig.Driver().Registers()[2].get();
-      rig.WaitFor([&] { return ecr->m_ReportReady.load() != 0; });
+      rig.WaitFor([&] { return ecr->Events().ReportReady(); });
       sheet->reject();
     });
   });
   rig.Commands().Show();
   EXPECT_EQ(2, rig.Driver().SelectedRegister());
-  EXPECT_NE(0, rig.Driver().Registers()[2]->m_ReportReady.load());
+  EXPECT_NE(0, rig.Driver().Registers()[2]->Events().ReportReady());
 }
 
 // A job of the sheet ends on its own thread; the driver hands its outcome to the open sheet.

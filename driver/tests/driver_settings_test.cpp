@@ -71,8 +71,8 @@ TEST_P(DisplayDigits, ReadOnlyForTheZeroFamily) {
             "[ZELCustomerDisplayDigits]\r\nECR7=16\r\nECR8=abc\r\n[ZELOperatorDisplayDigits]\r\nECR7=32x\r\n");
   driver::CEcrContext ecr(7, GetParam().type);
   driver::ReadDisplayDigits(base / "QorDriver.ini", ecr);
-  EXPECT_EQ(ecr.m_CustomerDigits, GetParam().customer);
-  EXPECT_EQ(ecr.m_OperatorDigits, GetParam().operatorDigits);
+  EXPECT_EQ(ecr.DisplayDigits().m_CustomerDigits, GetParam().customer);
+  EXPECT_EQ(ecr.DisplayDigits().m_OperatorDigits, GetParam().operatorDigits);
 }
 
 INSTANTIATE_TEST_SUITE_P(Types, DisplayDigits,
@@ -85,8 +85,8 @@ TEST(DisplayDigits, NonNumericGivesZeroAndMissingGivesTwenty) {
   WriteFile(base / "QorDriver.ini", "[ZELCustomerDisplayDigits]\r\nECR8=abc\r\n");
   driver::CEcrContext ecr(8, 1);
   driver::ReadDisplayDigits(base / "QorDriver.ini", ecr);
-  EXPECT_EQ(ecr.m_CustomerDigits, 0);
-  EXPECT_EQ(ecr.m_OperatorDigits, 20);
+  EXPECT_EQ(ecr.DisplayDigits().m_CustomerDigits, 0);
+  EXPECT_EQ(ecr.DisplayDigits().m_OperatorDigits, 20);
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ TEST_F(DriverAtWork, TicketRunsToItsReplyAndTheJobLeavesTheList) {
 TEST_F(DriverAtWork, JobWaitingForItsRegisterLeavesAtShutdownWithoutReply) {
   WriteFile(Base() + "QorEmulator.ini", "[Registers]\r\n43=1\r\n");
   driver::CQorDriverDlg& driver = StartOnEmulator();
-  std::shared_ptr<platform::NamedMutex> jobMutex = driver.FindEcr(43)->m_hJobMutex;
+  std::shared_ptr<platform::NamedMutex> jobMutex = driver.FindEcr(43)->JobMutex();
   ASSERT_EQ(jobMutex->Wait(std::chrono::milliseconds(0)), platform::kWaitObject0);  // the register is busy
 
   DropTicket(driver, 43, "sale.txt", SampleTicket("sale.txt"));
@@ -196,7 +196,7 @@ TEST_F(DriverAtWork, FolderChangeMovesEveryRegisterAndIsSavedInQorCfg) {
   EXPECT_TRUE(std::filesystem::is_directory(reports));
   EXPECT_EQ(driver.TicketRoot(), tickets);
   for (int id : {1, 2}) {
-    EXPECT_EQ(driver.FindEcr(id)->m_TicketFolder.Get(), tickets + "/" + std::to_string(id));
+    EXPECT_EQ(driver.FindEcr(id)->TicketFolder(), tickets + "/" + std::to_string(id));
     EXPECT_TRUE(std::filesystem::is_directory(tickets + "/" + std::to_string(id)));
   }
   EXPECT_TRUE(m_Log.Contains("New Report Folder: [" + reports + "]"));
@@ -224,7 +224,7 @@ TEST_F(DriverAtWork, FolderChangeToTicketFoldersAnotherDriverServesIsRefused) {
   const std::string root = driver.TicketRoot();
   driver.ChangeFolders(m_Emulator->GetReportFolder(), taken);
   EXPECT_EQ(driver.TicketRoot(), root);
-  EXPECT_EQ(driver.FindEcr(1)->m_TicketFolder.Get(), root + "/1");
+  EXPECT_EQ(driver.FindEcr(1)->TicketFolder(), root + "/1");
   EXPECT_EQ(m_MessageBox.m_Texts.back(), Message(98));
   EXPECT_EQ(ReadFile(Base() + "Qor.cfg").find("TicketFolder"), std::string::npos);
 }

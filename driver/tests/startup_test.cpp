@@ -55,12 +55,12 @@ TEST_F(DriverStartup, BuildsTheRegistersOfTheEmulatorWithTheirFoldersAndMutexes)
   for (int id : {3, 7}) {
     driver::CEcrContext* ecr = driver.FindEcr(id);
     ASSERT_NE(ecr, nullptr);
-    EXPECT_EQ(ecr->m_TicketFolder.Get(), Base() + "Tickets/" + std::to_string(id));
-    EXPECT_TRUE(IsFolder(ecr->m_TicketFolder.Get()));
-    EXPECT_EQ(ecr->m_hJobMutex->Name(), "FF9DDFC0-6374-43AC-930F-6C452D21F44EAS" + std::to_string(id));
-    EXPECT_EQ(ecr->m_hStopMutex->Name(), "6C452D21-6374-43AC-930F-FF9DDFC0F44EAS" + std::to_string(id));
-    EXPECT_TRUE(FreeForOtherThreads(ecr->m_hJobMutex));
-    EXPECT_FALSE(FreeForOtherThreads(ecr->m_hStopMutex)) << "the window thread owns the stop mutex";
+    EXPECT_EQ(ecr->TicketFolder(), Base() + "Tickets/" + std::to_string(id));
+    EXPECT_TRUE(IsFolder(ecr->TicketFolder()));
+    EXPECT_EQ(ecr->JobMutex()->Name(), "FF9DDFC0-6374-43AC-930F-6C452D21F44EAS" + std::to_string(id));
+    EXPECT_EQ(ecr->StopMutex()->Name(), "6C452D21-6374-43AC-930F-FF9DDFC0F44EAS" + std::to_string(id));
+    EXPECT_TRUE(FreeForOtherThreads(ecr->JobMutex()));
+    EXPECT_FALSE(FreeForOtherThreads(ecr->StopMutex())) << "the window thread owns the stop mutex";
   }
   EXPECT_EQ(driver.FindEcr(4), nullptr);
   EXPECT_EQ(driver.SelectedRegister(), 0);
@@ -106,8 +106,8 @@ TEST_P(RegisterListAtStartup, TakesTheRegistersAsTheControlListsThem) {
   for (const auto& ecr : driver.Registers()) {
     found.emplace_back(ecr->m_EcrId, ecr->m_EcrType);
     const bool zeroFamily = ecr->m_EcrType == 1 || ecr->m_EcrType == 2;
-    EXPECT_EQ(ecr->m_CustomerDigits, zeroFamily ? 16 : 20) << "register " << ecr->m_EcrId;
-    EXPECT_EQ(ecr->m_OperatorDigits, zeroFamily ? 12 : 20) << "register " << ecr->m_EcrId;
+    EXPECT_EQ(ecr->DisplayDigits().m_CustomerDigits, zeroFamily ? 16 : 20) << "register " << ecr->m_EcrId;
+    EXPECT_EQ(ecr->DisplayDigits().m_OperatorDigits, zeroFamily ? 12 : 20) << "register " << ecr->m_EcrId;
     EXPECT_TRUE(IsFolder(Base() + "Tickets/" + std::to_string(ecr->m_EcrId)));
   }
   EXPECT_EQ(found, GetParam().registers);
@@ -144,7 +144,7 @@ TEST_P(TicketRootAtStartup, FallsBackToTheDefaultUnlessTheCustomFolderExists) {
 
   const std::string root = GetParam().root(Base());
   EXPECT_EQ(driver.TicketRoot(), root);
-  EXPECT_EQ(driver.FindEcr(2)->m_TicketFolder.Get(), root + "/2");
+  EXPECT_EQ(driver.FindEcr(2)->TicketFolder(), root + "/2");
   EXPECT_TRUE(IsFolder(root + "/2"));
   EXPECT_TRUE(m_Log.Contains(GetParam().note(Base())));
 }

@@ -69,7 +69,7 @@ void CompleteLeftReply(const std::string& folder, const std::string& name) {
 }  // namespace
 
 void CTicketIntake::ResumeLeftDocuments(CEcrContext& ecr) {
-  const std::string folder = ecr.m_TicketFolder.Get();
+  const std::string folder = ecr.TicketFolder();
   std::optional<std::vector<platform::FolderEntry>> listing = platform::ListFolder(folder);
   if (!listing) return;
   std::set<std::string> tickets, documents;

@@ -61,8 +61,7 @@ class ReportsPage : public ::testing::TestWithParam<CReportCase> {};
 TEST_P(ReportsPage, SendsTheChosenReportPrintedOrNot) {
   CSheetRig rig;
   CEcrContext& ecr = rig.Ecr(2);
-  ecr.m_QuietReport = 1;
-  ecr.m_ReportReady = 1;
+  ecr.Events().ExpectReport(/*quiet=*/true);
   CReportJob& sent = rig.Sheet(2).m_Report;
   sent.m_PrintFlag = 1 - GetParam().m_PrintFlag;
   CPropDialog sheet(rig.m_Host);
@@ -72,7 +71,7 @@ TEST_P(ReportsPage, SendsTheChosenReportPrintedOrNot) {
   ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
   EXPECT_EQ(4, sent.m_ReportType);
   EXPECT_EQ(GetParam().m_PrintFlag, sent.m_PrintFlag);
-  EXPECT_EQ(0, ecr.m_QuietReport);
+  EXPECT_FALSE(ecr.Events().ReportIsQuiet());
   EXPECT_EQ(1, rig.CountCalls(2, "Request 2 " + std::to_string(kRequestReportBase + 4)));
 }
 
@@ -173,18 +172,20 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(UtilitiesPage, NothingIsSentWhileAJobHoldsTheRegister) {
   CSheetRig rig;
   CEcrContext& ecr = rig.Ecr(3);
-  ecr.m_Limits.m_Utility = std::chrono::milliseconds(50);
+  CWaitLimits limits = ecr.Limits();
+  limits.m_Utility = std::chrono::milliseconds(50);
+  ecr.SetLimits(limits);
   std::mutex lock;
   std::condition_variable changed;
   bool held = false;
   bool done = false;
   std::thread job([&] {
-    ecr.m_hJobMutex->Wait();
+    ecr.JobMutex()->Wait();
     std::unique_lock guard(lock);
     held = true;
     changed.notify_all();
     changed.wait(guard, [&] { return done; });
-    ecr.m_hJobMutex->Release();
+    ecr.JobMutex()->Release();
   });
   {
     std::unique_lock guard(lock);
@@ -213,7 +214,7 @@ TEST(UtilitiesPage, AnEmptyCommandDoesNotWaitForTheRegister) {
   for (const char* command : {"", "*U"}) {
     CSheetRig rig;
     CEcrContext& ecr = rig.Ecr(3);
-    std::thread([&] { ecr.m_hJobMutex->Wait(); }).join();
+    std::thread([&] { ecr.JobMutex()->Wait(); }).join();
     CPropDialog sheet(rig.m_Host);
     CAdminPage& page = PageOn(sheet, kUtilitiesPage, 2);
     Child<QLineEdit>(page, "command").setText(command);
@@ -224,8 +225,8 @@ TEST(UtilitiesPage, AnEmptyCommandDoesNotWaitForTheRegister) {
     }
     std::uint32_t next = platform::kWaitFailed;
     std::thread([&] {
-      next = ecr.m_hJobMutex->Wait(std::chrono::milliseconds(0));
-      ecr.m_hJobMutex->Release();
+      next = ecr.JobMutex()->Wait(std::chrono::milliseconds(0));
+      ecr.JobMutex()->Release();
     }).join();
     EXPECT_EQ(empty ? platform::kWaitAbandoned0 : platform::kWaitObject0, next) << command;
     EXPECT_EQ(empty ? 0 : 1, rig.CountCalls(3, "IODirect 3 *U")) << command;
@@ -235,13 +236,12 @@ TEST(UtilitiesPage, AnEmptyCommandDoesNotWaitForTheRegister) {
 TEST(UtilitiesPage, HistoryButtonsStartTheirJobs) {
   CSheetRig rig;
   CEcrContext& ecr = rig.Ecr(4);
-  ecr.m_QuietReport = 1;
-  ecr.m_HistoryReady = 1;
+  ecr.Events().ExpectHistory(/*quiet=*/true);
   CPropDialog sheet(rig.m_Host);
   CAdminPage& page = PageOn(sheet, kUtilitiesPage, 3);
   Click(page, "readHistory");
   ASSERT_TRUE(rig.m_Host.WaitForJobs(1));
-  EXPECT_EQ(0, ecr.m_QuietReport);
+  EXPECT_FALSE(ecr.Events().ReportIsQuiet());
   EXPECT_EQ(1, rig.CountCalls(4, "Request 4 " + std::to_string(kRequestHistory)));
   WhenAsked(PressYes);
   Click(page, "rollBackHistory");

@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
                      [](CSheetRig& rig, CAdminPage& page) {
                        Programming(rig, page);
                        rig.m_Rig.Emulator().SetGenericError(4, true);
-                       ASSERT_TRUE(Eventually([&] { return rig.Ecr(4).m_GenericError.load() == 1; }));
+                       ASSERT_TRUE(Eventually([&] { return rig.Ecr(4).Events().Status().m_GenericError == 1; }));
                      },
                      Says("69", {"4", MessageOf("74"), "14"}), true},
         COutcomeCase{"PluPriceThatIsNoAmount", kPlusPage, 2, "send",
@@ -157,16 +157,18 @@ INSTANTIATE_TEST_SUITE_P(
                      Says("85", {MessageOf("63"), "abc"}), false},
         COutcomeCase{"PrintedReport", kReportsPage, 1, "print", FirstReport, Says("68", {"1"}), true},
         COutcomeCase{"SavedReport", kReportsPage, 2, "send", FirstReport,
-                     [](CSheetRig& rig) { return FilledMessage("80", {rig.Ecr(2).m_ReportPath.Get()}); }, true},
+                     [](CSheetRig& rig) { return FilledMessage("80", {rig.Ecr(2).Events().ReportPath()}); }, true},
         COutcomeCase{"ReportNotSaved", kReportsPage, 2, "send",
                      [](CSheetRig& rig, CAdminPage& page) {
                        FirstReport(rig, page);
                        rig.m_Rig.Emulator().SetReportFolder("/proc/nonexistent/Reports");
-                       rig.Ecr(2).m_Limits.m_Completion = std::chrono::milliseconds(300);
+                       CWaitLimits limits = rig.Ecr(2).Limits();
+                       limits.m_Completion = std::chrono::milliseconds(300);
+                       rig.Ecr(2).SetLimits(limits);
                      },
                      Says("82", {"2"}), true},
         COutcomeCase{"HistorySaved", kUtilitiesPage, 4, "readHistory", [](CSheetRig&, CAdminPage&) {},
-                     [](CSheetRig& rig) { return FilledMessage("80", {rig.Ecr(4).m_HistoryPath.Get()}); }, true}),
+                     [](CSheetRig& rig) { return FilledMessage("80", {rig.Ecr(4).Events().HistoryPath()}); }, true}),
     [](const auto& info) { return std::string(info.param.m_Name); });
 
 // Header lines longer than the register prints are cut where the person sees it.

@@ -106,8 +106,8 @@ CSheetRig::CSheetRig() {
   static std::atomic<int> counter{0};
   for (const auto& ecr : m_Rig.Registers()) {
     const std::string suffix = std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    ecr->m_hJobMutex = platform::NamedMutex::Create("sheet-job-" + suffix, false).m_Mutex;
-    ecr->m_hStopMutex = platform::NamedMutex::Create("sheet-stop-" + suffix, true).m_Mutex;
+    ecr->GiveMutexes(platform::NamedMutex::Create("sheet-job-" + suffix, false).m_Mutex,
+                     platform::NamedMutex::Create("sheet-stop-" + suffix, true).m_Mutex);
   }
 }
 

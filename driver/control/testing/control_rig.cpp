@@ -44,14 +44,17 @@ void CControlRig::StartUp() {
   for (const CRegisterEntry& entry : ScanRegisterList(list)) {
     const std::string folder = TicketRoot() + "/" + std::to_string(entry.m_Number);
     std::filesystem::create_directory(folder, ignored);
-    m_Registers.Add(entry.m_Number, entry.m_Type, RegisterMutexes::None).m_TicketFolder.Set(folder);
+    m_Registers.Add(entry.m_Number, entry.m_Type, RegisterMutexes::None).SetTicketFolder(folder);
   }
 }
 
 // Every answering register announces its status once the control is open.
 void CControlRig::WaitForFirstStatus() {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  for (const auto& ecr : m_Registers.All()) ecr->WaitUntil([&ecr] { return !ecr->m_StatusText.Empty(); }, deadline);
+  for (const auto& ecr : m_Registers.All()) {
+    CEventMailbox& events = ecr->Events();
+    events.WaitUntil([&events] { return !events.Status().m_StatusText.empty(); }, deadline);
+  }
 }
 
 IFiscalControl& CControlRig::Control() { return *m_Qor; }

@@ -9,7 +9,7 @@
 //   testsupport::TempFolder base;
 //   driver::CControlRig rig(base.Path());
 //   rig.Control().IODirect(2, "0;*2;", 0);
-//   rig.Ecr(2).WaitUntil([&] { return rig.Ecr(2).m_KeyLocked.load() == 1; }, deadline);
+//   rig.Ecr(2).Events().WaitUntil([&] { return rig.Ecr(2).Events().Status().m_KeyLocked == 1; }, deadline);
 
 #include <functional>
 #include <memory>

@@ -35,17 +35,15 @@ TEST(BindingWithEmulator, HeaderExchangeAnswersThreeQuestionsWhileItsCommandRuns
   testsupport::TempFolder base;
   CControlRig rig(base.Path());
   CEcrContext& ecr = rig.Ecr(1);
-  ecr.m_ExchangeAnswers.Set({"THE SHOP", "MAIN STREET 1", ""}, {"", "", "THANK YOU"});
-  ecr.m_ExchangeRow = 1;
-  ecr.m_ExchangePending = 1;
+  ecr.Events().Arm(DataQuestion::kHeader, {"A:THE SHOP:MAIN STREET 1:", "B:::THANK YOU"});
   bool completed = false;
   ASSERT_EQ(0, SendAndAwait(rig.Control(), ecr, "0;*2;+4;*T;*3;", &completed));
   ASSERT_TRUE(completed);
-  EXPECT_EQ(0, ecr.m_IoDirectResult.load());
-  EXPECT_EQ(0, ecr.m_ExchangePending.load());
+  EXPECT_EQ(0, ecr.Events().IoDirectResult());
+  EXPECT_FALSE(ecr.Events().Armed(DataQuestion::kHeader));
   EXPECT_EQ(3, CountCalls(rig, "event DataEvent 1 B85"));
   ASSERT_EQ(0, SendAndAwait(rig.Control(), ecr, "0;*2;#a;*3;+1;"));
-  EXPECT_EQ(0, ecr.m_IoDirectResult.load());
+  EXPECT_EQ(0, ecr.Events().IoDirectResult());
   Settle(rig, ecr);
   EXPECT_EQ(1, CountCalls(rig, "IODirect 1 0;*2;#a;*3;+1;"));
   EXPECT_NE(std::string::npos, Journal(rig, 1).find("PROGRAM HEADER LINE 6 THANK YOU"));
@@ -53,7 +51,7 @@ TEST(BindingWithEmulator, HeaderExchangeAnswersThreeQuestionsWhileItsCommandRuns
   // With no transfer pending a fourth question is not answered: the register gives up its upload and
   // says so in the command's completion.
   ASSERT_EQ(0, SendAndAwait(rig.Control(), ecr, "0;*2;+4;*T;*3;"));
-  EXPECT_NE(0, ecr.m_IoDirectResult.load());
+  EXPECT_NE(0, ecr.Events().IoDirectResult());
   EXPECT_EQ(4, CountCalls(rig, "event DataEvent 1 B85"));
   EXPECT_NE(std::string::npos, Journal(rig, 1).find("UPLOAD B85 INTERRUPTED"));
 }
@@ -62,18 +60,17 @@ TEST(BindingWithEmulator, DepartmentUploadTakesTwoLinesThenTheEndMarkWhileItsCom
   testsupport::TempFolder base;
   CControlRig rig(base.Path());
   CEcrContext& ecr = rig.Ecr(2);
-  ecr.m_QueueB80 = {"5:SWEETS::1000:50:250:2:::::::", "6:BOOKS::0:0::1:::::::"};
-  ecr.m_QueueB80Armed = 1;
+  ecr.Events().Arm(DataQuestion::kDepartments, {"5:SWEETS::1000:50:250:2:::::::", "6:BOOKS::0:0::1:::::::"});
   ASSERT_EQ(0, SendAndAwait(rig.Control(), ecr, "0;*2;+4;*F;*3;"));
-  EXPECT_EQ(0, ecr.m_IoDirectResult.load());
-  EXPECT_EQ(0, ecr.m_QueueB80Armed.load());
+  EXPECT_EQ(0, ecr.Events().IoDirectResult());
+  EXPECT_FALSE(ecr.Events().Armed(DataQuestion::kDepartments));
   EXPECT_EQ(3, CountCalls(rig, "event DataEvent 2 B80"));
-  EXPECT_EQ(3, ecr.m_QuestionsAsked.load());
+  EXPECT_EQ(3, ecr.Events().QuestionsAsked());
   EXPECT_NE(std::string::npos, Journal(rig, 2).find("UPLOAD B80 LINES 2 REJECTED 0"));
 
   // Disarmed, the queue answers nothing more: the register breaks its upload off and refuses it.
   ASSERT_EQ(0, SendAndAwait(rig.Control(), ecr, "0;*2;+4;*F;*3;"));
-  EXPECT_NE(0, ecr.m_IoDirectResult.load());
+  EXPECT_NE(0, ecr.Events().IoDirectResult());
   EXPECT_EQ(4, CountCalls(rig, "event DataEvent 2 B80"));
   EXPECT_EQ(0, CountCalls(rig, "IODirect 2 0;*3;+1;")) << "the window thread sends nothing of its own";
 
@@ -96,10 +93,10 @@ TEST(BindingWithEmulator, LastTotalReachesThePriceAndTheStatusFile) {
                               "<CLOSE_TICKET><AMOUNT></AMOUNT><PAYMENTDESCRIPTION></PAYMENTDESCRIPTION>"
                               "<PAYMENTTYPE>1</PAYMENTTYPE></CLOSE_TICKET>"})
     ASSERT_EQ(0, WriteAndAwait(rig.Control(), ecr, element));
-  ecr.m_LastPriceReady = 0;
+  ecr.Events().ExpectLastPrice();
   rig.Control().IODirect(2, "%S%", 0);
-  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.m_LastPriceReady.load() == 1; }));
-  EXPECT_EQ("6,25", ecr.m_LastPrice.Get());
+  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.Events().LastPriceReady(); }));
+  EXPECT_EQ("6,25", ecr.Events().LastPrice());
   EXPECT_EQ("D01 625:1\n", testsupport::ReadFile(base / "Tickets/2/ticketstatus.out"));
 }
 
@@ -108,20 +105,20 @@ TEST(BindingWithEmulator, TroubleDuringAHeaderTransferSendsTheAlertCommandAndTel
   CControlRig rig(base.Path());
   rig.OpenSheet();
   CEcrContext& ecr = rig.Ecr(1);
-  ecr.m_ExchangePending = 1;
+  ecr.Events().Arm(DataQuestion::kHeader, {});
   rig.Emulator().SetGenericError(1, true);
-  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.m_GenericError.load() == 1; }));
+  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.Events().Status().m_GenericError == 1; }));
   rig.Emulator().SetGenericError(1, false);
-  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.m_GenericError.load() == 0; }));
+  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.Events().Status().m_GenericError == 0; }));
   Settle(rig, ecr);
   // Each status announced with the error during the transfer brings one alert.
   const int alerts = CountCalls(rig, "IODirect 1 0;*4;*3;+1;");
   EXPECT_GE(alerts, 1);
   EXPECT_EQ(std::vector<std::string>(static_cast<std::size_t>(alerts), "ECR status alert"), rig.SheetStatusLines());
   // Without a pending transfer the same trouble posts nothing.
-  ecr.m_ExchangePending = 0;
+  ecr.Events().Disarm(DataQuestion::kHeader);
   rig.Emulator().SetPaperOut(1, true);
-  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.m_PaperOut.load() == 1; }));
+  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.Events().Status().m_PaperOut == 1; }));
   Settle(rig, ecr);
   EXPECT_EQ(alerts, CountCalls(rig, "IODirect 1 0;*4;*3;+1;"));
 }
@@ -133,8 +130,8 @@ TEST(BindingWithEmulator, SavedReportIsAnnouncedToTheContextAndTheOpenSheet) {
   CEcrContext& ecr = rig.Ecr(3);
   std::string text = "<REPORT><PRINT>0</PRINT></REPORT>";
   ASSERT_EQ(0, rig.Control().Request(3, 51, text));
-  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.m_ReportReady.load() == 1; }));
-  const std::string path = ecr.m_ReportPath.Get();
+  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.Events().ReportReady(); }));
+  const std::string path = ecr.Events().ReportPath();
   EXPECT_TRUE(testsupport::FileExists(path));
   rig.RunOnWindowThread([] {});
   EXPECT_EQ(std::vector<std::string>{"report of ECR 3 saved in " + path}, rig.SheetStatusLines());
@@ -144,7 +141,7 @@ TEST(WaitIODirect, ReturnsTheCallsStatusOnceTheCommandCompletes) {
   testsupport::TempFolder base;
   CControlRig rig(base.Path());
   EXPECT_EQ(0, WaitIODirect(rig.Control(), 3, "*LI", 0, rig.Ecr(3)));
-  EXPECT_EQ(1, rig.Ecr(3).m_IoDirectComplete.load());
+  EXPECT_EQ(1, rig.Ecr(3).Events().IoDirectDone());
   // An unknown command is refused by the call: there is no completion to wait for.
   EXPECT_EQ(203, WaitIODirect(rig.Control(), 3, "*NOPE", 0, rig.Ecr(3)));
   // A command the register's state refuses completes with the register's code, which is the answer.
@@ -156,7 +153,7 @@ TEST(WaitIODirect, GivesThreeAfterItsTimeLimit) {
   CControlRig rig(base.Path());
   testsupport::LogCapture log;
   CEcrContext& ecr = rig.Ecr(4);
-  ecr.m_Limits.m_Exchange = std::chrono::milliseconds(200);
+  ecr.SetLimits({std::chrono::milliseconds(200), ecr.Limits().m_Completion, ecr.Limits().m_Utility});
   rig.Emulator().SetNoAnswer(4, true);
   EXPECT_EQ(3, WaitIODirect(rig.Control(), 4, "*LI", 0, ecr));
   EXPECT_TRUE(log.Contains("[QOR_E_FAILURE] in CQorDriverDlg::WaitIODirect"));
@@ -166,10 +163,10 @@ TEST(WaitIODirect, EndsWithThreeWhenThePaperRunsOut) {
   testsupport::TempFolder base;
   CControlRig rig(base.Path());
   CEcrContext& ecr = rig.Ecr(2);
-  ecr.m_Limits.m_Exchange = std::chrono::minutes(10);
+  ecr.SetLimits({std::chrono::minutes(10), ecr.Limits().m_Completion, ecr.Limits().m_Utility});
   // The error holds the printing table summary, so only paper out can end the wait in time.
   rig.Emulator().SetGenericError(2, true);
-  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.m_GenericError.load() == 1; }));
+  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.Events().Status().m_GenericError == 1; }));
   auto waiting = std::async(std::launch::async, [&] { return WaitIODirect(rig.Control(), 2, "0;*2;#S141;*3;", 0, ecr); });
   rig.Emulator().SetPaperOut(2, true);
   ASSERT_EQ(std::future_status::ready, waiting.wait_for(testing::kEventLimit));

@@ -65,11 +65,11 @@ TEST_P(LastTotal, SetsThePriceAndAlwaysRewritesTheStatusFile) {
   EXPECT_EQ(std::nullopt, handlers.Ask(1, GetParam().m_Text));
   EXPECT_EQ(std::string(GetParam().m_Text) + "\n", testsupport::ReadFile(handlers.m_Folder / "1/ticketstatus.out"));
   if (GetParam().m_Price == nullptr) {
-    EXPECT_EQ(0, ecr.m_LastPriceReady.load());
+    EXPECT_EQ(0, ecr.Events().LastPriceReady());
     EXPECT_TRUE(log.Contains("[ZEDO] OnDataEventQorctrl LAST PRICE = ERROR IN STRING!!!"));
   } else {
-    EXPECT_EQ(1, ecr.m_LastPriceReady.load());
-    EXPECT_EQ(GetParam().m_Price, ecr.m_LastPrice.Get());
+    EXPECT_EQ(1, ecr.Events().LastPriceReady());
+    EXPECT_EQ(GetParam().m_Price, ecr.Events().LastPrice());
     EXPECT_TRUE(log.Contains(std::string("[ZEDO] OnDataEventQorctrl LAST PRICE = [") + GetParam().m_Price + "]"));
   }
 }
@@ -94,8 +94,8 @@ TEST(ControlEvents, EventsOfRegistersNotOnTheListAreDropped) {
   EXPECT_FALSE(testsupport::FileExists(handlers.m_Folder / "2/ticketstatus.out"));
   EXPECT_TRUE(handlers.m_Registers.m_Posts.empty());
   for (auto& ecr : handlers.m_Registers.m_List.All()) {
-    EXPECT_EQ(0, ecr->m_IoDirectComplete.load() + ecr->m_WorkComplete.load() + ecr->m_TicketOpen.load() +
-                     ecr->m_ReportReady.load() + ecr->m_HistoryReady.load() + ecr->m_LastPriceReady.load());
+    EXPECT_EQ(0, ecr->Events().IoDirectDone() + ecr->Events().WriteDone() + ecr->Events().Status().m_TicketOpen +
+                     ecr->Events().ReportReady() + ecr->Events().HistoryReady() + ecr->Events().LastPriceReady());
   }
   // Only the status handler logs before it looks the register up.
   EXPECT_EQ(std::vector<std::string>{"[ZEDO] OnStatusUpdateEventQorctrl: Received!"}, log.Lines());
@@ -106,8 +106,8 @@ TEST(ControlEvents, CompletionCarriesTheResultBeforeTheFlag) {
   testsupport::LogCapture log;
   handlers.m_Events.OutputCompleteEvent(3, 17, 104);
   CEcrContext& ecr = *handlers.m_Registers.FindEcr(3);
-  EXPECT_EQ(1, ecr.m_WorkComplete.load());
-  EXPECT_EQ(104, ecr.m_JobResult.load());
+  EXPECT_EQ(1, ecr.Events().WriteDone());
+  EXPECT_EQ(104, ecr.Events().WriteResult());
   EXPECT_EQ((std::vector<std::string>{"[ZEDO] OnOutputCompleteEventQorctrl: job [17] result = [104]",
                                       "[ZEDO] OnOutputCompleteEventQorctrl: m_WorkComplete = [TRUE]"}),
             log.Lines());
@@ -117,15 +117,14 @@ TEST(ControlEvents, HeaderQuestionsCycleThroughThreeAnswers) {
   CHandlers handlers;
   testsupport::LogCapture log;
   CEcrContext& ecr = *handlers.m_Registers.FindEcr(1);
-  ecr.m_ExchangeAnswers.Set({"L1", "L2", "L3"}, {"L4", "", "L6"});
   EXPECT_EQ(std::nullopt, handlers.Ask(1, "B85"));  // not armed
-  ecr.m_ExchangePending = 1;
+  ecr.Events().Arm(DataQuestion::kHeader, {"A:L1:L2:L3", "B:L4::L6"});
   EXPECT_EQ("A:L1:L2:L3", handlers.Ask(1, "B85"));
   EXPECT_EQ("B:L4::L6", handlers.Ask(1, "B85"));
   EXPECT_EQ("*", handlers.Ask(1, "B85"));
   EXPECT_EQ(std::nullopt, handlers.Ask(1, "B85"));
-  EXPECT_EQ(0, ecr.m_ExchangePending.load());
-  EXPECT_EQ(1, ecr.m_ExchangeRow.load());
+  EXPECT_FALSE(ecr.Events().Armed(DataQuestion::kHeader));
+  EXPECT_EQ(1, ecr.Events().HeaderRow());
   EXPECT_TRUE(handlers.m_Registers.m_Posts.empty());  // the job sends the command that ends the exchange
   EXPECT_TRUE(log.Contains("Event DataEvent received[B85] row[2]"));
 }
@@ -134,16 +133,16 @@ TEST(ControlEvents, QueueQuestionsHandOutLinesThenTheEndMarkOnce) {
   for (const char* question : {"B80", "B81", "B84"}) {
     CHandlers handlers;
     CEcrContext& ecr = *handlers.m_Registers.FindEcr(3);
-    std::deque<std::string>& queue = question[2] == '0' ? ecr.m_QueueB80 : question[2] == '1' ? ecr.m_QueueB81 : ecr.m_QueueB84;
-    Flag& armed = question[2] == '0' ? ecr.m_QueueB80Armed : question[2] == '1' ? ecr.m_QueueB81Armed : ecr.m_QueueB84Armed;
-    queue = {"first", "second"};
+    const DataQuestion queue = question[2] == '0'   ? DataQuestion::kDepartments
+                               : question[2] == '1' ? DataQuestion::kPlus
+                                                    : DataQuestion::kOffers;
     EXPECT_EQ(std::nullopt, handlers.Ask(3, question)) << question;
-    armed = 1;
+    ecr.Events().Arm(queue, {"first", "second"});
     EXPECT_EQ("first", handlers.Ask(3, question));
     EXPECT_EQ("second", handlers.Ask(3, question));
     EXPECT_EQ("*", handlers.Ask(3, question));
     EXPECT_EQ(std::nullopt, handlers.Ask(3, question));
-    EXPECT_EQ(0, armed.load());
+    EXPECT_FALSE(ecr.Events().Armed(queue));
     EXPECT_TRUE(handlers.m_Registers.m_Posts.empty()) << question;
   }
 }
@@ -175,14 +174,14 @@ TEST(ReportDisplay, QuietReportsAreNotShownOthersGoToTheViewerAndTheSheet) {
     notices.push_back(std::to_string(ecr) + " " + path + (openedInViewer ? " viewer" : ""));
   });
   CEcrContext& ecr = *handlers.m_Registers.FindEcr(1);
-  ecr.m_QuietReport = 1;
+  ecr.Events().ExpectReport(/*quiet=*/true);
   handlers.m_Events.ReportSavedEvent(1, 51, "/reports/quiet.txt");
-  EXPECT_EQ(1, ecr.m_ReportReady.load());
-  EXPECT_EQ("/reports/quiet.txt", ecr.m_ReportPath.Get());
+  EXPECT_EQ(1, ecr.Events().ReportReady());
+  EXPECT_EQ("/reports/quiet.txt", ecr.Events().ReportPath());
   EXPECT_TRUE(notices.empty());
-  ecr.m_QuietReport = 0;
+  ecr.Events().ExpectHistory(/*quiet=*/false);
   handlers.m_Events.HistorySavedEvent(1, "/reports/history 1.txt");
-  EXPECT_EQ(1, ecr.m_HistoryReady.load());
+  EXPECT_EQ(1, ecr.Events().HistoryReady());
   EXPECT_EQ(std::vector<std::string>{"1 /reports/history 1.txt"}, notices);
 
   handlers.m_Display.SetViewerProgram(WriteViewer(handlers.m_Folder));

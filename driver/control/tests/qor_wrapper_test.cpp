@@ -102,8 +102,7 @@ TEST(QorWrapper, CloseReleasesAQuestionWaitingForABusyWindowThread) {
   testsupport::TempFolder base;
   CControlRig rig(base.Path());
   CEcrContext& ecr = rig.Ecr(2);
-  ecr.m_QueueB80 = {"5:SWEETS::0:0::1:::::::"};
-  ecr.m_QueueB80Armed = 1;
+  ecr.Events().Arm(DataQuestion::kDepartments, {"5:SWEETS::0:0::1:::::::"});
   std::promise<void> entered;
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();

@@ -50,7 +50,7 @@ TEST(ReceiptCallOrder, FourElementReceiptOnTypeTwoGivesTheExecutorsCallsAndEvent
   EXPECT_EQ(0, SendAndAwait(control, ecr, "0;*2;", &completed));
   ASSERT_TRUE(completed);
   control.IODirect(2, "0;", 0);
-  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.m_KeyLocked.load() == 1; }));
+  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.Events().Status().m_KeyLocked == 1; }));
   control.IODirect(2, "0;#S3:3;", 0);
   std::string status;
   ASSERT_EQ(0, control.Request(2, kRequestStatus, status));
@@ -59,7 +59,7 @@ TEST(ReceiptCallOrder, FourElementReceiptOnTypeTwoGivesTheExecutorsCallsAndEvent
   ASSERT_TRUE(completed);
   for (const char* element : kReceipt) EXPECT_EQ(0, WriteAndAwait(control, ecr, element)) << element;
   EXPECT_EQ(0, SendAndAwait(control, ecr, "0;*3;", &completed));
-  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.m_KeyLocked.load() == 0; }));
+  ASSERT_TRUE(WaitFor(ecr, [&] { return ecr.Events().Status().m_KeyLocked == 0; }));
   testing::Settle(rig, ecr);
 
   const std::vector<std::string> log = rig.Emulator().CallLog();
@@ -87,7 +87,7 @@ TEST(ReceiptCallOrder, FourElementReceiptOnTypeTwoGivesTheExecutorsCallsAndEvent
       EXPECT_LT(done, IndexOf(log, std::string("Write 2 ") + kReceipt[job]));
     }
   }
-  EXPECT_EQ(0, ecr.m_TicketOpen.load());
+  EXPECT_EQ(0, ecr.Events().Status().m_TicketOpen);
 }
 
 }  // namespace

@@ -56,17 +56,30 @@ std::string Status(const std::string& hello, const std::string& flag, const std:
          "</REMOTE><KEYLOCKED>" + flag + "</KEYLOCKED>";
 }
 
+// A register's status as the parse leaves it, for a register of one type.
+struct CParsed {
+  explicit CParsed(int type) : m_Type(type) {}
+  StatusFollowUp Parse(const std::string& text, bool exchangePending = false) {
+    m_Status.m_StatusText = text;
+    return ParseEcrStatus(m_Type, exchangePending, m_Status);
+  }
+  int m_Type;
+  CEcrStatus m_Status;
+};
+
 class StatusFlag : public ::testing::TestWithParam<std::pair<const char*, int>> {};
 
 // A flag is on only when its value is exactly "1"; any other value, or no element, clears it.
 TEST_P(StatusFlag, IsOnOnlyForExactlyOne) {
-  CEcrContext ecr(2, 2);
-  for (Flag* flag : {&ecr.m_TicketOpen, &ecr.m_GenericError, &ecr.m_PaperOut, &ecr.m_KeyLocked, &ecr.m_Remote}) *flag = 1;
-  ecr.m_StatusText.Set(Status("R-.", GetParam().first, GetParam().first));
-  ParseEcrStatus(ecr);
-  for (Flag* flag : {&ecr.m_TicketOpen, &ecr.m_GenericError, &ecr.m_PaperOut, &ecr.m_KeyLocked, &ecr.m_Remote})
-    EXPECT_EQ(GetParam().second, flag->load());
-  EXPECT_TRUE(ecr.m_Operating.Equals("2"));
+  CParsed ecr(2);
+  CEcrStatus& status = ecr.m_Status;
+  const auto flags = {&status.m_TicketOpen, &status.m_GenericError, &status.m_PaperOut, &status.m_KeyLocked,
+                      &status.m_Remote};
+  for (std::int32_t* flag : flags) *flag = 1;
+  ecr.Parse(Status("R-.", GetParam().first, GetParam().first));
+  for (std::int32_t* flag : flags)
+    EXPECT_EQ(GetParam().second, *flag);
+  EXPECT_EQ("2", ecr.m_Status.m_Operating);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, StatusFlag,
@@ -74,38 +87,33 @@ INSTANTIATE_TEST_SUITE_P(Values, StatusFlag,
                                            std::make_pair("true", 0), std::make_pair("1 ", 0), std::make_pair("0", 0)));
 
 TEST(StatusParse, MissingElementsClearFlagsAndEmptyOperating) {
-  CEcrContext ecr(1, 1);
-  ecr.m_TicketOpen = 1;
-  ecr.m_Operating.Set("2");
-  ecr.m_StatusText.Set("#<KEYLOCKED>1</KEYLOCKED>");
-  ParseEcrStatus(ecr);
-  EXPECT_EQ(0, ecr.m_TicketOpen.load());
-  EXPECT_TRUE(ecr.m_Operating.Empty());
-  EXPECT_EQ(1, ecr.m_KeyLocked.load());
+  CParsed ecr(1);
+  ecr.m_Status.m_TicketOpen = 1;
+  ecr.m_Status.m_Operating = "2";
+  ecr.Parse("#<KEYLOCKED>1</KEYLOCKED>");
+  EXPECT_EQ(0, ecr.m_Status.m_TicketOpen);
+  EXPECT_TRUE(ecr.m_Status.m_Operating.empty());
+  EXPECT_EQ(1, ecr.m_Status.m_KeyLocked);
 }
 
 TEST(StatusParse, HelloAtIndexZeroOrEmptyLeavesTheHelloUnchanged) {
-  CEcrContext ecr(1, 1);
-  ecr.m_Hello.Set("OLD");
-  ecr.m_StatusText.Set("<HELLO>NEW</HELLO><TICKETOPEN>1</TICKETOPEN>");
-  ParseEcrStatus(ecr);
-  EXPECT_TRUE(ecr.m_Hello.Equals("OLD"));
-  EXPECT_EQ(1, ecr.m_TicketOpen.load());
-  ecr.m_StatusText.Set(Status("", "0"));
-  ParseEcrStatus(ecr);
-  EXPECT_TRUE(ecr.m_Hello.Equals("OLD"));
-  ecr.m_StatusText.Set(Status(std::string(250, 'h'), "0"));
-  ParseEcrStatus(ecr);
-  EXPECT_EQ(std::string(kHelloMaxLength, 'h'), ecr.m_Hello.Get());
+  CParsed ecr(1);
+  ecr.m_Status.m_Hello = "OLD";
+  ecr.Parse("<HELLO>NEW</HELLO><TICKETOPEN>1</TICKETOPEN>");
+  EXPECT_EQ("OLD", ecr.m_Status.m_Hello);
+  EXPECT_EQ(1, ecr.m_Status.m_TicketOpen);
+  ecr.Parse(Status("", "0"));
+  EXPECT_EQ("OLD", ecr.m_Status.m_Hello);
+  ecr.Parse(Status(std::string(250, 'h'), "0"));
+  EXPECT_EQ(std::string(kHelloMaxLength, 'h'), ecr.m_Status.m_Hello);
 }
 
 TEST(StatusParse, RemoteIsReadOnlyForTheZeroFamily) {
   for (int type : {0, 1, 2, 3}) {
-    CEcrContext ecr(1, type);
-    ecr.m_Remote = 1;
-    ecr.m_StatusText.Set(Status("R", "0", "0"));
-    ParseEcrStatus(ecr);
-    EXPECT_EQ(type == 1 || type == 2 ? 0 : 1, ecr.m_Remote.load()) << "type " << type;
+    CParsed ecr(type);
+    ecr.m_Status.m_Remote = 1;
+    ecr.Parse(Status("R", "0", "0"));
+    EXPECT_EQ(type == 1 || type == 2 ? 0 : 1, ecr.m_Status.m_Remote) << "type " << type;
   }
 }
 
@@ -113,21 +121,18 @@ const std::string kHelloWithCode = "R-.-0003000QOR EMULATOR T0    QCM12345---S0"
 
 TEST(StatusParse, HelloCodeAndSuffixForTheStarFamilyOnly) {
   for (int type : {0, 1, 2, 3}) {
-    CEcrContext ecr(1, type);
-    ecr.m_StatusText.Set(Status(kHelloWithCode, "0"));
-    ParseEcrStatus(ecr);
+    CParsed ecr(type);
+    ecr.Parse(Status(kHelloWithCode, "0"));
     const bool star = type == 0 || type == 3;
-    EXPECT_EQ(star ? "QCM12345" : "", ecr.m_HelloCode.Get()) << "type " << type;
-    EXPECT_EQ(star ? "S0" : "", ecr.m_HelloSuffix.Get()) << "type " << type;
+    EXPECT_EQ(star ? "QCM12345" : "", ecr.m_Status.m_HelloCode) << "type " << type;
+    EXPECT_EQ(star ? "S0" : "", ecr.m_Status.m_HelloSuffix) << "type " << type;
   }
   // A hello that ends early copies what there is; one too short to reach the code keeps the old code.
-  CEcrContext ecr(1, 0);
-  ecr.m_StatusText.Set(Status(kHelloWithCode.substr(0, 34), "0"));
-  ParseEcrStatus(ecr);
-  EXPECT_EQ("QCM1", ecr.m_HelloCode.Get());
-  ecr.m_StatusText.Set(Status(kHelloWithCode.substr(0, 30), "0"));
-  ParseEcrStatus(ecr);
-  EXPECT_EQ("QCM1", ecr.m_HelloCode.Get());
+  CParsed ecr(0);
+  ecr.Parse(Status(kHelloWithCode.substr(0, 34), "0"));
+  EXPECT_EQ("QCM1", ecr.m_Status.m_HelloCode);
+  ecr.Parse(Status(kHelloWithCode.substr(0, 30), "0"));
+  EXPECT_EQ("QCM1", ecr.m_Status.m_HelloCode);
 }
 
 struct CAlertCase {
@@ -140,10 +145,9 @@ struct CAlertCase {
 class ExchangeAlert : public ::testing::TestWithParam<CAlertCase> {};
 
 TEST_P(ExchangeAlert, FollowsAStatusCodeDuringAHeaderTransfer) {
-  CEcrContext ecr(1, GetParam().m_Type);
-  ecr.m_ExchangePending = GetParam().m_Pending;
-  ecr.m_StatusText.Set(Status(std::string("R-.-0001") + GetParam().m_Code + "QOR", "0"));
-  EXPECT_EQ(GetParam().m_FollowUp, ParseEcrStatus(ecr));
+  CParsed ecr(GetParam().m_Type);
+  EXPECT_EQ(GetParam().m_FollowUp,
+            ecr.Parse(Status(std::string("R-.-0001") + GetParam().m_Code + "QOR", "0"), GetParam().m_Pending != 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes, ExchangeAlert,
@@ -158,12 +162,12 @@ INSTANTIATE_TEST_SUITE_P(Codes, ExchangeAlert,
                                            CAlertCase{0, 1, "008", StatusFollowUp::kNone}));
 
 TEST(StatusParse, EmptyStatusTextChangesNothing) {
-  CEcrContext ecr(1, 1);
-  ecr.m_TicketOpen = 1;
-  ecr.m_Operating.Set("2");
-  EXPECT_EQ(StatusFollowUp::kNone, ParseEcrStatus(ecr));
-  EXPECT_EQ(1, ecr.m_TicketOpen.load());
-  EXPECT_TRUE(ecr.m_Operating.Equals("2"));
+  CParsed ecr(1);
+  ecr.m_Status.m_TicketOpen = 1;
+  ecr.m_Status.m_Operating = "2";
+  EXPECT_EQ(StatusFollowUp::kNone, ecr.Parse(""));
+  EXPECT_EQ(1, ecr.m_Status.m_TicketOpen);
+  EXPECT_EQ("2", ecr.m_Status.m_Operating);
 }
 
 }  // namespace

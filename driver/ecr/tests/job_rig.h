@@ -213,14 +213,19 @@ inline std::vector<std::string> CallsOnly(const std::vector<std::string>& log) {
 inline void GiveMutexes(CEcrContext& ecr, const std::string& stem) {
   static std::atomic<int> counter{0};
   std::string suffix = stem + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-  ecr.m_hJobMutex = platform::NamedMutex::Create("job-" + suffix, false).m_Mutex;
-  ecr.m_hStopMutex = platform::NamedMutex::Create("stop-" + suffix, true).m_Mutex;
+  ecr.GiveMutexes(platform::NamedMutex::Create("job-" + suffix, false).m_Mutex,
+                  platform::NamedMutex::Create("stop-" + suffix, true).m_Mutex);
 }
 
 // Shortened time limits, for registers that are made not to answer.
 inline void ShortenLimits(CEcrContext& ecr) {
-  ecr.m_Limits.m_Exchange = std::chrono::milliseconds(150);
-  ecr.m_Limits.m_Completion = std::chrono::milliseconds(300);
+  ecr.SetLimits({std::chrono::milliseconds(150), std::chrono::milliseconds(300), ecr.Limits().m_Utility});
+}
+
+inline void ShortenExchange(CEcrContext& ecr, std::chrono::milliseconds limit) {
+  CWaitLimits limits = ecr.Limits();
+  limits.m_Exchange = limit;
+  ecr.SetLimits(limits);
 }
 
 }  // namespace driver::ecrtest

@@ -28,13 +28,13 @@ class JobThread : public ::testing::Test {
   }
   ~JobThread() override {
     // Threads still waiting leave through the stop mutexes, as at the driver's shutdown.
-    for (int ecr : {1, 2, 3, 4}) m_Rig.Ecr(ecr).m_hStopMutex->Release();
+    for (int ecr : {1, 2, 3, 4}) m_Rig.Ecr(ecr).StopMutex()->Release();
     EXPECT_TRUE(CWorkerThread::WaitAllEnded(kGenerous));
   }
 
   CTicketFiles StartTicket(int ecr, const std::string& name, std::vector<CJobThreadIdentity>* listed = nullptr) {
     CEcrContext& context = m_Rig.Ecr(ecr);
-    CTicketFiles files(context.m_TicketFolder.Get(), name);
+    CTicketFiles files(context.TicketFolder(), name);
     files.WriteDocument(kReceipt);
     CDocumentJob job{files.m_Document, files.m_ReplyWork, files.m_Warnings, files.m_Reply};
     JobStartResult started = StartTicketJob(m_Host, context, job, [&](CQorThread& thread) {
@@ -87,26 +87,26 @@ TEST_F(JobThread, TwoTicketsForOneRegisterRunOneAfterTheOtherAndBothAreReplied) 
 
 TEST_F(JobThread, RegistersRunTheirJobsSideBySide) {
   // Register 1 is busy: its job waits, while register 3's job runs to the end.
-  ASSERT_EQ(m_Rig.Ecr(1).m_hJobMutex->Wait(std::chrono::milliseconds(0)), platform::kWaitObject0);
+  ASSERT_EQ(m_Rig.Ecr(1).JobMutex()->Wait(std::chrono::milliseconds(0)), platform::kWaitObject0);
   CTicketFiles busy = StartTicket(1, "busy");
   CTicketFiles free = StartTicket(3, "free");
   ASSERT_TRUE(m_Host.WaitForEnded(1));
   EXPECT_EQ(free.Reply(), "0\n");
   EXPECT_FALSE(testsupport::FileExists(busy.m_Reply));
-  ASSERT_TRUE(m_Rig.Ecr(1).m_hJobMutex->Release());
+  ASSERT_TRUE(m_Rig.Ecr(1).JobMutex()->Release());
   ASSERT_TRUE(m_Host.WaitForEnded(2));
   EXPECT_EQ(busy.Reply(), "0\n");
 }
 
 TEST_F(JobThread, AtShutdownJobsWaitingForABusyRegisterLeaveThroughTheStopMutexWithoutAReply) {
   testsupport::LogCapture log;
-  ASSERT_EQ(m_Rig.Ecr(2).m_hJobMutex->Wait(std::chrono::milliseconds(0)), platform::kWaitObject0);
+  ASSERT_EQ(m_Rig.Ecr(2).JobMutex()->Wait(std::chrono::milliseconds(0)), platform::kWaitObject0);
   m_Rig.Emulator().ClearCallLog();
   std::vector<CTicketFiles> tickets;
   for (int i = 0; i < 3; ++i) tickets.push_back(StartTicket(2, "waiting" + std::to_string(i)));
   EXPECT_EQ(CWorkerThread::LiveCount(), 3);
 
-  ASSERT_TRUE(m_Rig.Ecr(2).m_hStopMutex->Release());
+  ASSERT_TRUE(m_Rig.Ecr(2).StopMutex()->Release());
   ASSERT_TRUE(CWorkerThread::WaitAllEnded(kGenerous));
   EXPECT_EQ(log.Count("CQorThread::WAIT_OBJECT_0+1"), 3);
   for (const CTicketFiles& files : tickets) {
@@ -115,12 +115,12 @@ TEST_F(JobThread, AtShutdownJobsWaitingForABusyRegisterLeaveThroughTheStopMutexW
   }
   EXPECT_TRUE(m_Host.Ended().empty()) << "a job that did not run does not report its end";
   EXPECT_TRUE(Calls(2).empty());
-  EXPECT_TRUE(m_Rig.Ecr(2).m_hJobMutex->Release());
+  EXPECT_TRUE(m_Rig.Ecr(2).JobMutex()->Release());
 }
 
 TEST_F(JobThread, AJobThatGetsTheRegisterAfterShutdownBeganLeavesItUntouched) {
   CEcrContext& ecr = m_Rig.Ecr(2);
-  CTicketFiles files(ecr.m_TicketFolder.Get(), "late");
+  CTicketFiles files(ecr.TicketFolder(), "late");
   testsupport::WriteFile(files.m_Reply, "0\n");
   testsupport::WriteFile(files.m_Warnings, "  0    0\n");
   ecr.Cancel();
@@ -139,17 +139,17 @@ TEST_F(JobThread, AJobThatGetsTheRegisterAfterShutdownBeganLeavesItUntouched) {
 // started, whatever order their threads began to wait in.
 TEST_F(JobThread, JobsOfOneRegisterRunInTheOrderTheyWereStarted) {
   CEcrContext& ecr = m_Rig.Ecr(3);
-  ASSERT_EQ(ecr.m_hJobMutex->Wait(std::chrono::milliseconds(0)), platform::kWaitObject0);
+  ASSERT_EQ(ecr.JobMutex()->Wait(std::chrono::milliseconds(0)), platform::kWaitObject0);
   constexpr int kJobs = 10;
   for (int n = 0; n < kJobs; ++n) {
-    CTicketFiles files(ecr.m_TicketFolder.Get(), "order" + std::to_string(n));
+    CTicketFiles files(ecr.TicketFolder(), "order" + std::to_string(n));
     std::vector<std::string> receipt = kReceipt;
     receipt[1].replace(receipt[1].find("TEA"), 3, "ITEM" + std::to_string(n));
     files.WriteDocument(receipt);
     CDocumentJob job{files.m_Document, files.m_ReplyWork, files.m_Warnings, files.m_Reply};
     ASSERT_EQ(StartTicketJob(m_Host, ecr, job, {}), JobStartResult::Started);
   }
-  ASSERT_TRUE(ecr.m_hJobMutex->Release());
+  ASSERT_TRUE(ecr.JobMutex()->Release());
   ASSERT_TRUE(m_Host.WaitForEnded(kJobs));
   const std::string journal = testsupport::ReadFile(m_Rig.Emulator().JournalPath(3));
   std::size_t at = 0;
@@ -168,16 +168,20 @@ TEST_F(JobThread, AJobAfterOneThatEndedHoldingTheRegisterVoidsWhatItLeftAndRuns)
   testsupport::LogCapture log;
   CEcrContext& ecr = m_Rig.Ecr(3);
   std::thread([&] {
-    ASSERT_EQ(ecr.m_hJobMutex->Wait(), platform::kWaitObject0);
-    ecr.m_IoDirectComplete = 0;
+    ASSERT_EQ(ecr.JobMutex()->Wait(), platform::kWaitObject0);
+    ecr.Events().ExpectIoDirect();
     ASSERT_EQ(m_Host.Control().IODirect(3, kStarLock, 0), 0);
     for (const std::string& element : {kReceipt[0], kReceipt[1]}) {
-      ecr.m_WorkComplete = 0;
+      ecr.Events().ExpectWrite();
       std::int32_t job = 0;
       ASSERT_EQ(m_Host.Control().Write(3, 2, element, job), 0);
-      ASSERT_TRUE(ecr.WaitUntil([&] { return ecr.m_WorkComplete != 0; }, std::chrono::steady_clock::now() + kGenerous));
+      ASSERT_TRUE(ecr.Events().WaitUntil([&] { return ecr.Events().WriteDone(); },
+                                         std::chrono::steady_clock::now() + kGenerous));
     }
-    ASSERT_TRUE(ecr.WaitUntil([&] { return ecr.m_KeyLocked != 0 && ecr.m_TicketOpen != 0; },
+    ASSERT_TRUE(ecr.Events().WaitUntil([&] {
+          const CEcrStatus status = ecr.Events().Status();
+          return status.m_KeyLocked && status.m_TicketOpen;
+        },
                               std::chrono::steady_clock::now() + kGenerous));
   }).join();
 
@@ -189,7 +193,7 @@ TEST_F(JobThread, AJobAfterOneThatEndedHoldingTheRegisterVoidsWhatItLeftAndRuns)
   const std::size_t voided = journal.find("RECEIPT VOIDED");
   ASSERT_NE(voided, std::string::npos) << journal;
   EXPECT_NE(journal.find("RECEIPT NO. 1", voided), std::string::npos) << "the next receipt printed after the void";
-  EXPECT_EQ(ecr.m_KeyLocked, 0);
+  EXPECT_EQ(ecr.Events().Status().m_KeyLocked, 0);
 
   CTicketFiles after = StartTicket(3, "after");
   ASSERT_TRUE(m_Host.WaitForEnded(2));
@@ -231,10 +235,10 @@ TEST_F(JobThread, AdministrationJobsRunTheirOperationsAndWriteNoFiles) {
       EXPECT_TRUE(std::search(inner.begin(), inner.end(), c.calls.begin(), c.calls.end()) != inner.end());
     }
   }
-  EXPECT_TRUE(m_Rig.Ecr(2).WaitUntil([&] { return m_Rig.Ecr(2).m_QueueB81Armed == 0; },
+  EXPECT_TRUE(m_Rig.Ecr(2).Events().WaitUntil([&] { return !m_Rig.Ecr(2).Events().Armed(DataQuestion::kPlus); },
                                     std::chrono::steady_clock::now() + kGenerous))
       << "the register fetched the PLU upload";
-  for (const auto& entry : std::filesystem::directory_iterator(m_Rig.Ecr(3).m_TicketFolder.Get())) {
+  for (const auto& entry : std::filesystem::directory_iterator(m_Rig.Ecr(3).TicketFolder())) {
     ADD_FAILURE() << "an administration job wrote " << entry.path();
   }
 }
@@ -245,7 +249,7 @@ TEST_F(JobThread, SheetJobsWaitingForABusyRegisterEachProgramTheValuesTheyWereSt
   sheet.m_Department = 1;
   sheet.m_Tax = 1;
   // Another job holds the register; the sheet writes the next PLU as soon as a job is started.
-  ASSERT_EQ(ecr.m_hJobMutex->Wait(std::chrono::milliseconds(0)), platform::kWaitObject0);
+  ASSERT_EQ(ecr.JobMutex()->Wait(std::chrono::milliseconds(0)), platform::kWaitObject0);
   for (const char* code : {"61", "62", "63"}) {
     sheet.m_Code = code;
     sheet.m_Description = std::string("PLU ") + code;
@@ -253,11 +257,12 @@ TEST_F(JobThread, SheetJobsWaitingForABusyRegisterEachProgramTheValuesTheyWereSt
     ASSERT_EQ(StartAdminJob(m_Host, ecr, CPluJob{sheet}), JobStartResult::Started);
   }
   sheet.m_Code = "99";
-  ASSERT_TRUE(ecr.m_hJobMutex->Release());
+  ASSERT_TRUE(ecr.JobMutex()->Release());
   ASSERT_TRUE(m_Host.WaitForEnded(3));
-  ASSERT_TRUE(ecr.WaitUntil([&] { return ecr.m_QueueB81Armed == 0; }, std::chrono::steady_clock::now() + kGenerous));
+  ASSERT_TRUE(ecr.Events().WaitUntil([&] { return !ecr.Events().Armed(DataQuestion::kPlus); },
+                                     std::chrono::steady_clock::now() + kGenerous));
   for (const char* code : {"61", "62", "63"}) {
-    CTicketFiles files(ecr.m_TicketFolder.Get(), std::string("sale") + code);
+    CTicketFiles files(ecr.TicketFolder(), std::string("sale") + code);
     files.WriteDocument({kReceipt[0],
                          std::string("<SELLITEM><PLUCODE>") + code +
                              "</PLUCODE><PRICE></PRICE><DEPARTMENT></DEPARTMENT><DESCRIPTION></DESCRIPTION>"

@@ -36,22 +36,22 @@ class TillFault : public ::testing::Test {
     });
   }
   CTicketFiles Ticket(int ecr, const std::string& name) {
-    return CTicketFiles(m_Rig.Ecr(ecr).m_TicketFolder.Get(), name);
+    return CTicketFiles(m_Rig.Ecr(ecr).TicketFolder(), name);
   }
   // Waits until the register reports itself in order again, then voids a receipt left open, so that
   // the next case starts from an idle register.
   void Settle(int ecr, int number) {
     CEcrContext& context = m_Rig.Ecr(ecr);
     auto deadline = std::chrono::steady_clock::now() + kGenerous;
-    ASSERT_TRUE(context.WaitUntil(
-        [&] { return !context.m_PaperOut && !context.m_GenericError && !context.m_Operating.Equals("0"); },
+    ASSERT_TRUE(context.Events().WaitUntil(
+        [&] { return context.Events().Status().InOrder(); },
         deadline));
-    if (context.m_TicketOpen) {
+    if (context.Events().Status().m_TicketOpen) {
       CTicketFiles cleanup = Ticket(ecr, "cleanup" + std::to_string(number));
       cleanup.WriteDocument({"<TICKETVOID></TICKETVOID>"});
       StartTicket(ecr, cleanup).wait();
     }
-    ASSERT_TRUE(context.WaitUntil([&] { return context.m_TicketOpen == 0; }, deadline));
+    ASSERT_TRUE(context.Events().WaitUntil([&] { return context.Events().Status().m_TicketOpen == 0; }, deadline));
   }
   // After a case: the register is free again and a receipt on it is answered 0.
   void ExpectNextReceiptRuns(int ecr, int number) {
@@ -102,7 +102,7 @@ TEST_F(TillFault, AFaultDuringASaleIsReportedGivenUpOrWaitedOut) {
        kSaleUnknownDepartment},
   };
   // A register with paper out does not confirm the unlock: do not wait 5 s for it in every case.
-  m_Rig.Ecr(2).m_Limits.m_Exchange = std::chrono::milliseconds(500);
+  ShortenExchange(m_Rig.Ecr(2), std::chrono::milliseconds(500));
   int number = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -265,7 +265,7 @@ TEST_F(TillFault, AnUploadThatCannotBeStartedFailsAndDoesNotHoldUpTheRegister) {
   // The PLU never reached the register: the element that ended its batch fails with the control's status.
   EXPECT_EQ(files.Warnings(), WarningLines({{0, 0}, {1, 203}}));
   EXPECT_EQ(files.Reply(), "203\n");
-  EXPECT_EQ(m_Rig.Ecr(2).m_QueueB81Armed, 0);
+  EXPECT_FALSE(m_Rig.Ecr(2).Events().Armed(DataQuestion::kPlus));
 }
 
 const std::string kClosure = "<FISCAL_CLOSURE></FISCAL_CLOSURE>";
@@ -318,7 +318,7 @@ TEST_F(TillFault, WhatTheRegisterRefusesFailsItsElement) {
     if (!c.warnings.empty()) {
       EXPECT_EQ(files.Warnings(), WarningLines(c.warnings));
     }
-    EXPECT_EQ(m_Rig.Ecr(c.ecr).m_QueueB80Armed, 0);
+    EXPECT_FALSE(m_Rig.Ecr(c.ecr).Events().Armed(DataQuestion::kDepartments));
     ExpectNextReceiptRuns(c.ecr, number);
   }
 }
@@ -361,8 +361,8 @@ TEST_F(TillFault, WaitsForAnEventThatNeverComesGiveUp) {
     ASSERT_TRUE(ended) << "the job waited for good";
     EXPECT_EQ(files.Warnings(), WarningLines(c.warnings));
     EXPECT_EQ(files.Reply(), "3\n");
-    EXPECT_EQ(m_Rig.Ecr(c.ecr).m_QueueB80Armed, 0);
-    EXPECT_EQ(m_Rig.Ecr(c.ecr).m_ExchangePending, 0);
+    EXPECT_FALSE(m_Rig.Ecr(c.ecr).Events().Armed(DataQuestion::kDepartments));
+    EXPECT_FALSE(m_Rig.Ecr(c.ecr).Events().Armed(DataQuestion::kHeader));
     ExpectNextReceiptRuns(c.ecr, number);
   }
 }
@@ -372,7 +372,7 @@ TEST_F(TillFault, WaitsForAnEventThatNeverComesGiveUp) {
 // 0, and the refused void has its own warning line with the register's result.
 TEST_F(TillFault, AVoidAfterARecoveryCountsOnlyWhenTheRegisterVoided) {
   m_Host.SetOptions({true, true, false});
-  m_Rig.Ecr(2).m_Limits.m_Exchange = std::chrono::milliseconds(500);
+  ShortenExchange(m_Rig.Ecr(2), std::chrono::milliseconds(500));
   CTicketFiles open = Ticket(2, "opened");
   open.WriteDocument({kOpen, kSale});
   StartTicket(2, open).wait();
@@ -391,7 +391,7 @@ TEST_F(TillFault, AVoidAfterARecoveryCountsOnlyWhenTheRegisterVoided) {
   EXPECT_TRUE(Called("Write 2 <TICKETVOID></TICKETVOID>"));
   EXPECT_EQ(files.Warnings(), WarningLines({{0, 16}, {0, emulator::kResultNoTicketOpen}, {0, 0}}));
   EXPECT_EQ(files.Reply(), "0\n");
-  EXPECT_EQ(m_Rig.Ecr(2).m_TicketOpen, 0);
+  EXPECT_EQ(m_Rig.Ecr(2).Events().Status().m_TicketOpen, 0);
 }
 
 // A printed report or zero-set ends when the printing has ended, not at a completion left over from

@@ -35,7 +35,7 @@ class TillJob : public ::testing::Test {
     job.RunJob();
   }
   CTicketFiles Ticket(int ecr, const std::string& name) {
-    return CTicketFiles(m_Rig.Ecr(ecr).m_TicketFolder.Get(), name);
+    return CTicketFiles(m_Rig.Ecr(ecr).TicketFolder(), name);
   }
   std::vector<std::string> Calls() { return CallsOnly(m_Rig.Emulator().CallLog()); }
 
@@ -60,7 +60,7 @@ TEST_F(TillJob, ReceiptOnAnIdleTypeTwoRegisterMakesTheCallsInOrderAndShowsTheTot
   ASSERT_EQ(StartTicketJob(m_Host, ecr, ticket, {}), JobStartResult::Started);
   ASSERT_TRUE(m_Host.WaitForEnded(1));
 
-  std::string price = ecr.m_LastPrice.Get();
+  std::string price = ecr.Events().LastPrice();
   EXPECT_EQ(price, "6,25") << "3,00 for the bread and 3,25 for the milk";
   std::vector<std::string> expected = {
       "BeginJob 2",
@@ -87,7 +87,7 @@ TEST_F(TillJob, ReceiptOnAnIdleTypeTwoRegisterMakesTheCallsInOrderAndShowsTheTot
   EXPECT_EQ(files.Reply(), "0\n");
   EXPECT_FALSE(testsupport::FileExists(files.m_Document));
   EXPECT_FALSE(testsupport::FileExists(files.m_ReplyWork));
-  EXPECT_EQ(ecr.m_KeyLocked, 0);
+  EXPECT_EQ(ecr.Events().Status().m_KeyLocked, 0);
 }
 
 TEST_F(TillJob, ReceiptsRunOnEveryRegisterType) {
@@ -98,8 +98,8 @@ TEST_F(TillJob, ReceiptsRunOnEveryRegisterType) {
     RunTicket(number, files);
     EXPECT_EQ(files.Reply(), "0\n");
     EXPECT_EQ(files.Warnings(), WarningLines({{0, 0}, {1, 0}, {2, 0}, {3, 0}}));
-    EXPECT_EQ(m_Rig.Ecr(number).m_KeyLocked, 0) << "the keyboard is unlocked after the ticket";
-    EXPECT_EQ(m_Rig.Ecr(number).m_TicketOpen, 0);
+    EXPECT_EQ(m_Rig.Ecr(number).Events().Status().m_KeyLocked, 0) << "the keyboard is unlocked after the ticket";
+    EXPECT_EQ(m_Rig.Ecr(number).Events().Status().m_TicketOpen, 0);
   }
   std::vector<std::string> calls = Calls();
   EXPECT_NE(std::find(calls.begin(), calls.end(), "IODirect 3 *LI"), calls.end());
@@ -115,7 +115,7 @@ TEST_F(TillJob, ASecondOpenTicketStopsWithFifteenAndUnlocksTheKeyboard) {
     RunTicket(number, files);
     EXPECT_EQ(files.Reply(), "15\n");
     EXPECT_EQ(files.Warnings(), WarningLines({{0, 0}, {1, 0}}));
-    EXPECT_EQ(m_Rig.Ecr(number).m_KeyLocked, 0);
+    EXPECT_EQ(m_Rig.Ecr(number).Events().Status().m_KeyLocked, 0);
   }
 }
 
@@ -159,12 +159,13 @@ TEST_F(TillJob, ReadStatusWritesTheStatusLineAndNoWarning) {
     files.WriteDocument({"<READ_STATUS></READ_STATUS>"});
     RunTicket(number, files);
     CEcrContext& ecr = m_Rig.Ecr(number);
-    std::string line = FormatText("%2d%2d%2s%2d%2d%s", ecr.m_TicketOpen.load(), ecr.m_GenericError.load(),
-                                  ecr.m_Operating.Get().c_str(), ecr.m_PaperOut.load(), ecr.m_KeyLocked.load(),
-                                  ecr.m_Hello.Get().c_str());
+    const CEcrStatus status = ecr.Events().Status();
+    std::string line = FormatText("%2d%2d%2s%2d%2d%s", status.m_TicketOpen, status.m_GenericError,
+                                  status.m_Operating.c_str(), status.m_PaperOut, status.m_KeyLocked,
+                                  status.m_Hello.c_str());
     EXPECT_EQ(line.substr(0, 4), " 0 0") << "an idle register, in order";
     EXPECT_EQ(line.substr(6, 4), " 0 0");
-    EXPECT_FALSE(ecr.m_Hello.Empty());
+    EXPECT_FALSE(ecr.Events().Status().m_Hello.empty());
     EXPECT_EQ(files.Reply(), line + "\n0\n");
     EXPECT_FALSE(testsupport::FileExists(files.m_Warnings));
   }

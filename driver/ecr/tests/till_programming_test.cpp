@@ -46,7 +46,7 @@ class TillProgramming : public ::testing::Test {
   TillProgramming() : m_Rig(m_Base.Path()), m_Host(m_Rig) {}
 
   CTicketFiles Run(int ecr, const std::vector<std::string>& document) {
-    CTicketFiles files(m_Rig.Ecr(ecr).m_TicketFolder.Get(), "job" + std::to_string(m_Count++));
+    CTicketFiles files(m_Rig.Ecr(ecr).TicketFolder(), "job" + std::to_string(m_Count++));
     files.WriteDocument(document);
     CQorThread job(m_Host, files.Order(m_Rig.Ecr(ecr)));
     job.RunJob();
@@ -95,7 +95,7 @@ TEST_F(TillProgramming, ZeroFamilyBatchesStayOpenAndEachUploadIsFetchedBeforeThe
   EXPECT_EQ(reply.substr(reply.size() - 3), "\n0\n") << "the status line, then the code";
 
   // The register took the PLU: selling it by its code alone goes through at its price.
-  EXPECT_TRUE(m_Rig.Ecr(2).WaitUntil([&] { return m_Rig.Ecr(2).m_QueueB84Armed == 0; },
+  EXPECT_TRUE(m_Rig.Ecr(2).Events().WaitUntil([&] { return !m_Rig.Ecr(2).Events().Armed(DataQuestion::kOffers); },
                                     std::chrono::steady_clock::now() + kGenerous));
   CTicketFiles receipt = Run(2, ReceiptByPlu());
   EXPECT_EQ(receipt.Reply(), "0\n");
@@ -143,7 +143,7 @@ TEST_F(TillProgramming, HeaderOnBothFamilies) {
   EXPECT_EQ(zero.Warnings(), WarningLines({{0, 0}}));
   std::vector<std::string> log = Log();
   EXPECT_EQ(std::count(log.begin(), log.end(), "event DataEvent 2 B85"), 3);
-  EXPECT_EQ(m_Rig.Ecr(2).m_ExchangePending, 0);
+  EXPECT_FALSE(m_Rig.Ecr(2).Events().Armed(DataQuestion::kHeader));
 
   m_Rig.Emulator().ClearCallLog();
   CTicketFiles star = Run(3, {kHeader});
@@ -154,7 +154,7 @@ TEST_F(TillProgramming, HeaderOnBothFamilies) {
                            "*S35Q$THANKS$K", "*S92Q"}) {
     EXPECT_NE(std::find(sent.begin(), sent.end(), line), sent.end()) << line;
   }
-  std::string code = m_Rig.Ecr(3).m_HelloCode.Get();
+  std::string code = m_Rig.Ecr(3).Events().Status().m_HelloCode;
   ASSERT_GE(code.size(), 8u);
   EXPECT_NE(std::find(sent.begin(), sent.end(), "*S" + code.substr(4, 4) + "K"), sent.end());
   EXPECT_EQ(sent.back(), "*Si") << "the key goes back to R";
@@ -204,8 +204,8 @@ TEST_F(TillProgramming, ReportsZeroSetsAndHistory) {
     } else {
       EXPECT_EQ(reply, std::string(c.code) + "\n");
     }
-    EXPECT_TRUE(m_Rig.Ecr(c.ecr).m_ReportPath.Empty());
-    EXPECT_TRUE(m_Rig.Ecr(c.ecr).m_HistoryPath.Empty());
+    EXPECT_TRUE(m_Rig.Ecr(c.ecr).Events().ReportPath().empty());
+    EXPECT_TRUE(m_Rig.Ecr(c.ecr).Events().HistoryPath().empty());
   }
 }
 
