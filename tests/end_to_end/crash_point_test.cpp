@@ -160,8 +160,10 @@ class CrashPoint : public ::testing::Test {
     return std::filesystem::exists(path) ? m_Driver.Journal(ecr) : std::string();
   }
 
-  // True once the driver has ended at its fault point, false once it has answered the ticket without
-  // reaching it. A stop may answer the ticket before the driver ends: the point's log line tells.
+  // True once the driver has ended at its fault point, false once its job has finished the ticket
+  // without reaching it. The job's last file operations (its document and record removed) follow the
+  // reply, so a reply alone does not tell; a stop may answer the ticket before the driver ends: the
+  // point's log line tells.
   bool EndsOrAnswers(int ecr, const std::string& name, const std::string& point) {
     const std::string reply = m_Driver.Folder(ecr) + "/" + name.substr(0, name.size() - 4) + ".rep";
     const std::string reached = "Fault point [" + point + "] reached";
@@ -169,9 +171,12 @@ class CrashPoint : public ::testing::Test {
     while (std::chrono::steady_clock::now() < deadline) {
       if (m_Driver.WaitForEnd(std::chrono::milliseconds(50))) return true;
       if (!std::filesystem::exists(reply)) continue;
-      if (m_Driver.Log().find(reached) == std::string::npos) return false;
-      EXPECT_TRUE(m_Driver.WaitForEnd(std::chrono::seconds(60))) << "the driver did not end after " << point;
-      return true;
+      const std::string log = m_Driver.Log();
+      if (log.find(reached) != std::string::npos) {
+        EXPECT_TRUE(m_Driver.WaitForEnd(std::chrono::seconds(60))) << "the driver did not end after " << point;
+        return true;
+      }
+      if (log.find("FILE PARSING FINISHED!") != std::string::npos) return false;
     }
     ADD_FAILURE() << "the driver neither ended nor answered " << name;
     return false;
