@@ -116,9 +116,9 @@ void CQorDriverDlg::ReadSettings() {
 bool CQorDriverDlg::MakeTicketFolder(const std::string& folder) {
   const bool made = CreateFolder(folder);
   if (made && m_TicketGroup) {
-    if (int error = platform::ShareFolderWithGroup(folder, *m_TicketGroup); error != 0)
+    if (const platform::SystemError error = platform::ShareFolderWithGroup(folder, *m_TicketGroup); error.Failed())
       platform::DebugLog("[ZEDO] Ticket folder [%s] cannot be shared with group [%s]: %s", folder.c_str(),
-                         m_Settings.m_TicketGroup.c_str(), platform::ErrorText(error).c_str());
+                         m_Settings.m_TicketGroup.c_str(), error.Text().c_str());
   }
   return made;
 }

@@ -11,15 +11,15 @@ namespace platform {
 namespace {
 
 // A file that is gone has nothing left to flush: its removal is a name change of its folder.
-int FlushFileIfThere(const std::string& path) {
-  const int error = FlushFile(path);
-  return error == ENOENT ? 0 : error;
+SystemError FlushFileIfThere(const std::string& path) {
+  const SystemError error = FlushFile(path);
+  return error.Number() == ENOENT ? SystemError() : error;
 }
 
 void RenameAll(const CFlushStep& step, CFlushOutcome& outcome) {
   for (const auto& [from, to] : step.m_Renames) {
-    if (outcome.m_Error != 0) return;
-    if (!RenameWithoutReplacing(from, to)) outcome = {errno != 0 ? errno : EEXIST, from};
+    if (outcome.m_Error.Failed()) return;
+    if (const SystemError error = RenameWithoutReplacing(from, to); error.Failed()) outcome = {error, from};
   }
 }
 
@@ -88,23 +88,24 @@ void CFlushGroup::Serve() {
 // Every file once, then each step's renames in the order the steps were asked for, then every folder
 // once: a folder flushed after the renames holds them all.
 void CFlushGroup::RunRound(std::deque<CPending>& round) {
-  std::map<std::string, int> files, folders;
+  std::map<std::string, SystemError> files, folders;
   for (const CPending& pending : round)
-    for (const std::string& file : pending.m_Step.m_Files) files.emplace(file, 0);
+    for (const std::string& file : pending.m_Step.m_Files) files.emplace(file, SystemError());
   for (auto& [path, error] : files) error = FlushFileIfThere(path);
 
   std::vector<CFlushOutcome> outcomes(round.size());
   for (std::size_t index = 0; index < round.size(); ++index) {
     const CFlushStep& step = round[index].m_Step;
     for (const std::string& file : step.m_Files)
-      if (const int error = files[file]; error != 0 && outcomes[index].m_Error == 0) outcomes[index] = {error, file};
+      if (const SystemError error = files[file]; error.Failed() && outcomes[index].Done()) outcomes[index] = {error, file};
     RenameAll(step, outcomes[index]);
-    for (const std::string& folder : step.m_Folders) folders.emplace(folder, 0);
+    for (const std::string& folder : step.m_Folders) folders.emplace(folder, SystemError());
   }
   for (auto& [path, error] : folders) error = FlushFolder(path);
   for (std::size_t index = 0; index < round.size(); ++index)
     for (const std::string& folder : round[index].m_Step.m_Folders)
-      if (const int error = folders[folder]; error != 0 && outcomes[index].m_Error == 0) outcomes[index] = {error, folder};
+      if (const SystemError error = folders[folder]; error.Failed() && outcomes[index].Done())
+        outcomes[index] = {error, folder};
 
   {
     std::lock_guard<std::mutex> lock(m_Lock);

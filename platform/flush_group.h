@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/system_error.h"
+
 namespace platform {
 
 struct CFlushStep {
@@ -27,9 +29,9 @@ struct CFlushStep {
 };
 
 struct CFlushOutcome {
-  int m_Error = 0;     // the first failure's error number; 0 when the whole step was done
-  std::string m_Path;  // what failed
-  bool Done() const { return m_Error == 0; }
+  SystemError m_Error;  // the first failure; nothing failed when the whole step was done
+  std::string m_Path;   // what failed
+  bool Done() const { return !m_Error.Failed(); }
 };
 
 class CFlushGroup {

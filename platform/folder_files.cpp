@@ -50,7 +50,7 @@ bool RemoveIfNotRegular(const std::string& path) {
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
   if (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) return false;
-  return RemoveFile(path) == 0;
+  return !RemoveFile(path).Failed();
 }
 
 // Opens a regular file for appending, creating it. O_NOFOLLOW fails on a link (ELOOP); O_NONBLOCK
@@ -106,60 +106,63 @@ std::optional<FileIdentity> IdentityOf(const FileDescriptor& file) {
 
 bool Exists(const std::string& path) { return IdentityOf(path).has_value(); }
 
-int RemoveFile(const std::string& path) {
-  if (path.empty()) return 0;
+SystemError RemoveFile(const std::string& path) {
+  if (path.empty()) return {};
   CFileOperationTrace trace;
   if (::unlink(path.c_str()) == 0) {
     trace.Record("remove", path);
-    return 0;
+    return {};
   }
-  return errno == ENOENT ? 0 : errno;
+  return errno == ENOENT ? SystemError() : SystemError::Last("unlink");
 }
 
-int RenameFile(const std::string& from, const std::string& to) {
+SystemError RenameFile(const std::string& from, const std::string& to) {
   CFileOperationTrace trace;
-  if (::rename(from.c_str(), to.c_str()) != 0) return errno;
+  if (::rename(from.c_str(), to.c_str()) != 0) return SystemError::Last("rename");
   trace.Record("rename", from, to);
-  return 0;
+  return {};
 }
 
-bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
+SystemError RenameWithoutReplacing(const std::string& from, const std::string& to) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     {
       CFileOperationTrace trace;
       if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
         trace.Record("rename", from, to);
-        return true;
+        return {};
       }
       if (errno == EINVAL || errno == ENOSYS) {
         // Filesystems without RENAME_NOREPLACE: a hard link fails the same way when the target exists.
         if (::link(from.c_str(), to.c_str()) == 0) {
           ::unlink(from.c_str());
           trace.Record("rename", from, to);
-          return true;
+          return {};
         }
       }
     }
-    if (errno != EEXIST || !RemoveIfNotRegular(to)) return false;
+    const SystemError failed = SystemError::Last("rename");
+    if (failed.Number() != EEXIST || !RemoveIfNotRegular(to)) return failed;
   }
-  return false;
+  return {"rename", EEXIST};
 }
 
-bool AppendToFile(const std::string& path, std::string_view bytes) {
+SystemError AppendToFile(const std::string& path, std::string_view bytes) {
   FileDescriptor file = OpenForAppend(path);
-  if (!file.IsOpen()) return false;
+  if (!file.IsOpen()) return SystemError::Last("open");
   CFileOperationTrace trace;
   struct stat before {};
-  if (::fstat(file.Get(), &before) != 0) return false;
+  if (::fstat(file.Get(), &before) != 0) return SystemError::Last("fstat");
   // One write: a reader never sees half a line.
   const ssize_t put = ::write(file.Get(), bytes.data(), bytes.size());
   if (put == static_cast<ssize_t>(bytes.size())) {
     trace.RecordBytes("append", path, bytes);
-    return true;
+    return {};
   }
-  // A part written (the disk filled) is taken back, so the next append does not follow half a line.
+  // A write cut short found no more room on the disk.
+  const SystemError failed = put < 0 ? SystemError::Last("write") : SystemError("write", ENOSPC);
+  // A part written is taken back, so the next append does not follow half a line.
   if (put > 0 && ::ftruncate(file.Get(), before.st_size) != 0) trace.RecordBytes("append", path, bytes.substr(0, put));
-  return false;
+  return failed;
 }
 
 FileDescriptor CreateNewFile(const std::string& path) {
@@ -170,7 +173,7 @@ FileDescriptor CreateNewFile(const std::string& path) {
       trace.Record("create", path);
       return file;
     }
-    if (errno != EEXIST || RemoveFile(path) != 0) return {};
+    if (errno != EEXIST || RemoveFile(path).Failed()) return {};
   }
   return {};
 }
@@ -178,15 +181,15 @@ FileDescriptor CreateNewFile(const std::string& path) {
 namespace {
 
 // Opens an existing regular file without following a link and without blocking on a special file.
-FileDescriptor OpenRegular(const std::string& path, int flags, int& error) {
+FileDescriptor OpenRegular(const std::string& path, int flags, SystemError& error) {
   FileDescriptor file(::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   if (!file.IsOpen()) {
-    error = errno;
+    error = SystemError::Last("open");
     return {};
   }
   struct stat info {};
   if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    error = EINVAL;
+    error = SystemError("open", EINVAL);
     return {};
   }
   return file;
@@ -194,62 +197,62 @@ FileDescriptor OpenRegular(const std::string& path, int flags, int& error) {
 
 }  // namespace
 
-int FlushFile(const std::string& path) {
-  int error = 0;
+SystemError FlushFile(const std::string& path) {
+  SystemError error;
   FileDescriptor file = OpenRegular(path, O_RDONLY, error);
   if (!file.IsOpen()) return error;
   CFileOperationTrace trace;
-  if (::fdatasync(file.Get()) != 0) return errno;
+  if (::fdatasync(file.Get()) != 0) return SystemError::Last("fdatasync");
   trace.Record("flushfile", path);
-  return 0;
+  return {};
 }
 
-int FlushFolder(const std::string& folder) {
+SystemError FlushFolder(const std::string& folder) {
   FileDescriptor file(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!file.IsOpen()) return errno;
+  if (!file.IsOpen()) return SystemError::Last("open");
   CFileOperationTrace trace;
-  if (::fsync(file.Get()) != 0) return errno;
+  if (::fsync(file.Get()) != 0) return SystemError::Last("fsync");
   trace.Record("flushfolder", folder);
-  return 0;
+  return {};
 }
 
-int ReserveRoom(const std::string& path, std::int64_t bytes) {
-  int error = 0;
+SystemError ReserveRoom(const std::string& path, std::int64_t bytes) {
+  SystemError error;
   FileDescriptor file = OpenRegular(path, O_WRONLY, error);
   if (!file.IsOpen()) return error;
   struct stat info {};
-  if (::fstat(file.Get(), &info) != 0) return errno;
+  if (::fstat(file.Get(), &info) != 0) return SystemError::Last("fstat");
   CFileOperationTrace trace;
-  if (::fallocate(file.Get(), FALLOC_FL_KEEP_SIZE, info.st_size, bytes) != 0) return errno;
+  if (::fallocate(file.Get(), FALLOC_FL_KEEP_SIZE, info.st_size, bytes) != 0) return SystemError::Last("fallocate");
   trace.Record("reserve", path, std::to_string(bytes));
-  return 0;
+  return {};
 }
 
-int GiveBackRoom(const std::string& path) {
-  int error = 0;
+SystemError GiveBackRoom(const std::string& path) {
+  SystemError error;
   FileDescriptor file = OpenRegular(path, O_WRONLY, error);
   if (!file.IsOpen()) return error;
   struct stat info {};
-  if (::fstat(file.Get(), &info) != 0) return errno;
+  if (::fstat(file.Get(), &info) != 0) return SystemError::Last("fstat");
   // Blocks set aside are counted in st_blocks (units of 512 bytes): nothing to give back when the file
   // has no more blocks than its data fills (room set aside in the data's last block stays with it).
   const std::int64_t block = info.st_blksize > 0 ? info.st_blksize : 4096;
-  if (info.st_blocks * 512 <= (info.st_size + block - 1) / block * block) return 0;
+  if (info.st_blocks * 512 <= (info.st_size + block - 1) / block * block) return {};
   // A cut to the length it has frees what lies beyond the end (a hole punched there would not, on ext4).
   CFileOperationTrace trace;
-  if (::ftruncate(file.Get(), info.st_size) != 0) return errno;
+  if (::ftruncate(file.Get(), info.st_size) != 0) return SystemError::Last("ftruncate");
   trace.Record("giveback", path);
-  return 0;
+  return {};
 }
 
-int CutFile(const std::string& path, std::int64_t length) {
-  int error = 0;
+SystemError CutFile(const std::string& path, std::int64_t length) {
+  SystemError error;
   FileDescriptor file = OpenRegular(path, O_WRONLY, error);
   if (!file.IsOpen()) return error;
   CFileOperationTrace trace;
-  if (::ftruncate(file.Get(), length) != 0) return errno;
+  if (::ftruncate(file.Get(), length) != 0) return SystemError::Last("ftruncate");
   trace.Record("cut", path, std::to_string(length));
-  return 0;
+  return {};
 }
 
 bool WriteAll(const FileDescriptor& file, std::string_view bytes) {
@@ -260,11 +263,6 @@ bool WriteAll(const FileDescriptor& file, std::string_view bytes) {
     bytes.remove_prefix(static_cast<std::size_t>(put));
   }
   return true;
-}
-
-std::string ErrorText(int error) {
-  char buffer[256];
-  return ::strerror_r(error, buffer, sizeof buffer);  // the GNU form, which returns the text
 }
 
 }  // namespace platform

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/file_descriptor.h"
+#include "platform/system_error.h"
 
 namespace platform {
 
@@ -44,17 +45,16 @@ std::optional<FileIdentity> IdentityOf(const std::string& path);
 std::optional<FileIdentity> IdentityOf(const FileDescriptor& file);
 bool Exists(const std::string& path);
 
-// 0 once the file is gone (also when it was not there), else the system's error number.
-int RemoveFile(const std::string& path);
-// Renames over whatever stands at the new name but a folder (a link there is replaced, not followed);
-// 0 or the system's error number.
-int RenameFile(const std::string& from, const std::string& to);
+// Nothing failed once the file is gone (also when it was not there).
+SystemError RemoveFile(const std::string& path);
+// Renames over whatever stands at the new name but a folder (a link there is replaced, not followed).
+SystemError RenameFile(const std::string& from, const std::string& to);
 // Renames unless a file already stands at the new name; a link or special file there is removed first.
-bool RenameWithoutReplacing(const std::string& from, const std::string& to);
+SystemError RenameWithoutReplacing(const std::string& from, const std::string& to);
 
-// Appends the bytes with one write to a regular file, creating it when missing; false when they could
-// not be written whole, and then none of them is left in the file.
-bool AppendToFile(const std::string& path, std::string_view bytes);
+// Appends the bytes with one write to a regular file, creating it when missing. When they cannot be
+// written whole, none of them is left in the file.
+SystemError AppendToFile(const std::string& path, std::string_view bytes);
 // Creates the file new and empty for writing; whatever stands at the path, but a folder, is removed
 // first. No descriptor when it cannot be created.
 FileDescriptor CreateNewFile(const std::string& path);
@@ -63,20 +63,18 @@ bool WriteAll(const FileDescriptor& file, std::string_view bytes);
 
 // What a power cut keeps. Until a file's data is flushed, a cut may leave it shorter than written (even
 // empty under a name that reached the disk); until a folder is flushed, a cut may undo its latest name
-// changes, the later ones first. Each returns 0, or the system's error number.
+// changes, the later ones first. Each says what failed, if anything.
 // Puts the file's data and length on the disk (fdatasync).
-int FlushFile(const std::string& path);
+SystemError FlushFile(const std::string& path);
 // Puts the names of the folder on the disk (fsync of the folder).
-int FlushFolder(const std::string& folder);
+SystemError FlushFolder(const std::string& folder);
 // Sets aside room for bytes more beyond the file's end without changing its length, so that writing
 // them later cannot fail for a full disk (EOPNOTSUPP where the file system cannot).
-int ReserveRoom(const std::string& path, std::int64_t bytes);
+SystemError ReserveRoom(const std::string& path, std::int64_t bytes);
 // Cuts the file to the length.
-int CutFile(const std::string& path, std::int64_t length);
+SystemError CutFile(const std::string& path, std::int64_t length);
 // Gives back the room set aside beyond the file's end.
-int GiveBackRoom(const std::string& path);
+SystemError GiveBackRoom(const std::string& path);
 
-// The system's text for an error number, for log lines.
-std::string ErrorText(int error);
 
 }  // namespace platform

@@ -23,10 +23,10 @@ std::optional<unsigned> GroupNamed(const std::string& name) {
   return std::nullopt;
 }
 
-int ShareFolderWithGroup(const std::string& folder, unsigned group) {
-  if (::chown(folder.c_str(), static_cast<uid_t>(-1), static_cast<gid_t>(group)) != 0) return errno;
-  if (::chmod(folder.c_str(), S_ISGID | S_IRWXU | S_IRWXG) != 0) return errno;
-  return 0;
+SystemError ShareFolderWithGroup(const std::string& folder, unsigned group) {
+  if (::chown(folder.c_str(), static_cast<uid_t>(-1), static_cast<gid_t>(group)) != 0) return SystemError::Last("chown");
+  if (::chmod(folder.c_str(), S_ISGID | S_IRWXU | S_IRWXG) != 0) return SystemError::Last("chmod");
+  return {};
 }
 
 void LetGroupUseNewFiles() { ::umask(S_IRWXO); }

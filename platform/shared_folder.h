@@ -6,14 +6,16 @@
 #include <optional>
 #include <string>
 
+#include "platform/system_error.h"
+
 namespace platform {
 
 // The group's number, from its name or its number; nothing when the system has no such group.
 std::optional<unsigned> GroupNamed(const std::string& name);
 
 // Makes the folder the group's, group-writable and set-group-ID, so that what is made in it belongs to
-// the group too; others have no access. 0, or the system's error number.
-int ShareFolderWithGroup(const std::string& folder, unsigned group);
+// the group too; others have no access.
+SystemError ShareFolderWithGroup(const std::string& folder, unsigned group);
 
 // What this process makes from now on is readable and writable by its group (umask 007).
 void LetGroupUseNewFiles();

@@ -30,9 +30,10 @@ CRoom RoomFor(std::int64_t documentLength) {
   return {4 * documentLength + 4096, documentLength + 1024, 2 * documentLength + 1024};
 }
 
-int Reserve(const std::string& path, std::int64_t bytes) {
-  const int error = platform::ReserveRoom(path, bytes);
-  return error == EOPNOTSUPP ? 0 : error;
+// A file system that cannot set room aside still takes the job: its files are written as they come.
+platform::SystemError Reserve(const std::string& path, std::int64_t bytes) {
+  const platform::SystemError error = platform::ReserveRoom(path, bytes);
+  return error.Number() == EOPNOTSUPP ? platform::SystemError() : error;
 }
 
 // One mark per length the record kept: before and after each element, then at the reply.
@@ -69,12 +70,12 @@ CReplyLengths CJobFiles::Lengths() const {
   return {LengthOf(m_Files.m_WarningPath), LengthOf(m_Files.m_ReplyWorkPath)};
 }
 
-int CJobFiles::SetRoomAside() const {
-  if (!platform::AppendToFile(m_Files.m_WarningPath, "") || !platform::AppendToFile(m_Files.m_ReplyWorkPath, ""))
-    return errno != 0 ? errno : EIO;
+platform::SystemError CJobFiles::SetRoomAside() const {
+  for (const std::string* file : {&m_Files.m_WarningPath, &m_Files.m_ReplyWorkPath})
+    if (const platform::SystemError error = platform::AppendToFile(*file, ""); error.Failed()) return error;
   const CRoom room = RoomFor(LengthOf(m_Files.m_DocumentPath));
-  if (const int error = Reserve(m_Record, room.m_Record)) return error;
-  if (const int error = Reserve(m_Files.m_WarningPath, room.m_Warnings)) return error;
+  if (const platform::SystemError error = Reserve(m_Record, room.m_Record); error.Failed()) return error;
+  if (const platform::SystemError error = Reserve(m_Files.m_WarningPath, room.m_Warnings); error.Failed()) return error;
   return Reserve(m_Files.m_ReplyWorkPath, room.m_Reply);
 }
 
@@ -98,7 +99,8 @@ platform::CFlushOutcome CJobFiles::GiveReply(std::int32_t code, std::int64_t rep
   // Named already by an earlier try whose folder flush failed.
   if (!platform::Exists(work) && platform::Exists(m_Files.m_ReplyPath)) return m_Flushes.Flush({{}, {}, {m_Folder}});
   if (LengthOf(work) > replyLength) platform::CutFile(work, replyLength);
-  if (!platform::AppendToFile(work, std::to_string(code) + "\n")) return {errno != 0 ? errno : EIO, work};
+  if (const platform::SystemError error = platform::AppendToFile(work, std::to_string(code) + "\n"); error.Failed())
+    return {error, work};
   platform::GiveBackRoom(work);
   platform::GiveBackRoom(m_Files.m_WarningPath);
   if (LengthOf(m_Files.m_WarningPath) == 0) platform::RemoveFile(m_Files.m_WarningPath);

@@ -31,9 +31,9 @@ class CJobFiles {
   // The warning file's and the reply work file's lengths now (0 for a file that is not there).
   CReplyLengths Lengths() const;
 
-  // Makes the warning and reply work files and sets room aside in them and in the record; 0 or the
-  // system's error number (where the file system cannot set room aside, nothing is set aside).
-  int SetRoomAside() const;
+  // Makes the warning and reply work files and sets room aside in them and in the record (where the
+  // file system cannot set room aside, nothing is set aside).
+  platform::SystemError SetRoomAside() const;
   platform::CFlushOutcome FlushHead() const;
   platform::CFlushOutcome FlushRecord() const;
   // Reply texts on the disk before the record says their element ended.

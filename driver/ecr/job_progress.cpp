@@ -82,29 +82,29 @@ std::optional<CJobRecord> CJobProgress::Read() const {
   return record;
 }
 
-bool CJobProgress::Start(const CRegisterCounters& counters) const {
+platform::SystemError CJobProgress::Start(const CRegisterCounters& counters) const {
   return Append("start " + CounterText(counters.m_Receipts) + " " + CounterText(counters.m_Closures) + " " +
                 CounterText(counters.m_ZeroSets));
 }
 
-bool CJobProgress::Begin(int index, const std::string& tag, const CReplyLengths& lengths) const {
+platform::SystemError CJobProgress::Begin(int index, const std::string& tag, const CReplyLengths& lengths) const {
   return Append("begin " + std::to_string(index) + " " + tag + LengthsText(lengths));
 }
 
-bool CJobProgress::Done(int index, std::int32_t code, const CReplyLengths& lengths) const {
+platform::SystemError CJobProgress::Done(int index, std::int32_t code, const CReplyLengths& lengths) const {
   return Append("done " + std::to_string(index) + " " + std::to_string(code) + LengthsText(lengths));
 }
 
-bool CJobProgress::Reply(std::int32_t code, const CReplyLengths& lengths) const {
+platform::SystemError CJobProgress::Reply(std::int32_t code, const CReplyLengths& lengths) const {
   return Append("reply " + std::to_string(code) + LengthsText(lengths));
 }
 
 void CJobProgress::Remove() const { platform::RemoveFile(m_Path); }
 
-bool CJobProgress::Append(const std::string& line) const {
-  if (platform::AppendToFile(m_Path, line + "\n")) return true;
-  platform::DebugLog("[ZEDO] Job progress [%s] not written", m_Path.c_str());
-  return false;
+platform::SystemError CJobProgress::Append(const std::string& line) const {
+  const platform::SystemError error = platform::AppendToFile(m_Path, line + "\n");
+  if (error.Failed()) platform::DebugLog("[ZEDO] Job progress [%s] not written: %s", m_Path.c_str(), error.Text().c_str());
+  return error;
 }
 
 }  // namespace driver

@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/system_error.h"
+
 namespace driver {
 
 struct CRegisterCounters {
@@ -66,14 +68,14 @@ class CJobProgress {
   std::optional<CJobRecord> Read() const;
 
   // Each step appends its line; false (logged, and nothing of the line left) when it could not.
-  bool Start(const CRegisterCounters& counters) const;
-  bool Begin(int index, const std::string& tag, const CReplyLengths& lengths) const;
-  bool Done(int index, std::int32_t code, const CReplyLengths& lengths) const;
-  bool Reply(std::int32_t code, const CReplyLengths& lengths) const;
+  platform::SystemError Start(const CRegisterCounters& counters) const;
+  platform::SystemError Begin(int index, const std::string& tag, const CReplyLengths& lengths) const;
+  platform::SystemError Done(int index, std::int32_t code, const CReplyLengths& lengths) const;
+  platform::SystemError Reply(std::int32_t code, const CReplyLengths& lengths) const;
   void Remove() const;
 
  private:
-  bool Append(const std::string& line) const;
+  platform::SystemError Append(const std::string& line) const;
 
   std::string m_Path;
 };

@@ -101,17 +101,15 @@ void CTillJob::RunDocument(const CJobProgress& progress, int from) {
 // reached the register, and places the elements within it from the register's state.
 bool CTillJob::BeginGroup(const CJobProgress& progress, int index, const std::string& tag, bool firstOfRun) {
   for (;;) {
-    int error = 0;
+    platform::SystemError error;
     std::string what = m_Disk.RecordPath();
-    if (firstOfRun || NeedsCounters(tag)) {
-      if (!progress.Start(m_Session.ReadCounters())) error = errno;
-    }
-    if (error == 0 && firstOfRun) {
+    if (firstOfRun || NeedsCounters(tag)) error = progress.Start(m_Session.ReadCounters());
+    if (!error.Failed() && firstOfRun) {
       error = m_Disk.SetRoomAside();
-      if (error != 0) what = m_Files.m_ReplyWorkPath;
+      if (error.Failed()) what = m_Files.m_ReplyWorkPath;
     }
-    if (error == 0 && !progress.Begin(index, tag, m_Disk.Lengths())) error = errno;
-    if (error == 0) {
+    if (!error.Failed()) error = progress.Begin(index, tag, m_Disk.Lengths());
+    if (!error.Failed()) {
       const platform::CFlushOutcome flushed = firstOfRun ? m_Disk.FlushHead() : m_Disk.FlushRecord();
       if (flushed.Done()) return true;
       error = flushed.m_Error;
@@ -126,8 +124,8 @@ bool CTillJob::BeginGroup(const CJobProgress& progress, int index, const std::st
 void CTillJob::FinishTicket(const CJobProgress& progress, std::int32_t code) {
   if (m_Session.Cancelled()) return;
   const CReplyLengths lengths = m_Disk.Lengths();
-  while (!progress.Reply(code, lengths))
-    if (!WaitForRoom(m_Disk.RecordPath(), errno)) return;
+  for (platform::SystemError error; (error = progress.Reply(code, lengths)).Failed();)
+    if (!WaitForRoom(m_Disk.RecordPath(), error)) return;
   platform::FaultPoint("reply");
   GiveReply(code, lengths.m_Reply);
   m_Disk.RemoveDocumentAndRecord();
@@ -142,7 +140,7 @@ void CTillJob::GiveReply(std::int32_t code, std::int64_t replyLength) {
       return;
     }
     // A reply file already there is not replaced: the reply stays in its work file.
-    if (given.m_Error == EEXIST) {
+    if (given.m_Error.Number() == EEXIST) {
       platform::DebugLog("WriteReply: outputfile [%s] == NULL ", m_Files.m_ReplyWorkPath.c_str());
       return;
     }
@@ -150,11 +148,11 @@ void CTillJob::GiveReply(std::int32_t code, std::int64_t replyLength) {
   }
 }
 
-bool CTillJob::WaitForRoom(const std::string& what, int error) {
+bool CTillJob::WaitForRoom(const std::string& what, const platform::SystemError& error) {
   if (!m_RoomLogged) {
     platform::DebugLog("[ZEDO] DoTillJob: ecr %d [%s] cannot be written or flushed (%s): nothing more is sent "
                        "to the register until it can",
-                       m_Ecr.m_EcrId, what.c_str(), platform::ErrorText(error != 0 ? error : EIO).c_str());
+                       m_Ecr.m_EcrId, what.c_str(), error.Text().c_str());
     m_RoomLogged = true;
   }
   m_Session.WaitFor([&] { return m_Session.Cancelled() || m_Ecr.IsStopping(); }, kRoomRetry);

@@ -49,7 +49,7 @@ class CTillJob {
   // A file of the job could not be written or flushed (a full disk, a quota, a folder made read-only):
   // waits a second, logging it once; false once the driver stops, which leaves the document for the
   // next start.
-  bool WaitForRoom(const std::string& what, int error);
+  bool WaitForRoom(const std::string& what, const platform::SystemError& error);
   // Warning lines of code 0 for the elements first..last, as their run would have written them.
   void WarnDone(int first, int last);
 

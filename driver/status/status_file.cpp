@@ -4,9 +4,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/file_descriptor.h"
+#include "platform/system_error.h"
 
 namespace driver {
 namespace {
@@ -19,24 +19,23 @@ std::string TemporaryPath(const std::string& path, int attempt) {
   return folder + "." + name + "." + std::to_string(::getpid()) + "." + std::to_string(attempt);
 }
 
-bool Fail(std::string& error, const std::string& step, const std::string& path, int code) {
-  error = step + " " + path + ": " + std::strerror(code);
+bool Fail(std::string& error, const std::string& step, const std::string& path, const platform::SystemError& failed) {
+  error = step + " " + path + ": " + failed.Text();
   return false;
 }
 
-// 0, or the error that stopped the writing.
-int WriteAll(int fd, const QByteArray& text) {
+platform::SystemError WriteAll(int fd, const QByteArray& text) {
   const char* next = text.constData();
   qsizetype left = text.size();
   while (left > 0) {
     ssize_t written = ::write(fd, next, static_cast<size_t>(left));
     if (written < 0 && errno == EINTR) continue;
-    if (written < 0) return errno;
-    if (written == 0) return EIO;
+    if (written < 0) return platform::SystemError::Last("write");
+    if (written == 0) return {"write", EIO};
     next += written;
     left -= written;
   }
-  return 0;
+  return {};
 }
 
 }  // namespace
@@ -49,15 +48,16 @@ bool WriteStatusFile(const std::string& path, const QByteArray& text, std::strin
     temporary = TemporaryPath(path, attempt);
     file = platform::FileDescriptor(
         ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (!file.IsOpen() && errno != EEXIST) return Fail(error, "cannot create", temporary, errno);
+    if (!file.IsOpen() && errno != EEXIST)
+      return Fail(error, "cannot create", temporary, platform::SystemError::Last("open"));
   }
-  if (!file.IsOpen()) return Fail(error, "cannot create", temporary, EEXIST);
-  int code = WriteAll(file.Get(), text);
-  if (!file.Close() && code == 0) code = errno;
-  if (code == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) code = errno;
-  if (code == 0) return true;
+  if (!file.IsOpen()) return Fail(error, "cannot create", temporary, {"open", EEXIST});
+  platform::SystemError failed = WriteAll(file.Get(), text);
+  if (!file.Close() && !failed.Failed()) failed = platform::SystemError::Last("close");
+  if (!failed.Failed() && ::rename(temporary.c_str(), path.c_str()) != 0) failed = platform::SystemError::Last("rename");
+  if (!failed.Failed()) return true;
   ::unlink(temporary.c_str());
-  return Fail(error, "cannot write", path, code);
+  return Fail(error, "cannot write", path, failed);
 }
 
 }  // namespace driver

@@ -20,7 +20,7 @@ void CCommandDocumentWriter::Append(std::string_view element) {
 bool CCommandDocumentWriter::Close() {
   if (!m_Created) return false;
   m_Created = false;
-  return m_Text.empty() || platform::AppendToFile(m_Path, m_Text);
+  return m_Text.empty() || !platform::AppendToFile(m_Path, m_Text).Failed();
 }
 
 }  // namespace driver

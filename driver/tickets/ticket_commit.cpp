@@ -20,10 +20,9 @@ CDocumentJob MakeTicketJob(const CTicketNames& ticket, const std::string& docume
 
 // Removes the ticket; false, with the reason logged, when it stays.
 bool RemoveTicket(const CTicketNames& ticket) {
-  int error = platform::RemoveFile(ticket.m_Real);
-  if (error == 0) return true;
-  platform::DebugLog("ParseInputFileTxt: cannot remove ticket [%s]: %s", ticket.m_Real.c_str(),
-                     platform::ErrorText(error).c_str());
+  const platform::SystemError error = platform::RemoveFile(ticket.m_Real);
+  if (!error.Failed()) return true;
+  platform::DebugLog("ParseInputFileTxt: cannot remove ticket [%s]: %s", ticket.m_Real.c_str(), error.Text().c_str());
   return false;
 }
 
@@ -42,7 +41,7 @@ void CTicketIntake::CommitWhenFlushed(CWaitingTicket ticket, const std::string& 
     if (!flushed.Done() || ecr == nullptr) {
       RemoveFile(workPath);
       if (!flushed.Done()) WaitForRoom(std::move(ticket), "its command document is not on the disk (" +
-                                                              platform::ErrorText(flushed.m_Error) + ")");
+                                                              flushed.m_Error.Text() + ")");
     } else {
       CommitDocument(std::move(ticket), workPath, documentPath, *ecr);
     }
@@ -70,9 +69,9 @@ void CTicketIntake::CommitDocument(CWaitingTicket ticket, const std::string& wor
     if (!answering) WaitForRoom(std::move(ticket), "its reply cannot be written");
     return;
   }
-  if (int error = platform::RenameFile(workPath, documentPath); error != 0) {
+  if (const platform::SystemError error = platform::RenameFile(workPath, documentPath); error.Failed()) {
     RemoveFile(workPath);
-    WaitForRoom(std::move(ticket), "its command document cannot be named (" + platform::ErrorText(error) + ")");
+    WaitForRoom(std::move(ticket), "its command document cannot be named (" + error.Text() + ")");
     return;
   }
   if (!RemoveTicket(names)) {

@@ -250,9 +250,9 @@ void CTicketIntake::RejectTicket(CWaitingTicket ticket, const std::string& workP
                    ReplyOrder::kTicketFirst, [this, names, identity] {
                      platform::DebugLog("ParseInputFileTxt EXIT POINT ERROR!, RENAME File=[%s],[%s]",
                                         names.m_Ticket.c_str(), names.m_Err.c_str());
-                     if (int error = platform::RenameFile(names.m_Real, names.m_Err); error != 0) {
+                     if (const auto error = platform::RenameFile(names.m_Real, names.m_Err); error.Failed()) {
                        platform::DebugLog("ParseInputFileTxt: cannot rename ticket [%s] to [%s]: %s",
-                                          names.m_Real.c_str(), names.m_Err.c_str(), platform::ErrorText(error).c_str());
+                                          names.m_Real.c_str(), names.m_Err.c_str(), error.Text().c_str());
                      }
                      m_ReplyNames.Taken(names, "");
                      LeaveAloneIfUnchanged(names, identity);
@@ -283,7 +283,7 @@ bool CTicketIntake::AnswerTicket(const CTicketNames& ticket, int code, const cha
     if (!flushed.Done()) {
       // Nothing was answered: the ticket stays, and is taken again at the next look at its folder.
       platform::DebugLog("[ZEDO] ProcessTicketFile: the reply [%s] is not on the disk (%s): not given",
-                         flushed.m_Path.c_str(), platform::ErrorText(flushed.m_Error).c_str());
+                         flushed.m_Path.c_str(), flushed.m_Error.Text().c_str());
       RemoveFile(ticket.m_Mag);
       TryAgainAtNextLook(ticket);
       return;

@@ -33,14 +33,14 @@ void PrintTo(Planted planted, std::ostream* out) { *out << static_cast<int>(plan
 
 class WritersInATicketFolder : public ::testing::TestWithParam<std::tuple<CWriteCase, Planted>> {};
 
-bool AppendNew(const TempFolder&, const std::string& path) { return platform::AppendToFile(path, "new\n"); }
+bool AppendNew(const TempFolder&, const std::string& path) { return !platform::AppendToFile(path, "new\n").Failed(); }
 bool CreateNew(const TempFolder&, const std::string& path) {
   platform::FileDescriptor file = platform::CreateNewFile(path);
   return file.IsOpen() && platform::WriteAll(file, "new\n") && file.Close();
 }
 bool RenameNew(const TempFolder& folder, const std::string& path) {
   WriteFile(folder / "work", "new\n");
-  return platform::RenameWithoutReplacing(folder / "work", path);
+  return !platform::RenameWithoutReplacing(folder / "work", path).Failed();
 }
 bool ReplaceNew(const TempFolder&, const std::string& path) { return platform::ReplaceWholeFile(path, "new\n"); }
 
@@ -82,13 +82,13 @@ TEST(FolderFiles, ARealFileIsKeptWhereItStands) {
   TempFolder folder;
   WriteFile(folder / "a.rep", "0\n");
   WriteFile(folder / "a.mag", "3\n");
-  EXPECT_FALSE(platform::RenameWithoutReplacing(folder / "a.mag", folder / "a.rep"));
+  EXPECT_TRUE(platform::RenameWithoutReplacing(folder / "a.mag", folder / "a.rep").Failed());
   EXPECT_EQ(ReadFile(folder / "a.rep"), "0\n");
-  EXPECT_TRUE(platform::AppendToFile(folder / "a.mag", "4\n"));
+  EXPECT_FALSE(platform::AppendToFile(folder / "a.mag", "4\n").Failed());
   EXPECT_EQ(ReadFile(folder / "a.mag"), "3\n4\n");
   std::filesystem::create_directories(folder / "dir.mmm");
   EXPECT_FALSE(platform::CreateNewFile(folder / "dir.mmm").IsOpen());
-  EXPECT_FALSE(platform::AppendToFile(folder / "dir.mmm", "x"));
+  EXPECT_TRUE(platform::AppendToFile(folder / "dir.mmm", "x").Failed());
   EXPECT_TRUE(std::filesystem::is_directory(folder / "dir.mmm"));
 }
 
@@ -123,18 +123,18 @@ TEST(FlushGroup, StepsAreDoneInOrderAndFailAlone) {
     platform::CFlushGroup group(mode);
     std::vector<std::string> done;
     group.FlushThen({{work}, {{work, reply}}, {folder.Path()}}, [&](const platform::CFlushOutcome& outcome) {
-      done.push_back("named " + std::to_string(outcome.m_Error));
+      done.push_back("named " + std::to_string(outcome.m_Error.Number()));
     });
     // Cached, nothing is flushed, so nothing can fail to be.
     const bool durable = mode == platform::CFlushGroup::Mode::kDurable;
     const platform::CFlushOutcome gone = group.Flush({{}, {}, {folder / "gone"}});
-    EXPECT_EQ(gone.m_Error, durable ? ENOENT : 0);
+    EXPECT_EQ(gone.m_Error.Number(), durable ? ENOENT : 0);
     EXPECT_EQ(gone.m_Path, durable ? folder / "gone" : "");
     EXPECT_EQ(done, std::vector<std::string>{"named 0"}) << "the earlier step is done first";
     EXPECT_EQ(ReadFile(reply), "0\n");
     // Renames never replace a reply already there.
     WriteFile(work, "3\n");
-    EXPECT_EQ(group.Flush({{work}, {{work, reply}}, {}}).m_Error, EEXIST);
+    EXPECT_EQ(group.Flush({{work}, {{work, reply}}, {}}).m_Error.Number(), EEXIST);
     EXPECT_EQ(ReadFile(reply), "0\n");
     std::filesystem::remove(reply);
     WriteFile(work, "0\n");
