@@ -3,6 +3,7 @@
 // The answers must follow the exchange cycle and the queues, and "ticketstatus.out" must hold the
 // last D01 text.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -27,38 +28,50 @@ class CRegisterOnList final : public driver::IRegisterDirectory, public driver::
   driver::CEcrContext m_Ecr;
 };
 
-void Arm(driver::CEcrContext& ctx, std::uint8_t choice) {
-  ctx.m_ExchangeAnswers.Set({"HEADER 1", "HEADER 2", "HEADER 3"}, {"HEADER 4", "", "HEADER 6"});
-  ctx.m_ExchangeRow = 1 + choice % 3;
-  ctx.m_ExchangePending = 1;
-  ctx.m_QueueB80 = {"1:DEPT ONE:1,00", "2:DEPT TWO:2,00"};
-  ctx.m_QueueB81 = {"PLU LINE"};
-  ctx.m_QueueB84.clear();
-  ctx.m_QueueB80Armed = ctx.m_QueueB81Armed = ctx.m_QueueB84Armed = 1;
-}
+// What each exchange holds as the fuzzer armed it, kept beside the mailbox to work out the answers.
+struct CArmed {
+  std::array<std::deque<std::string>, 4> m_Lines;
+  std::array<bool, 4> m_Armed{};
+};
 
-// What the queue question must answer, worked out before the handler runs.
-std::optional<std::string> ExpectedQueueAnswer(const std::deque<std::string>& queue, const driver::Flag& armed) {
-  if (armed.load() == 0) return std::nullopt;
-  return queue.empty() ? std::string("*") : queue.front();
-}
+std::size_t IndexOf(driver::DataQuestion question) { return static_cast<std::size_t>(question); }
 
-std::optional<std::string> ExpectedHeaderAnswer(const driver::CEcrContext& ctx) {
-  if (ctx.m_ExchangePending.load() == 0) return std::nullopt;
-  const auto join = [](const char* part, const std::array<std::string, 3>& lines) {
-    return std::string(part) + lines[0] + ":" + lines[1] + ":" + lines[2];
-  };
-  if (ctx.m_ExchangeRow.load() == 1) return join("A:", ctx.m_ExchangeAnswers.A());
-  if (ctx.m_ExchangeRow.load() == 2) return join("B:", ctx.m_ExchangeAnswers.B());
-  return std::string("*");
-}
-
-std::optional<std::string> ExpectedAnswer(const driver::CEcrContext& ctx, const std::string& question) {
-  if (question == "B85") return ExpectedHeaderAnswer(ctx);
-  if (question == "B80") return ExpectedQueueAnswer(ctx.m_QueueB80, ctx.m_QueueB80Armed);
-  if (question == "B81") return ExpectedQueueAnswer(ctx.m_QueueB81, ctx.m_QueueB81Armed);
-  if (question == "B84") return ExpectedQueueAnswer(ctx.m_QueueB84, ctx.m_QueueB84Armed);
+std::optional<driver::DataQuestion> QuestionOf(const std::string& text) {
+  if (text == "B85") return driver::DataQuestion::kHeader;
+  if (text == "B80") return driver::DataQuestion::kDepartments;
+  if (text == "B81") return driver::DataQuestion::kPlus;
+  if (text == "B84") return driver::DataQuestion::kOffers;
   return std::nullopt;
+}
+
+// The header may be armed part way through its cycle: row 2 leaves lines 4-6, row 3 only the end mark.
+CArmed Arm(driver::CEcrContext& ctx, std::uint8_t choice) {
+  CArmed armed;
+  std::deque<std::string> header = {"A:HEADER 1:HEADER 2:HEADER 3", "B:HEADER 4::HEADER 6"};
+  for (int row = 1; row < 1 + choice % 3; ++row) header.pop_front();
+  armed.m_Lines = {header, {"1:DEPT ONE:1,00", "2:DEPT TWO:2,00"}, {"PLU LINE"}, {}};
+  armed.m_Armed = {true, true, true, true};
+  const driver::DataQuestion questions[] = {driver::DataQuestion::kHeader, driver::DataQuestion::kDepartments,
+                                            driver::DataQuestion::kPlus, driver::DataQuestion::kOffers};
+  for (const driver::DataQuestion question : questions) {
+    const std::deque<std::string>& lines = armed.m_Lines[IndexOf(question)];
+    ctx.Events().Arm(question, {lines.begin(), lines.end()});
+  }
+  return armed;
+}
+
+// What the question must answer, worked out before the handler runs; the model then follows it.
+std::optional<std::string> ExpectedAnswer(CArmed& armed, const std::string& text) {
+  const std::optional<driver::DataQuestion> question = QuestionOf(text);
+  if (!question || !armed.m_Armed[IndexOf(*question)]) return std::nullopt;
+  std::deque<std::string>& lines = armed.m_Lines[IndexOf(*question)];
+  if (lines.empty()) {
+    armed.m_Armed[IndexOf(*question)] = false;
+    return std::string("*");
+  }
+  std::string answer = lines.front();
+  lines.pop_front();
+  return answer;
 }
 
 // A price of digits only is cents: "1250" must become "12,50" whatever the floating point does.
@@ -70,32 +83,22 @@ void CheckLastPrice(const driver::CEcrContext& ctx, const std::string& question)
   const std::string cents = std::to_string(std::stoull(price));
   const std::string padded = std::string(cents.size() < 3 ? 3 - cents.size() : 0, '0') + cents;
   const std::string expected = padded.substr(0, padded.size() - 2) + "," + padded.substr(padded.size() - 2);
-  fuzz::Expect(ctx.m_LastPriceReady.load() == 1 && ctx.m_LastPrice.Get() == expected,
-               "a price in cents reads with two decimals", ctx.m_LastPrice.Get());
+  fuzz::Expect(ctx.Events().LastPriceReady() && ctx.Events().LastPrice() == expected,
+               "a price in cents reads with two decimals", ctx.Events().LastPrice());
 }
 
-bool QueueArmed(const driver::CEcrContext& ctx, const std::string& question) {
-  if (question == "B80") return ctx.m_QueueB80Armed.load() != 0;
-  if (question == "B81") return ctx.m_QueueB81Armed.load() != 0;
-  if (question == "B84") return ctx.m_QueueB84Armed.load() != 0;
-  return false;
-}
-
-void Ask(driver::CControlEvents& events, CRegisterOnList& list, const std::string& question) {
+void Ask(driver::CControlEvents& events, CRegisterOnList& list, CArmed& armed, const std::string& question) {
   driver::CEcrContext& ctx = list.m_Ecr;
-  const std::optional<std::string> expected = ExpectedAnswer(ctx, question);
-  const bool wasPending = ctx.m_ExchangePending.load() != 0;
-  const bool wasArmed = QueueArmed(ctx, question);
+  const std::optional<std::string> expected = ExpectedAnswer(armed, question);
   std::optional<std::string> reply = std::string("stale");
-  ctx.m_LastPriceReady = 0;
+  ctx.Events().ExpectLastPrice();
   events.DataEvent(1, 0, question, reply);
   fuzz::Expect(reply == expected, "the answer follows the exchange and the queues", question);
-  const bool finished = expected == std::optional<std::string>("*");
-  fuzz::Expect(!(finished && question == "B85") || (wasPending && ctx.m_ExchangePending.load() == 0),
-               "the end of the header transfer disarms it", question);
-  fuzz::Expect(!(finished && question != "B85") || (wasArmed && !QueueArmed(ctx, question)),
-               "an emptied queue is disarmed", question);
-  fuzz::Expect(ctx.m_ExchangeRow.load() >= 1 && ctx.m_ExchangeRow.load() <= 3, "the exchange row stays 1 to 3");
+  if (const std::optional<driver::DataQuestion> asked = QuestionOf(question))
+    fuzz::Expect(ctx.Events().Armed(*asked) == armed.m_Armed[IndexOf(*asked)],
+                 "an exchange is disarmed by the end mark, and only by it", question);
+  const std::int32_t row = ctx.Events().HeaderRow();
+  fuzz::Expect(row >= 1 && row <= 3, "the exchange row stays 1 to 3");
   if (question.compare(0, 3, "D01") != 0) return;
   fuzz::Expect(fuzz::ReadBytes(fuzz::ScratchFolder() + "/1/ticketstatus.out") == question + "\n",
                "ticketstatus.out holds the last D01 text", question);
@@ -116,11 +119,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CRegisterOnList list(choice / 3 % 4);
   driver::CReportDisplay display;
   driver::CControlEvents events(list, list, display);
-  Arm(list.m_Ecr, choice);
+  CArmed armed = Arm(list.m_Ecr, choice);
   std::string_view questions = input.Rest();
   while (!questions.empty()) {
     const std::size_t end = questions.find('\n');
-    Ask(events, list, std::string(questions.substr(0, end)));
+    Ask(events, list, armed, std::string(questions.substr(0, end)));
     questions.remove_prefix(end == std::string_view::npos ? questions.size() : end + 1);
   }
   // A question for a register not on the list is dropped.

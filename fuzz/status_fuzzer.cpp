@@ -6,36 +6,35 @@
 #include <string>
 #include <string_view>
 
-#include "driver/control/ecr_context.h"
 #include "driver/control/status_parse.h"
 #include "driver/control/tag_value.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {
 
-bool IsFlag(const driver::Flag& flag) { return flag.load() == 0 || flag.load() == 1; }
+bool IsFlag(std::int32_t flag) { return flag == 0 || flag == 1; }
 
-void ParseOnEveryRegister(const std::string& status) {
+void ParseOnEveryRegister(const std::string& text) {
   for (std::int32_t ecrType = 0; ecrType <= 3; ++ecrType) {
-    for (std::int32_t pending = 0; pending <= 1; ++pending) {
-      driver::CEcrContext ctx(1, ecrType);
-      ctx.m_ExchangePending = pending;
-      ctx.m_StatusText.Set(status);
-      const driver::StatusFollowUp followUp = driver::ParseEcrStatus(ctx);
-      fuzz::Expect(followUp == driver::StatusFollowUp::kNone || (ctx.IsZeroFamily() && pending == 1),
-                   "only a zero-family register during a header transfer raises a status alert", status);
-      fuzz::Expect(ctx.m_Hello.Get().size() <= driver::kHelloMaxLength, "the hello text fits its field");
-      fuzz::Expect(ctx.m_HelloCode.Get().size() <= 8 && ctx.m_HelloSuffix.Get().size() <= 2,
+    for (const bool pending : {false, true}) {
+      driver::CEcrStatus status;
+      status.m_StatusText = text;
+      const driver::StatusFollowUp followUp = driver::ParseEcrStatus(ecrType, pending, status);
+      const bool zeroFamily = driver::IsZeroFamily(ecrType);
+      fuzz::Expect(followUp == driver::StatusFollowUp::kNone || (zeroFamily && pending),
+                   "only a zero-family register during a header transfer raises a status alert", text);
+      fuzz::Expect(status.m_Hello.size() <= driver::kHelloMaxLength, "the hello text fits its field");
+      fuzz::Expect(status.m_HelloCode.size() <= 8 && status.m_HelloSuffix.size() <= 2,
                    "the hello code and suffix fit their fields");
-      fuzz::Expect(IsFlag(ctx.m_TicketOpen) && IsFlag(ctx.m_GenericError) && IsFlag(ctx.m_PaperOut) &&
-                       IsFlag(ctx.m_Remote) && IsFlag(ctx.m_KeyLocked),
+      fuzz::Expect(IsFlag(status.m_TicketOpen) && IsFlag(status.m_GenericError) && IsFlag(status.m_PaperOut) &&
+                       IsFlag(status.m_Remote) && IsFlag(status.m_KeyLocked),
                    "status flags are 0 or 1");
-      fuzz::Expect(ctx.IsZeroFamily() || ctx.m_Remote.load() == 0, "only types 1 and 2 read <REMOTE>", status);
+      fuzz::Expect(zeroFamily || status.m_Remote == 0, "only types 1 and 2 read <REMOTE>", text);
       // A second status on the same register keeps the hello of the first when it brings none.
-      const std::string hello = ctx.m_Hello.Get();
-      ctx.m_StatusText.Set(status.substr(status.size() / 2));
-      driver::ParseEcrStatus(ctx);
-      fuzz::Expect(!ctx.m_Hello.Get().empty() || hello.empty(), "a status without hello keeps the last hello");
+      const std::string hello = status.m_Hello;
+      status.m_StatusText = text.substr(text.size() / 2);
+      driver::ParseEcrStatus(ecrType, pending, status);
+      fuzz::Expect(!status.m_Hello.empty() || hello.empty(), "a status without hello keeps the last hello");
     }
   }
 }
