@@ -40,13 +40,12 @@ struct CDisplayDigits {
 
 class CEcrContext {
  public:
-  CEcrContext() = default;
   CEcrContext(std::int32_t id, std::int32_t type) : m_EcrId(id), m_EcrType(type) {}
   CEcrContext(const CEcrContext&) = delete;
   CEcrContext& operator=(const CEcrContext&) = delete;
 
-  const std::int32_t m_EcrId = -1;
-  const std::int32_t m_EcrType = -1;
+  const std::int32_t m_EcrId;
+  const std::int32_t m_EcrType;
 
   // Types 1 and 2 speak the "0;" command family, 0 and 3 the "*" family.
   bool IsZeroFamily() const { return driver::IsZeroFamily(m_EcrType); }
